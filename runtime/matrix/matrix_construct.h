@@ -1,0 +1,71 @@
+// Matrix construction, assignment, copy, move, swap and element access.
+// Constructors return new temporaries; indices count from 1.
+#pragma once
+
+struct Matrix;
+
+// Real constructors.
+Matrix* MatDef(const char* name, int rows, int cols);
+Matrix* MatNonNameDef(int rows, int cols);
+Matrix* MatZDef2(int rows, int cols);
+Matrix* MatZDef(int n);
+Matrix* MatOneDef(int rows, int cols);
+Matrix* MatFillDef(int rows, int cols, double value);
+Matrix* MatSameSizeFillDef(Matrix* m, double value);
+Matrix* MatIDef2(int rows, int cols);
+Matrix* MatIDef(int n);
+Matrix* MatRowVec(int n, ...);      // n doubles follow
+Matrix* MatColumnVec(int n, ...);
+Matrix* MatDiagDef(int n, ...);
+Matrix* MatVander(int n, ...);
+Matrix* MatSameDef(Matrix* m);
+Matrix* MatSameZDef(Matrix* m);
+Matrix* MatSameClassDef(Matrix* m, int rows, int cols);
+Matrix* MatSameClassZDef(Matrix* m, int rows, int cols);
+Matrix* MatTransDef(Matrix* m);
+Matrix* MatMulDef(Matrix* a, Matrix* b);
+
+// Complex constructors.
+Matrix* C_MatDef(const char* name, int rows, int cols);
+Matrix* C_MatNonNameDef(int rows, int cols);
+Matrix* C_MatZDef2(int rows, int cols);
+Matrix* C_MatSameDef(Matrix* m);
+Matrix* C_MatTransDef(Matrix* m);
+Matrix* C_MatMulDef(Matrix* a, Matrix* b);
+
+// Assignment, copy, move and swap.
+Matrix* MatAssign(Matrix* dst, Matrix* src);
+Matrix* MatCopy(Matrix* dst, Matrix* src);
+Matrix* MatDup(Matrix* m);
+Matrix* MatElementChange(Matrix* a, Matrix* b);
+Matrix* MatMove(Matrix* dst, Matrix* src);
+Matrix* MatElementCopy(Matrix* dst, Matrix* src);
+Matrix* MatSwap(Matrix* a, Matrix* b);
+Matrix* MatEnlarge(Matrix* m, int rows, int cols);
+Matrix* MatEnlargeClass(Matrix* m, int rows, int cols, Matrix* ref);
+Matrix* MatSetZero(Matrix* m);
+Matrix* MatFillValue(Matrix* m, double value);
+Matrix* MatReshape(Matrix* m, int rows, int cols);
+
+// Element access.
+Matrix* MatSetValue(Matrix* m, int i, int j, double value);
+Matrix* Mat_SetValue(Matrix* m, int i, int j, double value);
+double MatGetValue(Matrix* m, int i, int j);
+double* MatGetPtr(Matrix* m, int i, int j);
+Matrix* MatSetVecValue(Matrix* m, int k, double value);
+Matrix* Mat_SetVecValue(Matrix* m, int k, double value);
+double MatGetVecValue(Matrix* m, int k);
+double* MatGetVecPtr(Matrix* m, int k);
+int MatGetRows(Matrix* m);
+int MatGetCols(Matrix* m);
+int MatLength(Matrix* m);
+int MatIsComplexValue(Matrix* m);
+int MatIsRealValue(Matrix* m);
+Matrix* MatColumnVector(Matrix* m, int j);
+Matrix* MatRowVector(Matrix* m, int i);
+
+// Complex element access: element (i, j) as (re, im).
+Matrix* C_MatSetValue(Matrix* m, int i, int j, double re, double im);
+Matrix* C_MatSetVecValue(Matrix* m, int k, double re, double im);
+double* C_MatGetPtr(Matrix* m, int i, int j);     // address of the real part
+double* C_MatGetVecPtr(Matrix* m, int k);

@@ -1,0 +1,130 @@
+#include "runtime/matrix/matrix_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/io/textsave.h"
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/report.h"
+
+namespace {
+
+void describe(std::string& body, const char* joint, const Matrix* m) {
+  if (m->name[0] != '\0')
+    vorn_report::appendf(body, " %s '%s(%d x %d)'", joint, m->name, m->rows, m->cols);
+  else
+    vorn_report::appendf(body, " %s '(%d x %d)'", joint, m->rows, m->cols);
+}
+
+struct Operands {
+  Matrix* m1;
+  Matrix* m2;
+};
+
+// Small operands (1 to 100 elements) are appended to the log in the text
+// save layout.
+void saveOperands(const void* context) {
+  const Operands* ops = static_cast<const Operands*>(context);
+  for (Matrix* m : {ops->m1, ops->m2}) {
+    if (m == nullptr || m->rows == 0 || m->cols == 0) continue;
+    if (static_cast<long>(m->rows) * m->cols >= 101) continue;
+    MatFileSave(m, vorn_report::kLogFile, 1, 1, "");
+  }
+}
+
+}  // namespace
+
+void MatErrorSource(const char* format, ...) {
+  va_list ap;
+  va_start(ap, format);
+  std::vsnprintf(mat_err_src, vorn_report::kSourceSize, format, ap);
+  va_end(ap);
+}
+
+void MatErrorWarning(const char* tag, const char* message, Matrix* m1, Matrix* m2, int is_error) {
+  std::string body;
+  if (vorn_report::hasSource(mat_err_src)) {
+    vorn_report::appendf(body, "\n%s : %s", mat_err_src, message);
+  } else {
+    vorn_report::appendf(body, "\n%s", message);
+    if (m1 != nullptr) describe(body, "for", m1);
+    if (m2 != nullptr) describe(body, "and", m2);
+  }
+  Operands ops{m1, m2};
+  vorn_report::emit(tag, body, mat_err_src, is_error, "Can't open %s.\n", saveOperands, &ops);
+}
+
+void MatError(const char* tag, const char* message, Matrix* m) {
+  MatErrorWarning(tag, message, m, nullptr, 1);
+  std::abort();  // not reached: the report ends the process
+}
+
+void MatError2(const char* tag, const char* message, Matrix* m1, Matrix* m2) {
+  MatErrorWarning(tag, message, m1, m2, 1);
+  std::abort();
+}
+
+void MatWarning(const char* tag, const char* message, Matrix* m) {
+  MatErrorWarning(tag, message, m, nullptr, 0);
+}
+
+void MatWarning2(const char* tag, const char* message, Matrix* m1, Matrix* m2) {
+  MatErrorWarning(tag, message, m1, m2, 0);
+}
+
+void MatZeroSizeCheck(Matrix* m, const char* tag) {
+  if (m->rows == 0 || m->cols == 0) MatError(tag, "Zero-size matrix", m);
+}
+
+void MatZeroSizeCheck2(Matrix* a, Matrix* b, const char* tag) {
+  if (a->rows == 0 || a->cols == 0 || b->rows == 0 || b->cols == 0)
+    MatError2(tag, "Zero-size matrix", a, b);
+}
+
+void MatSameSizeCheck(Matrix* a, Matrix* b, const char* tag) {
+  if (a->rows != b->rows || a->cols != b->cols) MatError2(tag, "Not same size", a, b);
+}
+
+void MatSameClassCheck(Matrix* a, Matrix* b, const char* tag) {
+  if (a->class_ != b->class_) MatError2(tag, "Not same class", a, b);
+}
+
+void MatNonSquareCheck(Matrix* m, const char* tag) {
+  if (m->rows != m->cols) MatError(tag, "Not a square matrix", m);
+}
+
+void MatNonSquareCheck2(Matrix* a, Matrix* b, const char* tag) {
+  if (a->rows != a->cols || b->rows != b->cols) MatError2(tag, "Not square matrices", a, b);
+}
+
+void MatNotRealCheck(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_REAL) MatError(tag, "Not a real matrix", m);
+}
+
+void MatNotComplexCheck(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_COMPLEX) MatError(tag, "Not a complex matrix", m);
+}
+
+void MatNotRealNorComplexCheck(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX)
+    MatError(tag, "Not a real nor complex matrix", m);
+}
+
+void MatNotPolynomialCheck(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_POLY && m->class_ != MAT_C_POLY) MatError(tag, "Not a polynomial matrix", m);
+}
+
+void MatNotRationalCheck(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_RATIONAL && m->class_ != MAT_C_RATIONAL)
+    MatError(tag, "Not a rational matrix", m);
+}
+
+void MatErrorNotRealNorComplex(Matrix* m, const char* tag) {
+  MatError(tag, "Not a real nor complex matrix", m);
+}
+
+void MatErrorNotRealNorComplex2(Matrix* a, Matrix* b, const char* tag) {
+  MatError2(tag, "Not a real nor complex matrix", a, b);
+}

@@ -1,0 +1,30 @@
+#include "runtime/matrix/registry.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/core/memory.h"
+
+namespace vorn_registry {
+
+int envLimit(const char* variable, int fallback, int negative) {
+  const char* text = std::getenv(variable);
+  if (text == nullptr) return fallback;
+  long value = std::strtol(text, nullptr, 10);
+  if (value > INT_MAX) value = INT_MAX;
+  if (value < 0) return negative;
+  return static_cast<int>(value);
+}
+
+void setName(char*& name, const char* text) {
+  if (text == nullptr) text = "";
+  const size_t length = std::strlen(text);
+  if (name == nullptr || std::strlen(name) != length) {
+    if (name != nullptr) efree(name);
+    name = static_cast<char*>(emalloc(length + 1));
+  }
+  std::memcpy(name, text, length + 1);
+}
+
+}  // namespace vorn_registry

@@ -1,0 +1,114 @@
+// The registry pattern shared by every object kind: a live list headed by a
+// never-released sentinel, lifetime codes in the record's `type`, and
+// recycling buckets (stacks linked through prev/next, newest first) of
+// released records. Each kind supplies its own keys and release rules; these
+// helpers are the list and bucket mechanics they all share.
+#pragma once
+
+#include <cstddef>
+
+namespace vorn_registry {
+
+// Lifetime codes shared by all kinds.
+enum : int {
+  kTemporary = 0,  // released by the next release of temporaries
+  kLocal = 1,      // a local variable or a scope marker
+  kHeld2 = 2,      // component held inside another object
+  kHeld3 = 3,
+  kGlobal = 4,     // lives until exit
+};
+
+// Appends obj after last; last moves to obj.
+template <class T>
+inline void append(T*& last, T* obj) {
+  last->next = obj;
+  obj->prev = last;
+  obj->next = nullptr;
+  last = obj;
+}
+
+// Takes a live obj off the live list. Returns false when obj has no
+// previous record: every live record has one, because the sentinel is never
+// released, so such a record is on no list.
+template <class T>
+inline bool unlink(T*& last, T* obj) {
+  T* const before = obj->prev;
+  T* const after = obj->next;
+  if (before == nullptr) return false;
+  before->next = after;
+  if (after != nullptr) after->prev = before;
+  else last = before;
+  obj->prev = nullptr;
+  obj->next = nullptr;
+  return true;
+}
+
+// Pops the newest record of bucket `key`, or returns null.
+template <class T>
+inline T* request(T** heads, int* counts, size_t key) {
+  T* const obj = heads[key];
+  if (obj == nullptr) return nullptr;
+  heads[key] = obj->next;
+  if (obj->next != nullptr) obj->next->prev = nullptr;
+  obj->next = nullptr;
+  obj->prev = nullptr;
+  obj->parked = false;
+  counts[key]--;
+  return obj;
+}
+
+// Pushes obj on bucket `key`.
+template <class T>
+inline void install(T** heads, int* counts, size_t key, T* obj) {
+  obj->prev = nullptr;
+  obj->next = heads[key];
+  if (heads[key] != nullptr) heads[key]->prev = obj;
+  heads[key] = obj;
+  obj->parked = true;
+  counts[key]++;
+}
+
+// A bucket accepts a released record while its population does not exceed
+// the limit; 0 means no limit, so a bucket can reach limit + 1 records.
+inline bool bucketAccepts(int population, int limit) {
+  return limit == 0 || population <= limit;
+}
+
+// Walks back from the last record: releases temporaries, passes over held
+// and global records, and stops at the first local or scope marker.
+template <class T, class Release>
+inline void releaseTemporaries(T* last, Release release) {
+  for (T* obj = last; obj != nullptr;) {
+    T* const before = obj->prev;
+    if (obj->type == kTemporary) release(obj);
+    else if (obj->type == kLocal) break;
+    obj = before;
+  }
+}
+
+// Ends a scope: every local from marker on becomes a temporary.
+template <class T>
+inline void freeLocalsFrom(T* marker) {
+  for (T* obj = marker; obj != nullptr; obj = obj->next)
+    if (obj->type == kLocal) obj->type = kTemporary;
+}
+
+// Releases marker and every record after it.
+template <class T, class Release>
+inline void releaseFrom(T* marker, Release release) {
+  for (T* obj = marker; obj != nullptr;) {
+    T* const after = obj->next;
+    release(obj);
+    obj = after;
+  }
+}
+
+// Reads a registry limit from the environment as a base-10 integer;
+// `fallback` when unset, `negative` when the value is below zero.
+int envLimit(const char* variable, int fallback, int negative);
+
+// Replaces *name by a copy of text, reusing the buffer when the lengths
+// match so that recycled temporaries allocate nothing.
+void setName(char*& name, const char* text);
+
+}  // namespace vorn_registry

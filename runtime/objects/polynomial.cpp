@@ -1,0 +1,227 @@
+#include "runtime/objects/polynomial.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "runtime/core/memory.h"
+#include "runtime/io/textsave.h"
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/registry.h"
+#include "runtime/matrix/report.h"
+
+Polynomial* toppoly = nullptr;
+Polynomial* lastpoly = nullptr;
+char* poly_err_src = nullptr;
+
+namespace {
+
+// Buckets by degree (-1 .. garbage_degree_max) and class (0, 1).
+Polynomial** polynomial_table = nullptr;
+int* polynomial_table_count = nullptr;
+int garbage_degree_max = 1000;
+int garbage_table_max = 0;
+
+inline bool recyclable(int degree, int class_) {
+  return degree >= -1 && degree <= garbage_degree_max && (class_ == 0 || class_ == 1);
+}
+
+inline size_t bucketKey(int degree, int class_) {
+  return 2 * (static_cast<size_t>(degree) + 1) + static_cast<size_t>(class_);
+}
+
+const char* variableName(const Polynomial* p) { return p->variable != nullptr ? p->variable : "s"; }
+
+void describe(std::string& body, const char* joint, const Polynomial* p) {
+  if (p->name[0] != '\0')
+    vorn_report::appendf(body, " %s '%s(%s^%d)'", joint, p->name, variableName(p), p->degree);
+  else
+    vorn_report::appendf(body, " %s '(%s^%d)'", joint, variableName(p), p->degree);
+}
+
+struct Operands {
+  Polynomial* p1;
+  Polynomial* p2;
+};
+
+void saveOperands(const void* context) {
+  const Operands* ops = static_cast<const Operands*>(context);
+  for (Polynomial* p : {ops->p1, ops->p2})
+    if (p != nullptr && p->degree != -1) PolyFileSave(p, vorn_report::kLogFile, 1, 1);
+}
+
+Polynomial* define(const char* name, int degree, const char* variable, int class_) {
+  if (degree < -1) degree = -1;
+  Polynomial* p = PolyRequest(degree, class_);
+  if (p != nullptr) {
+    MatSetZero(p->coef);
+  } else {
+    p = static_cast<Polynomial*>(emalloc(sizeof(Polynomial)));
+    p->name = nullptr;
+    p->variable = nullptr;
+    p->parked = false;
+    p->coef = class_ == 0 ? MatZDef2(1, degree + 1) : C_MatZDef2(1, degree + 1);
+    MatSetType(p->coef, vorn_registry::kHeld2);
+  }
+  PolyAppendToLastPoly(p);
+  p->type = vorn_registry::kTemporary;
+  p->class_ = class_;
+  p->degree = degree;
+  vorn_registry::setName(p->name, name);
+  PolySetVar(p, variable);
+  return p;
+}
+
+}  // namespace
+
+void PolyInit() {
+  if (toppoly != nullptr) return;
+  toppoly = static_cast<Polynomial*>(emalloc(sizeof(Polynomial)));
+  toppoly->name = StringDup("TOPPOLY");
+  toppoly->variable = StringDup("s");
+  toppoly->type = vorn_registry::kLocal;
+  toppoly->class_ = 0;
+  toppoly->degree = 0;
+  toppoly->coef = MatSetType(MatSetName(MatZDef2(1, 1), "TOPPOLY"), vorn_registry::kHeld2);
+  toppoly->prev = nullptr;
+  toppoly->next = nullptr;
+  toppoly->parked = false;
+  lastpoly = toppoly;
+
+  garbage_degree_max = vorn_registry::envLimit("POLYNOMIAL_DEGREE_MAX", 1000, 1000);
+  garbage_table_max = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
+  const size_t buckets = (static_cast<size_t>(garbage_degree_max) + 2) * 2;
+  polynomial_table = static_cast<Polynomial**>(emalloc(buckets * sizeof(Polynomial*)));
+  polynomial_table_count = static_cast<int*>(emalloc(buckets * sizeof(int)));
+  std::memset(polynomial_table, 0, buckets * sizeof(Polynomial*));
+  std::memset(polynomial_table_count, 0, buckets * sizeof(int));
+  poly_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
+  poly_err_src[0] = '\0';
+}
+
+int PolyTableCount(int degree, int class_) {
+  return recyclable(degree, class_) ? polynomial_table_count[bucketKey(degree, class_)] : 0;
+}
+
+int PolyLiveCount() {
+  int count = 0;
+  for (Polynomial* p = toppoly->next; p != nullptr; p = p->next) count++;
+  return count;
+}
+
+Polynomial* PolyDef(const char* name, int degree, const char* variable) {
+  return define(name, degree, variable, 0);
+}
+
+Polynomial* C_PolyDef(const char* name, int degree, const char* variable) {
+  return define(name, degree, variable, 1);
+}
+
+void PolyAppendToLastPoly(Polynomial* p) { vorn_registry::append(lastpoly, p); }
+void PolySetLastPoly(Polynomial* p) { lastpoly = p; }
+
+Polynomial* PolyRequest(int degree, int class_) {
+  if (!recyclable(degree, class_)) return nullptr;
+  return vorn_registry::request(polynomial_table, polynomial_table_count, bucketKey(degree, class_));
+}
+
+void PolyInstall(Polynomial* p) {
+  vorn_registry::install(polynomial_table, polynomial_table_count, bucketKey(p->degree, p->class_), p);
+}
+
+void PolyDestroy(Polynomial* p) {
+  if (p->parked || !vorn_registry::unlink(lastpoly, p))
+    PolyError("PolyDestroy()", "Duplicate destroying", nullptr);
+  MatUndef(p->coef);
+  if (p->variable != nullptr) efree(p->variable);
+  efree(p->name);
+  efree(p);
+}
+
+void PolyUndef(Polynomial* p) {
+  if (p->parked) PolyError("PolyUndef()", "Duplicate undefining", nullptr);
+  if (!recyclable(p->degree, p->class_) ||
+      !vorn_registry::bucketAccepts(polynomial_table_count[bucketKey(p->degree, p->class_)],
+                                    garbage_table_max)) {
+    PolyDestroy(p);
+    return;
+  }
+  if (!vorn_registry::unlink(lastpoly, p)) PolyError("PolyUndef()", "Duplicate undefining", nullptr);
+  p->type = vorn_registry::kTemporary;
+  PolyInstall(p);
+}
+
+void PolyUndefs(Polynomial* p) {
+  if (p != nullptr) vorn_registry::releaseFrom(p, PolyUndef);
+}
+
+void PolyTmpUndef() { vorn_registry::releaseTemporaries(lastpoly, PolyUndef); }
+void PolyFree(Polynomial* p) { p->type = vorn_registry::kTemporary; }
+
+void PolyFrees(Polynomial* marker) {
+  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
+}
+
+Polynomial* PolySetName(Polynomial* p, const char* name) {
+  vorn_registry::setName(p->name, name);
+  return p;
+}
+
+Polynomial* PolySetType(Polynomial* p, int type) {
+  p->type = type;
+  return p;
+}
+
+Polynomial* PolySetClass(Polynomial* p, int class_) {
+  p->class_ = class_;
+  return p;
+}
+
+Polynomial* PolySetDegree(Polynomial* p, int degree) {
+  p->degree = degree;
+  return p;
+}
+
+Polynomial* PolySetVar(Polynomial* p, const char* variable) {
+  if (variable == nullptr || variable[0] == '\0') {
+    if (p->variable != nullptr) efree(p->variable);
+    p->variable = nullptr;
+  } else {
+    vorn_registry::setName(p->variable, variable);
+  }
+  return p;
+}
+
+void PolyErrorWarning(const char* tag, const char* message, Polynomial* p1, Polynomial* p2,
+                      int is_error) {
+  std::string body;
+  if (vorn_report::hasSource(poly_err_src)) {
+    vorn_report::appendf(body, "\n%s : %s", poly_err_src, message);
+  } else {
+    vorn_report::appendf(body, "\n%s", message);
+    if (p1 != nullptr) describe(body, "for", p1);
+    if (p2 != nullptr) describe(body, "and", p2);
+  }
+  Operands ops{p1, p2};
+  vorn_report::emit(tag, body, poly_err_src, is_error, "Can't open logfile.\n", saveOperands, &ops);
+}
+
+void PolyError(const char* tag, const char* message, Polynomial* p) {
+  PolyErrorWarning(tag, message, p, nullptr, 1);
+  std::abort();
+}
+
+void PolyError2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2) {
+  PolyErrorWarning(tag, message, p1, p2, 1);
+  std::abort();
+}
+
+void PolyWarning(const char* tag, const char* message, Polynomial* p) {
+  PolyErrorWarning(tag, message, p, nullptr, 0);
+}
+
+void PolyWarning2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2) {
+  PolyErrorWarning(tag, message, p1, p2, 0);
+}

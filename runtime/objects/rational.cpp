@@ -1,0 +1,190 @@
+#include "runtime/objects/rational.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/core/memory.h"
+#include "runtime/io/textsave.h"
+#include "runtime/matrix/registry.h"
+#include "runtime/matrix/report.h"
+#include "runtime/objects/polynomial.h"
+
+Rational* toprat = nullptr;
+Rational* lastrat = nullptr;
+char* rat_err_src = nullptr;
+
+namespace {
+
+// One stack, not keyed by size: a parked record holds no polynomials.
+Rational* rational_table = nullptr;
+int rational_table_count = 0;
+int garbage_table_max = 0;
+
+void describe(std::string& body, const char* joint, const Rational* r) {
+  if (r->name[0] != '\0')
+    vorn_report::appendf(body, " %s '%s(s^%d/s^%d)'", joint, r->name, r->nume_degree, r->deno_degree);
+  else
+    vorn_report::appendf(body, " %s '(s^%d/s^%d)'", joint, r->nume_degree, r->deno_degree);
+}
+
+struct Operands {
+  Rational* r1;
+  Rational* r2;
+};
+
+void saveOperands(const void* context) {
+  const Operands* ops = static_cast<const Operands*>(context);
+  for (Rational* r : {ops->r1, ops->r2}) {
+    if (r == nullptr || r->nume == nullptr || r->deno == nullptr) continue;
+    if (r->nume->degree == -1 || r->deno->degree == -1) continue;
+    RatFileSave(r, vorn_report::kLogFile, 1, 1);
+  }
+}
+
+Polynomial* heldPolynomial(int degree, int class_) {
+  Polynomial* p = class_ == 0 ? PolyDef("", degree, nullptr) : C_PolyDef("", degree, nullptr);
+  return PolySetType(p, vorn_registry::kHeld2);
+}
+
+Rational* define(const char* name, int n, int d, int class_) {
+  if (n < 0 || d < 0) n = d = -1;
+  Rational* r = RatRequest();
+  if (r == nullptr) {
+    r = static_cast<Rational*>(emalloc(sizeof(Rational)));
+    r->name = nullptr;
+    r->parked = false;
+  }
+  RatAppendToLastRat(r);
+  r->type = vorn_registry::kTemporary;
+  r->class_ = class_;
+  r->nume_degree = n;
+  r->deno_degree = d;
+  r->nume = heldPolynomial(n, class_);
+  r->deno = heldPolynomial(d, class_);
+  vorn_registry::setName(r->name, name);
+  return r;
+}
+
+void releasePolynomials(Rational* r) {
+  if (r->nume != nullptr) PolyUndef(r->nume);
+  if (r->deno != nullptr) PolyUndef(r->deno);
+  r->nume = nullptr;
+  r->deno = nullptr;
+  r->nume_degree = 0;
+  r->deno_degree = 0;
+}
+
+}  // namespace
+
+void RatInit() {
+  if (toprat != nullptr) return;
+  toprat = static_cast<Rational*>(emalloc(sizeof(Rational)));
+  toprat->name = StringDup("TOPRAT");
+  toprat->type = vorn_registry::kLocal;
+  toprat->class_ = 0;
+  toprat->nume_degree = 0;
+  toprat->deno_degree = 0;
+  toprat->nume = PolySetName(heldPolynomial(0, 0), "TOPRAT-NUME");
+  toprat->deno = PolySetName(heldPolynomial(0, 0), "TOPRAT-DENO");
+  toprat->prev = nullptr;
+  toprat->next = nullptr;
+  toprat->parked = false;
+  lastrat = toprat;
+  garbage_table_max = vorn_registry::envLimit("RATIONAL_TABLE_MAX", 0, 0);
+  rat_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
+  rat_err_src[0] = '\0';
+}
+
+int RatTableCount() { return rational_table_count; }
+
+int RatLiveCount() {
+  int count = 0;
+  for (Rational* r = toprat->next; r != nullptr; r = r->next) count++;
+  return count;
+}
+
+Rational* RatDef(const char* name, int n, int d) { return define(name, n, d, 0); }
+Rational* C_RatDef(const char* name, int n, int d) { return define(name, n, d, 1); }
+
+void RatAppendToLastRat(Rational* r) { vorn_registry::append(lastrat, r); }
+void RatSetLastRat(Rational* r) { lastrat = r; }
+Rational* RatRequest() { return vorn_registry::request(&rational_table, &rational_table_count, 0); }
+void RatInstall(Rational* r) { vorn_registry::install(&rational_table, &rational_table_count, 0, r); }
+
+void RatDestroy(Rational* r) {
+  if (r->parked || !vorn_registry::unlink(lastrat, r))
+    RatError("RatDestroy()", "Duplicate destroying", nullptr);
+  releasePolynomials(r);
+  efree(r->name);
+  efree(r);
+}
+
+void RatUndef(Rational* r) {
+  if (r->parked) RatError("RatUndef()", "Duplicate undefining", nullptr);
+  if (!vorn_registry::bucketAccepts(rational_table_count, garbage_table_max)) {
+    RatDestroy(r);
+    return;
+  }
+  if (!vorn_registry::unlink(lastrat, r)) RatError("RatUndef()", "Duplicate undefining", nullptr);
+  releasePolynomials(r);
+  r->type = vorn_registry::kTemporary;
+  RatInstall(r);
+}
+
+void RatUndefs(Rational* r) {
+  if (r != nullptr) vorn_registry::releaseFrom(r, RatUndef);
+}
+
+void RatTmpUndef() { vorn_registry::releaseTemporaries(lastrat, RatUndef); }
+void RatFree(Rational* r) { r->type = vorn_registry::kTemporary; }
+
+void RatFrees(Rational* marker) {
+  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
+}
+
+Rational* RatSetName(Rational* r, const char* name) {
+  vorn_registry::setName(r->name, name);
+  return r;
+}
+
+Rational* RatSetType(Rational* r, int type) {
+  r->type = type;
+  return r;
+}
+
+Rational* RatSetClass(Rational* r, int class_) {
+  r->class_ = class_;
+  return r;
+}
+
+void RatErrorWarning(const char* tag, const char* message, Rational* r1, Rational* r2, int is_error) {
+  std::string body;
+  if (vorn_report::hasSource(rat_err_src)) {
+    vorn_report::appendf(body, "\n%s : %s", rat_err_src, message);
+  } else {
+    vorn_report::appendf(body, "\n%s", message);
+    if (r1 != nullptr) describe(body, "for", r1);
+    if (r2 != nullptr) describe(body, "and", r2);
+  }
+  Operands ops{r1, r2};
+  vorn_report::emit(tag, body, rat_err_src, is_error, "Can't open logfile\n", saveOperands, &ops);
+}
+
+void RatError(const char* tag, const char* message, Rational* r) {
+  RatErrorWarning(tag, message, r, nullptr, 1);
+  std::abort();
+}
+
+void RatError2(const char* tag, const char* message, Rational* r1, Rational* r2) {
+  RatErrorWarning(tag, message, r1, r2, 1);
+  std::abort();
+}
+
+void RatWarning(const char* tag, const char* message, Rational* r) {
+  RatErrorWarning(tag, message, r, nullptr, 0);
+}
+
+void RatWarning2(const char* tag, const char* message, Rational* r1, Rational* r2) {
+  RatErrorWarning(tag, message, r1, r2, 0);
+}
