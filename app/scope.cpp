@@ -1,0 +1,29 @@
+#include "app/scope.h"
+
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_construct.h"
+#include "runtime/objects/complex_scalar.h"
+#include "runtime/objects/list.h"
+#include "runtime/objects/polynomial.h"
+#include "runtime/objects/rational.h"
+#include "runtime/objects/vnstring.h"
+
+ScopeMarkers OpenScope() {
+  ScopeMarkers scope;
+  scope.comp = CompSetType(CompDef("", 0.0, 0.0), 1);
+  scope.str = vnStringSetType(vnStringDef("", -1), 1);
+  scope.mat = MatSetType(MatDef("", 0, 0), 1);
+  scope.poly = PolySetType(PolyDef("", -1, nullptr), 1);
+  scope.rat = RatSetType(RatDef("", -1, -1), 1);
+  scope.list = ListSetType(ListDef("", 0), 1);
+  return scope;
+}
+
+void CloseScope(const ScopeMarkers& scope) {
+  CompFrees(scope.comp);
+  vnStringFrees(scope.str);
+  MatFrees(scope.mat);
+  PolyFrees(scope.poly);
+  RatFrees(scope.rat);
+  ListFrees(scope.list);
+}
