@@ -1,0 +1,97 @@
+#include "runtime/matrix/matrix_print.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "runtime/core/util.h"
+#include "runtime/matrix/matrix.h"
+
+namespace {
+
+constexpr int kRealBlock = 4;     // columns per block of real elements
+constexpr int kComplexBlock = 2;  // columns per block of complex elements
+const char kElementFormat[] = "%16.8E";
+
+// Header word by class and kind (1 matrix, 2 array, 3 index); null: none.
+const char* classWord(int class_, int kind) {
+  static const char* const words[4][3] = {
+      {"Matrix", "Array", "Index"},
+      {"CoMatrix", "CoArray", nullptr},
+      {"PoMatrix", "PoArray", nullptr},
+      {"RaMatrix", "RaArray", nullptr},
+  };
+  if (kind < 1 || kind > 3 || class_ < MAT_REAL || class_ > MAT_C_RATIONAL) return nullptr;
+  const int family = class_ == MAT_REAL ? 0 : class_ == MAT_COMPLEX ? 1 : class_ <= MAT_C_POLY ? 2 : 3;
+  return words[family][kind - 1];
+}
+
+void printElement(double value) {
+  char text[64];
+  std::printf("%16s", RealToString(value, text, kElementFormat));
+}
+
+// Elements by class; the polynomial and rational printers come with their
+// kinds, so those classes print their header alone for now.
+void printElements(Matrix* m) {
+  if (m->class_ == MAT_REAL) Mat_Print(m);
+  else if (m->class_ == MAT_COMPLEX) C_Mat_Print(m);
+}
+
+Matrix* printWithHead(Matrix* m, int kind) {
+  MatPrintHead(m, kind);
+  if (kind != 3 || m->class_ == MAT_REAL) printElements(m);
+  std::fflush(stdout);
+  return m;
+}
+
+}  // namespace
+
+void MatPrintHead(Matrix* m, int kind) {
+  const char* name = m->name != nullptr && m->name[0] != '\0' ? m->name : "ans";
+  std::printf(" ===  %s  (%4d  x%4d)  ", name, m->rows, m->cols);
+  if (const char* word = classWord(m->class_, kind)) std::fputs(word, stdout);
+  std::fputs("  ===\n", stdout);
+}
+
+Matrix* MatPrint(Matrix* m) { return printWithHead(m, 1); }
+Matrix* MatPrintArray(Matrix* m) { return printWithHead(m, 2); }
+Matrix* MatPrintIndex(Matrix* m) { return printWithHead(m, 3); }
+
+// Blocks of four columns: a column header line, then one line per row.
+void Mat_Print(Matrix* m) {
+  if (m->rows == 0 || m->cols == 0) return;
+  const double* const d = MatReal(m);
+  for (int first = 1; first <= m->cols; first += kRealBlock) {
+    const int last = std::min(first + kRealBlock - 1, m->cols);
+    std::fputs("      ", stdout);
+    for (int j = first; j <= last; j++) std::printf("      (%3d)     ", j);
+    std::fputs("\n", stdout);
+    for (int i = 1; i <= m->rows; i++) {
+      std::printf(" (%3d)", i);
+      for (int j = first; j <= last; j++)
+        printElement(d[static_cast<size_t>(i - 1) * m->cols + (j - 1)]);
+      std::fputs("\n", stdout);
+    }
+  }
+}
+
+// Blocks of two columns, each column as a real and an imaginary field.
+void C_Mat_Print(Matrix* m) {
+  if (m->rows == 0 || m->cols == 0) return;
+  const double* const d = MatReal(m);
+  for (int first = 1; first <= m->cols; first += kComplexBlock) {
+    const int last = std::min(first + kComplexBlock - 1, m->cols);
+    std::fputs("      ", stdout);
+    for (int j = first; j <= last; j++) std::printf("  [ (%3d)-Real      (%3d)-Imag ]", j, j);
+    std::fputs("\n", stdout);
+    for (int i = 1; i <= m->rows; i++) {
+      std::printf(" (%3d)", i);
+      for (int j = first; j <= last; j++) {
+        const double* const z = d + 2 * (static_cast<size_t>(i - 1) * m->cols + (j - 1));
+        printElement(z[0]);
+        printElement(z[1]);
+      }
+      std::fputs("\n", stdout);
+    }
+  }
+}
