@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "runtime/core/memory.h"
 #include "runtime/io/textsave.h"
@@ -11,6 +12,10 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/registry.h"
 #include "runtime/matrix/report.h"
+#include "runtime/objects/complex_scalar.h"
+#include "runtime/objects/list.h"
+#include "runtime/objects/rational.h"
+#include "runtime/objects/vnstring.h"
 
 Polynomial* toppoly = nullptr;
 Polynomial* lastpoly = nullptr;
@@ -72,6 +77,27 @@ Polynomial* define(const char* name, int degree, const char* variable, int class
   vorn_registry::setName(p->name, name);
   PolySetVar(p, variable);
   return p;
+}
+
+
+// Number of doubles in p's coefficient row (two per complex coefficient).
+inline size_t coefDoubles(const Polynomial* p) {
+  const size_t n = p->degree < 0 ? 0 : static_cast<size_t>(p->degree) + 1;
+  return p->class_ == 1 ? 2 * n : n;
+}
+
+inline double* coefData(Polynomial* p) { return static_cast<double*>(p->coef->data); }
+
+void copyCoefficients(Polynomial* dst, Polynomial* src) {
+  const size_t n = coefDoubles(src);
+  if (n != 0) std::memcpy(coefData(dst), coefData(src), n * sizeof(double));
+}
+
+// Copy and Swap report their operands in this order: source (or second)
+// first, as the Matrix kind does.
+void checkSameShape(const char* tag, Polynomial* first, Polynomial* second) {
+  if (first->class_ != second->class_) PolyError2(tag, "Confliction of class", first, second);
+  if (first->degree != second->degree) PolyError2(tag, "Confliction of size", first, second);
 }
 
 }  // namespace
@@ -224,4 +250,90 @@ void PolyWarning(const char* tag, const char* message, Polynomial* p) {
 
 void PolyWarning2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2) {
   PolyErrorWarning(tag, message, p1, p2, 0);
+}
+
+void PolyUndefCheck(Polynomial* p, const char* tag) {
+  if (p->degree == -1) PolyError(tag, "Undefined polynomial", p);
+}
+
+void PolyUndefCheck2(Polynomial* p, Polynomial* q, const char* tag) {
+  if (p->degree == -1 || q->degree == -1) PolyError2(tag, "Undefined polynomial", p, q);
+}
+
+Polynomial* PolyCopy(Polynomial* dst, Polynomial* src) {
+  checkSameShape("PolyCopy()", src, dst);
+  if (dst != src) copyCoefficients(dst, src);
+  return dst;
+}
+
+Polynomial* PolyDup(Polynomial* p) {
+  Polynomial* copy = define("", p->degree, p->variable, p->class_);
+  copyCoefficients(copy, p);
+  return copy;
+}
+
+Polynomial* PolyElementCopy(Polynomial* dst, Polynomial* src) {
+  if (dst == src) return dst;
+  if (dst->class_ != src->class_ || dst->degree != src->degree) {
+    // A row of the new shape replaces the old one, which goes back to the
+    // Matrix registry.
+    const int cols = src->degree + 1 < 0 ? 0 : src->degree + 1;
+    Matrix* row = src->class_ == 1 ? C_MatZDef2(1, cols) : MatZDef2(1, cols);
+    MatSetType(row, vorn_registry::kHeld2);
+    std::swap(dst->coef, row);
+    MatUndef(row);
+  }
+  dst->degree = src->degree;
+  dst->class_ = src->class_;
+  dst->type = src->type;
+  PolySetVar(dst, src->variable);
+  copyCoefficients(dst, src);
+  return dst;
+}
+
+Polynomial* PolyElementChange(Polynomial* a, Polynomial* b) {
+  std::swap(a->degree, b->degree);
+  std::swap(a->type, b->type);
+  std::swap(a->class_, b->class_);
+  std::swap(a->variable, b->variable);
+  std::swap(a->coef, b->coef);
+  return a;
+}
+
+Polynomial* PolyMove(Polynomial* dst, Polynomial* src) {
+  const int type = dst->type;
+  PolyElementChange(dst, src);
+  dst->type = type;
+  src->type = vorn_registry::kTemporary;
+  return dst;
+}
+
+Polynomial* PolySwap(Polynomial* a, Polynomial* b) {
+  checkSameShape("PolySwap()", b, a);
+  if (a == b) return a;
+  double* x = coefData(a);
+  double* y = coefData(b);
+  const size_t n = coefDoubles(a);
+  for (size_t k = 0; k < n; k++) std::swap(x[k], y[k]);
+  return a;
+}
+
+Polynomial* PolyAssign(Polynomial* dst, Polynomial* src) {
+  PolyUndefCheck(src, "PolyAssign()");
+  if (dst == src) return dst;
+  const int type = dst->type;
+  if (src->type == vorn_registry::kTemporary) {
+    PolyElementChange(dst, src);
+    src->type = vorn_registry::kTemporary;
+  } else {
+    PolyElementCopy(dst, src);
+  }
+  dst->type = type;
+  RatTmpUndef();
+  ListTmpUndef();
+  vnStringTmpUndef();
+  PolyTmpUndef();
+  CompTmpUndef();
+  MatTmpUndef();
+  return dst;
 }

@@ -1,4 +1,4 @@
-// Polynomial objects: registry and reports.
+// Polynomial objects: registry, reports, checks, copies and moves.
 #pragma once
 
 struct Matrix;
@@ -47,3 +47,22 @@ void PolyErrorWarning(const char* tag, const char* message, Polynomial* p1, Poly
 [[noreturn]] void PolyError2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2);
 void PolyWarning(const char* tag, const char* message, Polynomial* p);
 void PolyWarning2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2);
+
+// Fatal "Undefined polynomial" when an operand is empty (degree -1).
+void PolyUndefCheck(Polynomial* p, const char* tag);
+void PolyUndefCheck2(Polynomial* p, Polynomial* q, const char* tag);
+
+// Copies and moves. Copy and Swap need equal class and degree.
+Polynomial* PolyCopy(Polynomial* dst, Polynomial* src);       // coefficients only
+Polynomial* PolyDup(Polynomial* p);                            // a new temporary
+// dst takes src's degree, type, class, variable and coefficients.
+Polynomial* PolyElementCopy(Polynomial* dst, Polynomial* src);
+// Exchanges degree, type, class, variable and coefficient row.
+Polynomial* PolyElementChange(Polynomial* a, Polynomial* b);
+// dst takes src's contents and keeps its type; src becomes a temporary.
+Polynomial* PolyMove(Polynomial* dst, Polynomial* src);
+Polynomial* PolySwap(Polynomial* a, Polynomial* b);           // coefficients
+// The assignment dst = src of compiled code: a temporary src is taken over,
+// any other is copied; dst keeps its type; then the temporaries of every
+// kind are released.
+Polynomial* PolyAssign(Polynomial* dst, Polynomial* src);

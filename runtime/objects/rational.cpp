@@ -3,12 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "runtime/core/memory.h"
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/registry.h"
 #include "runtime/matrix/report.h"
+#include "runtime/matrix/matrix.h"
+#include "runtime/objects/complex_scalar.h"
+#include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
+#include "runtime/objects/vnstring.h"
 
 Rational* toprat = nullptr;
 Rational* lastrat = nullptr;
@@ -47,8 +52,9 @@ Polynomial* heldPolynomial(int degree, int class_) {
   return PolySetType(p, vorn_registry::kHeld2);
 }
 
-Rational* define(const char* name, int n, int d, int class_) {
-  if (n < 0 || d < 0) n = d = -1;
+// A record for a new temporary (the newest parked one, else a new one),
+// appended to the live list; its polynomials are the caller's to set.
+Rational* newRecord(const char* name, int class_) {
   Rational* r = RatRequest();
   if (r == nullptr) {
     r = static_cast<Rational*>(emalloc(sizeof(Rational)));
@@ -58,12 +64,30 @@ Rational* define(const char* name, int n, int d, int class_) {
   RatAppendToLastRat(r);
   r->type = vorn_registry::kTemporary;
   r->class_ = class_;
+  vorn_registry::setName(r->name, name);
+  return r;
+}
+
+Rational* define(const char* name, int n, int d, int class_) {
+  if (n < 0 || d < 0) n = d = -1;
+  Rational* r = newRecord(name, class_);
   r->nume_degree = n;
   r->deno_degree = d;
   r->nume = heldPolynomial(n, class_);
   r->deno = heldPolynomial(d, class_);
-  vorn_registry::setName(r->name, name);
   return r;
+}
+
+bool isUndefined(const Rational* r) {
+  return r->nume == nullptr || r->deno == nullptr || r->nume->degree == -1 || r->deno->degree == -1;
+}
+
+// Copy and Swap report their operands in this order: source (or second)
+// first, as the Matrix kind does.
+void checkSameShape(const char* tag, Rational* first, Rational* second) {
+  if (first->class_ != second->class_) RatError2(tag, "Confliction of class", first, second);
+  if (first->nume_degree != second->nume_degree || first->deno_degree != second->deno_degree)
+    RatError2(tag, "Confliction of size", first, second);
 }
 
 void releasePolynomials(Rational* r) {
@@ -187,4 +211,88 @@ void RatWarning(const char* tag, const char* message, Rational* r) {
 
 void RatWarning2(const char* tag, const char* message, Rational* r1, Rational* r2) {
   RatErrorWarning(tag, message, r1, r2, 0);
+}
+
+void RatUndefCheck(Rational* r, const char* tag) {
+  if (isUndefined(r)) RatError(tag, "Undefined rational", r);
+}
+
+void RatUndefCheck2(Rational* r, Rational* q, const char* tag) {
+  if (isUndefined(r) || isUndefined(q)) RatError2(tag, "Undefined rational", r, q);
+}
+
+Rational* RatCopy(Rational* dst, Rational* src) {
+  checkSameShape("RatCopy()", src, dst);
+  if (dst == src) return dst;
+  PolyCopy(dst->nume, src->nume);
+  PolyCopy(dst->deno, src->deno);
+  return dst;
+}
+
+Rational* RatDup(Rational* r) {
+  Rational* copy = newRecord("", r->class_);
+  copy->nume = PolySetType(PolyDup(r->nume), vorn_registry::kHeld2);
+  copy->deno = PolySetType(PolyDup(r->deno), vorn_registry::kHeld2);
+  copy->nume_degree = r->nume_degree;
+  copy->deno_degree = r->deno_degree;
+  return copy;
+}
+
+Rational* RatElementCopy(Rational* dst, Rational* src) {
+  if (dst == src) return dst;
+  PolyElementCopy(dst->nume, src->nume);
+  PolyElementCopy(dst->deno, src->deno);
+  dst->nume->type = vorn_registry::kHeld2;
+  dst->deno->type = vorn_registry::kHeld2;
+  dst->type = src->type;
+  dst->class_ = src->class_;
+  dst->nume_degree = src->nume_degree;
+  dst->deno_degree = src->deno_degree;
+  return dst;
+}
+
+Rational* RatElementChange(Rational* a, Rational* b) {
+  std::swap(a->type, b->type);
+  std::swap(a->class_, b->class_);
+  std::swap(a->nume_degree, b->nume_degree);
+  std::swap(a->deno_degree, b->deno_degree);
+  std::swap(a->nume, b->nume);
+  std::swap(a->deno, b->deno);
+  return a;
+}
+
+Rational* RatMove(Rational* dst, Rational* src) {
+  const int type = dst->type;
+  RatElementChange(dst, src);
+  dst->type = type;
+  src->type = vorn_registry::kTemporary;
+  return dst;
+}
+
+Rational* RatSwap(Rational* a, Rational* b) {
+  checkSameShape("RatSwap()", b, a);
+  if (a == b) return a;
+  PolySwap(a->nume, b->nume);
+  PolySwap(a->deno, b->deno);
+  return a;
+}
+
+Rational* RatAssign(Rational* dst, Rational* src) {
+  RatUndefCheck(src, "RatAssign()");
+  if (dst == src) return dst;
+  const int type = dst->type;
+  if (src->type == vorn_registry::kTemporary) {
+    RatElementChange(dst, src);
+    src->type = vorn_registry::kTemporary;
+  } else {
+    RatElementCopy(dst, src);
+  }
+  dst->type = type;
+  ListTmpUndef();
+  vnStringTmpUndef();
+  RatTmpUndef();
+  PolyTmpUndef();
+  CompTmpUndef();
+  MatTmpUndef();
+  return dst;
 }

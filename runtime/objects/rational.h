@@ -1,4 +1,4 @@
-// Rational objects: registry and reports.
+// Rational objects: registry, reports, checks, copies and moves.
 #pragma once
 
 struct Polynomial;
@@ -46,3 +46,20 @@ void RatErrorWarning(const char* tag, const char* message, Rational* r1, Rationa
 [[noreturn]] void RatError2(const char* tag, const char* message, Rational* r1, Rational* r2);
 void RatWarning(const char* tag, const char* message, Rational* r);
 void RatWarning2(const char* tag, const char* message, Rational* r1, Rational* r2);
+
+// Fatal "Undefined rational" when a numerator or denominator is empty.
+void RatUndefCheck(Rational* r, const char* tag);
+void RatUndefCheck2(Rational* r, Rational* q, const char* tag);
+
+// Copies and moves. Copy and Swap need equal class and degrees.
+Rational* RatCopy(Rational* dst, Rational* src);       // both polynomials' coefficients
+Rational* RatDup(Rational* r);                          // a new temporary
+// dst takes src's type, class, degrees and polynomials (copied).
+Rational* RatElementCopy(Rational* dst, Rational* src);
+// Exchanges type, class, degrees and polynomials.
+Rational* RatElementChange(Rational* a, Rational* b);
+// dst takes src's contents and keeps its type; src becomes a temporary.
+Rational* RatMove(Rational* dst, Rational* src);
+Rational* RatSwap(Rational* a, Rational* b);           // coefficients
+// The assignment dst = src of compiled code, as PolyAssign.
+Rational* RatAssign(Rational* dst, Rational* src);
