@@ -1,7 +1,6 @@
 #include "runtime/matrix/matrix.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "runtime/core/memory.h"
@@ -94,8 +93,18 @@ Matrix* MatRequest(int n, int class_) {
   return vorn_registry::request(matrix_table, matrix_table_count, bucketKey(n, class_));
 }
 
+// A record whose count or class has no bucket is freed instead of parked,
+// and a record already parked is refused: a bucket never holds it twice.
 void MatInstall(Matrix* m) {
-  vorn_registry::install(matrix_table, matrix_table_count, bucketKey(m->rows * m->cols, m->class_), m);
+  if (m->parked) MatError("MatInstall()", "Duplicate undefining", nullptr);
+  const int n = m->rows * m->cols;
+  if (!recyclable(n, m->class_)) {
+    MatElementDestroy(m);
+    efree(m->name);
+    efree(m);
+    return;
+  }
+  vorn_registry::install(matrix_table, matrix_table_count, bucketKey(n, m->class_), m);
 }
 
 void MatElementDestroy(Matrix* m) {
@@ -225,9 +234,6 @@ void MatAllPrint() {
 void MatMatrixTableCheck() {
   for (int n = 0; n <= garbage_size_max; n++) {
     Matrix* head = matrix_table[bucketKey(n, MAT_REAL)];
-    if (head == nullptr) continue;
-    std::printf("matrix_table[%d]: %d parked, newest %dx%d \"%s\"\n", n,
-                matrix_table_count[bucketKey(n, MAT_REAL)], head->rows, head->cols, head->name);
+    if (head != nullptr) MatPrint(head);  // empty buckets have nothing to show
   }
-  std::fflush(stdout);
 }

@@ -1,0 +1,94 @@
+// Matrix printing: header lines and the element blocks, byte for byte.
+#include <cmath>
+#include <string>
+
+#include "matrix_test_util.h"
+#include "support/vorn_test.h"
+
+namespace {
+
+class PrintTest : public VornTest {};
+
+std::string printed(Matrix* (*print)(Matrix*), Matrix* m) {
+  return StdoutOf([&] { print(m); });
+}
+
+struct HeadCase {
+  int class_, kind;
+  const char* word;
+};
+
+TEST_F(PrintTest, HeaderWordByClassAndKind) {
+  const HeadCase cases[] = {
+      {0, 1, "Matrix"},   {0, 2, "Array"},   {0, 3, "Index"}, {1, 1, "CoMatrix"},
+      {1, 2, "CoArray"},  {1, 3, ""},        {2, 1, "PoMatrix"}, {3, 2, "PoArray"},
+      {4, 1, "RaMatrix"}, {5, 2, "RaArray"}, {5, 3, ""},      {0, 4, ""},
+      {7, 1, ""},
+  };
+  Matrix* m = MatDef("A", 2, 3);
+  for (const HeadCase& c : cases) {
+    MatSetClass(m, c.class_);
+    EXPECT_EQ(StdoutOf([&] { MatPrintHead(m, c.kind); }),
+              std::string(" ===  A  (   2  x   3)  ") + c.word + "  ===\n")
+        << c.class_ << "/" << c.kind;
+  }
+  MatSetClass(m, 0);
+}
+
+TEST_F(PrintTest, EmptyAndUnnamedMatricesPrintTheHeaderOnly) {
+  EXPECT_EQ(printed(MatPrint, MatDef("", 0, 5)), " ===  ans  (   0  x   5)  Matrix  ===\n");
+  Matrix* z = C_MatZDef2(1, 1);
+  MatSetName(z, "z");
+  EXPECT_EQ(printed(MatPrintIndex, z), " ===  z  (   1  x   1)    ===\n");
+  Matrix* wide = MatDef("w", 1, 12345);
+  EXPECT_EQ(StdoutOf([&] { MatPrintHead(wide, 2); }), " ===  w  (   1  x12345)  Array  ===\n");
+}
+
+TEST_F(PrintTest, RealElementsInBlocksOfFourColumns) {
+  Matrix* m = MatDef("B", 3, 5);
+  for (int k = 1; k <= 15; k++) MatSetVecValue(m, k, k);
+  MatSetValue(m, 2, 5, INFINITY);
+  MatSetValue(m, 3, 5, -0.125);
+  const std::string expected =
+      " ===  B  (   3  x   5)  Matrix  ===\n"
+      "            (  1)           (  2)           (  3)           (  4)     \n"
+      " (  1)  1.00000000E+00  2.00000000E+00  3.00000000E+00  4.00000000E+00\n"
+      " (  2)  6.00000000E+00  7.00000000E+00  8.00000000E+00  9.00000000E+00\n"
+      " (  3)  1.10000000E+01  1.20000000E+01  1.30000000E+01  1.40000000E+01\n"
+      "            (  5)     \n"
+      " (  1)  5.00000000E+00\n"
+      " (  2)             Inf\n"
+      " (  3) -1.25000000E-01\n";
+  EXPECT_EQ(printed(MatPrint, m), expected);
+  MatSetName(m, "");
+  const std::string array = printed(MatPrintArray, m);
+  EXPECT_EQ(array.substr(0, array.find('\n') + 1), " ===  ans  (   3  x   5)  Array  ===\n");
+  EXPECT_EQ(array.substr(array.find('\n')), expected.substr(expected.find('\n')));
+}
+
+TEST_F(PrintTest, ComplexElementsInBlocksOfTwoColumns) {
+  Matrix* z = C_MatZDef2(1, 3);
+  MatSetName(z, "Z");
+  C_MatSetValue(z, 1, 1, 1.5, -2.0);
+  C_MatSetValue(z, 1, 3, NAN, -INFINITY);
+  EXPECT_EQ(printed(MatPrint, z),
+            " ===  Z  (   1  x   3)  CoMatrix  ===\n"
+            "        [ (  1)-Real      (  1)-Imag ]  [ (  2)-Real      (  2)-Imag ]\n"
+            " (  1)  1.50000000E+00 -2.00000000E+00  0.00000000E+00  0.00000000E+00\n"
+            "        [ (  3)-Real      (  3)-Imag ]\n"
+            " (  1)             NaN            -Inf\n");
+}
+
+TEST_F(PrintTest, AllPrintShowsEveryLiveMatrixInOrder) {
+  Matrix* a = MatDef("first", 0, 0);
+  Matrix* b = MatDef("second", 0, 1);
+  const std::string out = StdoutOf([] { MatAllPrint(); });
+  const std::string first = " ===  first  (   0  x   0)  Matrix  ===\n";
+  const size_t at = out.find(first);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(out.find(" ===  second  (   0  x   1)  Matrix  ===\n"), at + first.size());
+  (void)a;
+  (void)b;
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// Matrix error and warning reports: the line layouts, the bell, the source
+// buffer, the checks and the optional log.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "matrix_test_util.h"
+#include "support/vorn_test.h"
+
+namespace {
+
+class ReportTest : public VornTest {};
+
+TEST_F(ReportTest, WarningPrintsTheLineRingsTheBellAndReturns) {
+  Matrix* a = MatDef("A", 2, 3);
+  Matrix* b = MatDef("", 3, 3);
+  std::string err;
+  const std::string out = StdoutOf([&] {
+    err = StderrOf([&] { MatWarning2("MatAdd()", "Not same size", a, b); });
+  });
+  EXPECT_EQ(err, "\nNot same size for 'A(2 x 3)' and '(3 x 3)' in MatAdd().\n");
+  EXPECT_EQ(out, "\a");
+}
+
+TEST_F(ReportTest, SourceDescriptionReplacesOperandsOnceAndIsCleared) {
+  Matrix* a = MatDef("A", 2, 3);
+  Matrix* b = MatDef("", 3, 3);
+  const std::string err = StderrOf([&] {
+    StdoutOf([&] {
+      MatErrorSource("%s(%dx%d) + %s(%dx%d)", a->name, a->rows, a->cols, b->name, b->rows, b->cols);
+      MatWarning2("MatAdd()", "Not same size", a, b);
+      EXPECT_EQ(mat_err_src[0], '\0');
+      MatWarning("MatSub()", "Not same size", b);
+      MatWarning("Mat()", "No operands", nullptr);
+    });
+  });
+  EXPECT_EQ(err,
+            "\nA(2x3) + (3x3) : Not same size in MatAdd().\n"
+            "\nNot same size for '(3 x 3)' in MatSub().\n"
+            "\nNo operands in Mat().\n");
+}
+
+TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
+  Matrix* a = MatDef("A", 1, 1);
+  EXPECT_EXIT(MatError("MatInv()", "Zero division", a), ::testing::ExitedWithCode(255),
+              ReportLine("Zero division for 'A(1 x 1)'", "MatInv()"));
+  EXPECT_EXIT(MatError2("F()", "Bad", nullptr, a), ::testing::ExitedWithCode(255),
+              ReportLine("Bad and 'A(1 x 1)'", "F()"));
+}
+
+// Each check passes on good operands and reports its message otherwise.
+struct CheckCase {
+  const char* message;
+  std::function<void(Matrix* good, Matrix* bad)> check;  // good: real 2x2
+};
+
+TEST_F(ReportTest, ChecksPassOrReportTheirMessage) {
+  Matrix* square = MatDef("S", 2, 2);
+  Matrix* wide = MatDef("W", 2, 3);
+  Matrix* empty = MatDef("E", 0, 3);
+  Matrix* complex = C_MatDef("C", 2, 2);
+  const CheckCase cases[] = {
+      {"Zero-size matrix", [&](Matrix* g, Matrix* b) { MatZeroSizeCheck(b == nullptr ? g : empty, "T()"); }},
+      {"Zero-size matrix", [&](Matrix* g, Matrix* b) { MatZeroSizeCheck2(g, b == nullptr ? g : empty, "T()"); }},
+      {"Not same size", [&](Matrix* g, Matrix* b) { MatSameSizeCheck(g, b == nullptr ? g : wide, "T()"); }},
+      {"Not same class", [&](Matrix* g, Matrix* b) { MatSameClassCheck(g, b == nullptr ? g : complex, "T()"); }},
+      {"Not a square matrix", [&](Matrix* g, Matrix* b) { MatNonSquareCheck(b == nullptr ? g : wide, "T()"); }},
+      {"Not square matrices", [&](Matrix* g, Matrix* b) { MatNonSquareCheck2(g, b == nullptr ? g : wide, "T()"); }},
+      {"Not a real matrix", [&](Matrix* g, Matrix* b) { MatNotRealCheck(b == nullptr ? g : complex, "T()"); }},
+      {"Not a complex matrix", [&](Matrix* g, Matrix* b) { MatNotComplexCheck(b == nullptr ? complex : g, "T()"); }},
+      {"Not a real nor complex matrix",
+       [&](Matrix* g, Matrix* b) {
+         if (b != nullptr) MatSetClass(g, 2);
+         MatNotRealNorComplexCheck(g, "T()");
+       }},
+      {"Not a polynomial matrix",
+       [&](Matrix* g, Matrix* b) {
+         if (b == nullptr) MatSetClass(g, 3);
+         MatNotPolynomialCheck(g, "T()");
+         MatSetClass(g, 0);
+       }},
+      {"Not a rational matrix",
+       [&](Matrix* g, Matrix* b) {
+         if (b == nullptr) MatSetClass(g, 5);
+         MatNotRationalCheck(g, "T()");
+         MatSetClass(g, 0);
+       }},
+  };
+  for (const CheckCase& c : cases) {
+    c.check(square, nullptr);  // passes
+    EXPECT_EXIT(c.check(square, square), ::testing::ExitedWithCode(255),
+                Literal(std::string("\n") + c.message))
+        << c.message;
+  }
+  EXPECT_EXIT(MatErrorNotRealNorComplex(square, "T()"), ::testing::ExitedWithCode(255),
+              ReportLine("Not a real nor complex matrix for 'S(2 x 2)'", "T()"));
+  EXPECT_EXIT(MatErrorNotRealNorComplex2(square, wide, "T()"), ::testing::ExitedWithCode(255),
+              ReportLine("Not a real nor complex matrix for 'S(2 x 2)' and 'W(2 x 3)'", "T()"));
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+size_t occurrences(const std::string& text, const std::string& word) {
+  size_t count = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) count++;
+  return count;
+}
+
+// Runs body in a fresh temporary directory with the log on.
+class LogTest : public ReportTest {
+ protected:
+  void SetUp() override {
+    ReportTest::SetUp();
+    char pattern[] = "/tmp/vorn_logXXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ASSERT_NE(getcwd(cwd_, sizeof cwd_), nullptr);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    vorn_withlog_flag = 1;
+  }
+  void TearDown() override {
+    vorn_withlog_flag = 0;
+    EXPECT_EQ(chdir(cwd_), 0);
+    std::system(("rm -rf '" + dir_ + "'").c_str());
+    ReportTest::TearDown();
+  }
+  std::string dir_;
+  char cwd_[4096] = {};
+};
+
+TEST_F(LogTest, ReportAndSmallOperandsAreAppendedToTheLog) {
+  Matrix* small = MatZDef2(10, 10);
+  MatSetName(small, "small");
+  Matrix* big = MatZDef2(1, 101);
+  MatSetName(big, "big");
+  Matrix* none = MatDef("none", 0, 5);
+  StdoutOf([&] {
+    StderrOf([&] {
+      MatWarning2("T()", "Not same size", small, big);
+      MatWarning("U()", "Zero-size matrix", none);
+    });
+  });
+  const std::string log = readFile("Vorn.log");
+  EXPECT_NE(log.find("\nNot same size for 'small(10 x 10)' and 'big(1 x 101)' in T().\n\n"),
+            std::string::npos);
+  EXPECT_NE(log.find("\nZero-size matrix for 'none(0 x 5)' in U().\n\n"), std::string::npos);
+  EXPECT_GT(occurrences(log, "small"), 1u);  // the report and the saved matrix
+  EXPECT_EQ(occurrences(log, "big"), 1u);    // 101 elements: report only
+  EXPECT_EQ(occurrences(log, "none"), 1u);   // no elements: report only
+}
+
+TEST_F(LogTest, UnopenableLogIsReportedAndTheWarningStillReturns) {
+  ASSERT_EQ(mkdir("Vorn.log", 0700), 0);
+  std::string err;
+  StdoutOf([&] { err = StderrOf([&] { MatWarning("T()", "Careful", nullptr); }); });
+  EXPECT_EQ(err, "\nCareful in T().\nCan't open Vorn.log.\n");
+}
+
+}  // namespace
