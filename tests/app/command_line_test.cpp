@@ -1,0 +1,165 @@
+// brovane's command line: banner, usage text, mode words, word counts,
+// integer reading and the run configuration, checked byte for byte on the
+// built program.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/scope.h"
+#include "support/vorn_test.h"
+
+namespace {
+
+const std::string kBanner =
+    "brovane ver.1.0\n"
+    "Copyright (C) the brovane developers. See README.md.\n"
+    "\n";
+
+const std::string kUsage =
+    "NAME\n"
+    "  brovane - a sample program of CV-EM and Ag-EM algorithms\n"
+    "\n"
+    "SYNOPSIS\n"
+    "  brovane em niter nlot lsize\n"
+    "  brovane cv niter nlot lsize\n"
+    "  brovane ag niter nlot lsize nsel enss\n"
+    "\n"
+    "DESCRIPTION\n"
+    "  Train and evaluate GMM using parallel-EM (p-EM), Cross-validation EM(CV-EM),\n"
+    "  and Aggregated-EM(Ag-EM) algorithms.\n"
+    "\n"
+    "  Arguments\n"
+    "        (em|cv|ag) : \"em\" for p-EM, \"cv\" for CV-EM, \"ag\" for Ag-EM.\n"
+    "\tniter : Number of EM/CV-EM/Ag-EM iterations.\n"
+    "\tnlot  : Number of training subsets.\n"
+    "\tlsize : Number of training samples per subset.\n"
+    "\t\tTotal training set size = nlot x lsize.\n"
+    "\tnsel  : Number of subset selection to estimate a model.\n"
+    "\t\t(nsel should be around 0.6*nlot for good results)\n"
+    "\tenss  : Ensemble size.\n"
+    "\n"
+    "EXAMPLES\n"
+    "  brovane em 10 20 1\n"
+    "  brovane cv 10 20 1\n"
+    "  brovane ag 10 20 1 12 8\n"
+    "\n"
+    "AUTHOR\n"
+    "  the brovane developers\n"
+    "  no web site: see README.md in the source tree\n"
+    "\n";
+
+std::string configuration(const std::string& title, const std::string& train,
+                          const std::string& selection) {
+  return kBanner + title + "\n" + "train set size = " + train + "\n" + "test set size = 1000\n" +
+         selection + "num experiments = 20 (Averaged results are output)\n";
+}
+
+// The experiments follow the configuration; only the front part is ours.
+::testing::AssertionResult startsWith(const std::string& text, const std::string& prefix) {
+  if (text.compare(0, prefix.size(), prefix) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "output:\n" << text << "\nexpected to start with:\n" << prefix;
+}
+
+class CommandLineTest : public VornTest {};
+
+class ScopeTest : public VornTest {
+ protected:
+  // Parked polynomials keep their coefficient matrices on the live list:
+  // open and close one scope first so the counts compare like with like.
+  void SetUp() override {
+    VornTestStartUp();
+    CloseScope(OpenScope());
+    MatObjectTmpUndef();
+    VornTest::SetUp();
+  }
+};
+
+class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UsageTest, WrongCommandLinePrintsBannerAndUsage) {
+  const RunResult r = RunBrovane(GetParam());
+  EXPECT_EQ(r.out, kBanner + kUsage);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, UsageTest,
+                         ::testing::Values("",                    // no argument
+                                           "EM 10 20 1",          // mode words are case-sensitive
+                                           "emx 10 20 1",         // and exact
+                                           "em 10 20 1 5",        // one word too many
+                                           "cv 10 20",            // one word too few
+                                           "ag 10 20 1 12",       // one word too few
+                                           "ag 10 20 1 12 8 1"));  // one word too many
+
+TEST_F(CommandLineTest, UsageNamesTheProgramWhateverItIsCalled) {
+  char dir[] = "/tmp/brovane_linkXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string link = std::string(dir) + "/other-name";
+  // RunBrovane puts the program path in front of the words: let it be the
+  // target of a symlink, then run the program through that link.
+  const RunResult r = RunBrovane(link + " && " + link + " cv 1", "ln -s");
+  EXPECT_EQ(r.out, kBanner + kUsage);
+  EXPECT_EQ(r.status, 1);
+  std::remove(link.c_str());
+  rmdir(dir);
+}
+
+TEST_F(CommandLineTest, NlotBelowNselIsRejectedAfterTheTitle) {
+  const RunResult r = RunBrovane("ag 10 20 1 21 8");
+  EXPECT_EQ(r.out, kBanner + "Ag-EM training\n");
+  EXPECT_EQ(r.err, "ERROR: nlot (20) must not be smaller than nsel (21).\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(CommandLineTest, OutOfRangeNumbersAreClampedTo32Bits) {
+  const RunResult r = RunBrovane("ag 10 -99999999999 1 99999999999999999999999 8");
+  EXPECT_EQ(r.out, kBanner + "Ag-EM training\n");
+  EXPECT_EQ(r.err, "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(CommandLineTest, NselEqualToNlotIsAccepted) {
+  const RunResult r = RunBrovane("ag 10 20 1 20 1");
+  EXPECT_TRUE(startsWith(r.out, configuration("Ag-EM training", "20 (subset size = 1, num of subsets = 20)",
+                                              "num subset selection = 20, ensemble size = 1\n")));
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(CommandLineTest, CvHasNoSelectionLine) {
+  const RunResult r = RunBrovane("cv 10 20 1");
+  EXPECT_TRUE(startsWith(r.out, configuration("CV-EM training", "20 (subset size = 1, num of subsets = 20)", "")));
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(CommandLineTest, EmTrainSetIsNlotTimesLsize) {
+  const RunResult r = RunBrovane("em 3 7 6");
+  EXPECT_TRUE(startsWith(r.out, configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", "")));
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(CommandLineTest, NumbersAreReadLikeStrtol) {
+  // "12abc" is 12, "abc" is 0, leading blanks and a sign are accepted.
+  const RunResult r = RunBrovane("ag 10 '  +12abc' 1 abc 8x");
+  EXPECT_TRUE(startsWith(r.out, configuration("Ag-EM training", "12 (subset size = 1, num of subsets = 12)",
+                                              "num subset selection = 0, ensemble size = 8\n")));
+}
+
+TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
+  Matrix* callers = MatDef("", 2, 2);
+  const ScopeMarkers scope = OpenScope();
+  MatSetType(MatDef("local", 1, 1), 1);
+  String* inner = vnStringStringDef("temporary");
+  MatObjectTmpUndef();
+  EXPECT_EQ(callers->type, 0);
+  EXPECT_FALSE(callers->parked);
+  EXPECT_TRUE(inner->parked);
+  CloseScope(scope);
+  EXPECT_EQ(scope.mat->type, 0);
+  EXPECT_EQ(lastmat->type, 0);  // the local became a temporary too
+}
+
+}  // namespace
