@@ -23,6 +23,17 @@ bool isSeparator(char c) { return c == ' ' || c == '\t'; }
 
 bool sameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
+// The C library reads only the first letter of "rw", "wr" and their "b"
+// spellings and gives a one-way stream; these spellings mean read-write.
+const char* platformMode(const char* mode) {
+  static const char* const kReadWrite[][2] = {
+      {"rw", "r+"}, {"rbw", "r+b"}, {"rwb", "r+b"}, {"wr", "w+"}, {"wbr", "w+b"}, {"wrb", "w+b"}};
+  for (const auto& pair : kReadWrite) {
+    if (sameText(mode, pair[0])) return pair[1];
+  }
+  return mode;
+}
+
 void enterStandard(FILE* stream, int slot) {
   const int fd = fileno(stream);
   if (onTable(fd)) file_pointers[fd][slot] = stream;
@@ -66,7 +77,7 @@ int FileOpen(const char* path, const char* mode) {
     std::fprintf(stderr, "FileOpen(\"%s\", \"%s\"): mode does not start with 'r', 'w', nor 'a'\n",
                  path, mode);
   }
-  FILE* fp = std::fopen(path, mode);
+  FILE* fp = std::fopen(path, platformMode(mode));
   if (fp == nullptr) return -1;
   const int fd = fileno(fp);
   if (!onTable(fd)) {
