@@ -1,0 +1,318 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/vorn_test.h"
+
+namespace {
+
+using StringTest = VornTest;
+using StringDeathTest = VornTest;
+
+String* S(const char* text) { return vnStringStringDef(text); }
+String* Undefined() { return vnStringDef("", -1); }
+std::string T(const String* s) { return std::string(s->text, static_cast<size_t>(s->length)); }
+
+Matrix* Row(const std::vector<double>& values) {
+  Matrix* m = MatDef("", 1, static_cast<int>(values.size()));
+  for (size_t k = 0; k < values.size(); k++) MatReal(m)[k] = values[k];
+  return m;
+}
+
+std::vector<double> Values(Matrix* m) {
+  return std::vector<double>(MatReal(m), MatReal(m) + m->rows * m->cols);
+}
+
+std::string TempPath(const std::string& content) {
+  char path[] = "/tmp/vnstring_testXXXXXX";
+  const int fd = mkstemp(path);
+  if (fd >= 0) {
+    ssize_t ignored = write(fd, content.data(), content.size());
+    (void)ignored;
+    close(fd);
+  }
+  return path;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+const ::testing::ExitedWithCode kFatal(255);
+
+}  // namespace
+
+// ------------------------------------------------------------- registry
+
+TEST_F(StringTest, ReleasedRecordIsReusedWithItsBuffers) {
+  String* s = vnStringDef("ab", 5);
+  char* text = s->text;
+  char* name = s->name;
+  vnStringUndef(s);
+  String* t = vnStringDef("cd", 5);
+  EXPECT_EQ(t, s);
+  EXPECT_EQ(t->text, text);
+  EXPECT_EQ(t->name, name);
+  EXPECT_STREQ(t->name, "cd");
+  EXPECT_EQ(t->text[5], '\0');
+  EXPECT_EQ(t->type, 0);
+}
+
+TEST_F(StringTest, ParkingStopsAtLongestRecycledLength) {
+  const int max = vnStringGarbageLengthMax();
+  for (int length : {-1, 0, max}) {
+    const int parked = vnStringTableCount(length);
+    vnStringUndef(vnStringDef("", length));
+    EXPECT_EQ(vnStringTableCount(length), parked + 1) << length;
+  }
+  const int live = vnStringLiveCount();
+  vnStringUndef(vnStringDef("", max + 1));   // destroyed, not parked
+  EXPECT_EQ(vnStringTableCount(max + 1), 0);
+  EXPECT_EQ(vnStringLiveCount(), live);
+}
+
+TEST_F(StringTest, ScopeKeepsLocalsUntilFrees) {
+  String* marker = vnStringSetType(vnStringDef("", -1), 1);
+  String* local = vnStringSetType(S("x"), 1);
+  S("temporary");
+  const int live = vnStringLiveCount();
+  vnStringTmpUndef();
+  EXPECT_EQ(vnStringLiveCount(), live - 1);
+  vnStringFrees(marker);
+  EXPECT_EQ(marker->type, 0);
+  EXPECT_EQ(local->type, 0);
+}
+
+TEST_F(StringDeathTest, RegistryMisuseIsFatal) {
+  EXPECT_EXIT({ String* s = S("a"); vnStringUndef(s); vnStringUndef(s); }, kFatal,
+              "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringDef("x", -2), kFatal,
+              "\nvnStringDef\\(\"x\", -2\\) : Not appropriate length in vnStringDef\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringMul(Undefined(), 2), kFatal,
+              "\nUndefined string for '\\(length=-1\\)' in vnStringMul\\(\\)\\.\n");
+}
+
+// -------------------------------------------------- construction, access
+
+TEST_F(StringTest, ConstructorsAndSetters) {
+  EXPECT_EQ(T(vnStringStringDef(nullptr)), "");
+  EXPECT_EQ(vnStringNull()->length, 0);
+  EXPECT_EQ(T(vnStringCharToString('q')), "q");
+  EXPECT_EQ(vnStringSameDef(S("abcd"))->length, 4);
+  EXPECT_EQ(vnStringSameDef(Undefined())->text, nullptr);
+
+  String* s = S("abc");
+  EXPECT_EQ(T(vnStringSetString(s, "longer")), "longer");
+  EXPECT_EQ(T(vnStringSetString(s, s->text + 2)), "nger");   // overlapping source
+  EXPECT_EQ(T(vnStringSetChar(s, 4, 'x')), "ngex");
+  EXPECT_EQ(T(vnStringSetLength(s, 2)), "ng");
+  vnStringSetLength(s, 4);
+  EXPECT_EQ(vnStringGetLength(s), 4);
+  EXPECT_EQ(std::string(s->text, 5), std::string("ng\0\0\0", 5));
+  vnStringSetLength(s, -1);
+  EXPECT_EQ(s->text, nullptr);
+}
+
+TEST_F(StringDeathTest, SetCharOutOfRangeDescribesTheAssignment) {
+  EXPECT_EXIT(vnStringSetChar(vnStringSetName(S("abc"), "w"), 4, 'z'), kFatal,
+              "\nw\\(3\\)\\(4\\) = z : Index is not appropriate in vnStringSetChar\\(\\)\\.\n");
+}
+
+// ---------------------------------------------- copy, move, assignment
+
+TEST_F(StringTest, AssignTakesOverTemporariesAndCopiesOthers) {
+  String* dst = vnStringSetType(vnStringDef("d", 2), 1);
+  String* src = S("from temporary");
+  char* buffer = src->text;
+  const int live = vnStringLiveCount();
+  EXPECT_EQ(vnStringAssign(dst, src), dst);
+  EXPECT_EQ(dst->text, buffer);
+  EXPECT_EQ(dst->type, 1);
+  EXPECT_EQ(vnStringLiveCount(), live - 1);   // the old value went with the temporary
+
+  String* named = vnStringSetType(S("kept"), 4);
+  vnStringAssign(dst, named);
+  EXPECT_EQ(T(dst), "kept");
+  EXPECT_NE(dst->text, named->text);
+  EXPECT_EQ(dst->type, 1);
+
+  S("pending");
+  const int before = vnStringLiveCount();
+  vnStringAssign(dst, dst);   // no release at all
+  EXPECT_EQ(vnStringLiveCount(), before);
+  vnStringUndef(named);
+  vnStringUndef(dst);
+}
+
+TEST_F(StringTest, MoveCopyAndSwap) {
+  String* a = vnStringSetType(S("aa"), 1);
+  String* b = vnStringSetType(S("bbb"), 4);
+  vnStringMove(a, b);
+  EXPECT_EQ(T(a), "bbb");
+  EXPECT_EQ(T(b), "aa");
+  EXPECT_EQ(a->type, 1);
+  EXPECT_EQ(b->type, 0);
+
+  String* c = vnStringSetType(S("x"), 4);
+  vnStringElementCopy(c, a);
+  EXPECT_EQ(T(c), "bbb");
+  EXPECT_EQ(c->type, 1);
+  vnStringSetType(c, 0);
+
+  String* d = S("123");
+  vnStringCopy(d, a);
+  EXPECT_EQ(T(d), "bbb");
+  vnStringSetString(d, "xyz");
+  vnStringSwap(a, d);
+  EXPECT_EQ(T(a) + T(d), "xyzbbb");
+  EXPECT_EQ(vnStringDup(Undefined())->length, -1);
+  vnStringUndef(a);
+}
+
+TEST_F(StringDeathTest, LengthConflicts) {
+  EXPECT_EXIT(vnStringCopy(S("ab"), vnStringSetName(S("abc"), "s")), kFatal,
+              "\nConfliction of length for 's\\(length=3\\)' and '\\(length=2\\)' in vnStringCopy\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringSwap(S("ab"), S("abc")), kFatal, "Confliction of length .* in vnStringSwap");
+  EXPECT_EXIT(vnStringPut(S("abcde"), 5, S("xy")), kFatal, "Confliction of length .* in vnStringPut");
+  EXPECT_EXIT(vnStringPartCopy(S("abc"), 1, 2, S("xyz"), 1, 3), kFatal,
+              "Confliction of length .* in vnStringPartCopy");
+}
+
+// ------------------------------------------------ characters, sub-strings
+
+TEST_F(StringTest, CharactersAndRanges) {
+  String* s = S("abcde");
+  EXPECT_EQ(T(vnStringGetElem(s, 5)), "e");
+  EXPECT_EQ(T(vnStringCut(S("abc"), 2, 2)), "b");
+  EXPECT_EQ(T(vnStringSetElem(S("abc"), 2, S("X"))), "aXc");
+  EXPECT_EQ(T(vnStringPut(S("abcde"), 4, S("xy"))), "abcxy");
+  EXPECT_EQ(T(vnStringPartCopy(S("abcde"), 2, 3, S("wxyz"), 3, 4)), "ayzde");
+  EXPECT_EQ(T(s), "abcde");
+}
+
+TEST_F(StringTest, SubStringsWithSteps) {
+  struct Case { int from, to, step; const char* expected; };
+  const Case cases[] = {{1, 5, 2, "ace"}, {5, 1, -2, "eca"}, {2, 4, 1, "bcd"},
+                        {2, 4, 0, "bcd"}, {3, 1, 1, ""},     {1, 4, 3, "ad"}};
+  for (const Case& c : cases)
+    EXPECT_EQ(T(vnStringGetSubString(S("abcde"), c.from, c.to, c.step)), c.expected)
+        << c.from << ":" << c.step << ":" << c.to;
+  EXPECT_EQ(T(vnStringGetSubString2(S("abcde"), Row({2.5, 3.5, 1.4}))), "bda");   // halves to even
+  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 1, 6, 2, S("XYZ"))), "XbYdZf");
+  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 2, 1, S("XY"))), "aXYdef");   // end plays no part
+  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 1, 1, S("XY"))), "abcdef");   // empty series
+  EXPECT_EQ(T(vnStringSetSubString2(S("abc"), Row({1, 1}), S("xy"))), "ybc");
+}
+
+TEST_F(StringDeathTest, BadPositionsAreFatal) {
+  EXPECT_EXIT(vnStringCut(S("abc"), 3, 2), kFatal,
+              "\nIndex is out of range for '\\(length=3\\)' in vnStringCut\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringGetElem(S("abc"), 0), kFatal, "Index is out ouf range .* in vnGetStringElem\\(\\)");
+  EXPECT_EXIT(vnStringSetElem(S("abc"), 1, S("xy")), kFatal,
+              "Index is out ouf range for '\\(length=3\\)' and '\\(length=2\\)' in vnStringSetElem\\(\\)");
+  EXPECT_EXIT(vnStringGetSubString(S("abcde"), 2, 7, 2), kFatal,
+              "\nNot a suitable index for '\\(length=5\\)' in vnStringGetSubString2\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringGetSubString2(S("abc"), MatDef("", 2, 1)), kFatal,
+              "Not a suitable index .* in vnStringGetSubString2");
+  EXPECT_EXIT(vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy")), kFatal,
+              "Confliction of length .* in vnStringSetSubString2");
+}
+
+// --------------------------------------------------------------- operators
+
+TEST_F(StringTest, Concatenation) {
+  EXPECT_EQ(vnStringAdd(Undefined(), S(""))->length, 0);
+  EXPECT_EQ(vnStringAdd(Undefined(), Undefined())->length, -1);
+  EXPECT_EQ(T(vnStringAdd(S("ab"), S(""))), "ab");
+  EXPECT_EQ(T(vnStringAdd(Undefined(), S("cd"))), "cd");
+  EXPECT_EQ(T(vnStringAdd(S("ab"), S("cd"))), "abcd");
+  EXPECT_EQ(T(vnStringMul(S("ab"), 3)), "ababab");
+  EXPECT_EQ(vnStringMul(S("ab"), 0)->length, 0);
+  String* s = S("abc");
+  EXPECT_EQ(T(vnStringReverse(s)), "cba");
+  EXPECT_EQ(T(s), "abc");
+}
+
+TEST_F(StringTest, Comparisons) {
+  EXPECT_EQ(vnStringCompare(S("em"), S("em")), 0);
+  EXPECT_NE(vnStringCompare(S("em"), S("cv")), 0);
+  EXPECT_LT(vnStringCompare(S("ab"), S("abc")), 0);
+  EXPECT_EQ(vnStringIsEqual(S("x"), S("x")), 1);
+  EXPECT_EQ(vnStringIsNotEqual(S("x"), S("x")), 0);
+
+  EXPECT_EQ(Values(vnStringCompareElem(S("abc"), S("b"), "<")), (std::vector<double>{1, 0, 0}));
+  EXPECT_EQ(Values(vnStringCompareElem(S("b"), S("abc"), ">=")), (std::vector<double>{1, 1, 0}));
+  EXPECT_EQ(Values(vnStringCompareElem(S("abc"), S("abd"), "!=")), (std::vector<double>{0, 0, 1}));
+  // Orderings take characters as signed bytes.
+  EXPECT_EQ(Values(vnStringCompareElem(S("\x80"), S("a"), "<")), (std::vector<double>{1}));
+
+  EXPECT_EQ(vnStringIndex(S("banana"), S("a")), 2);
+  EXPECT_EQ(vnStringLastIndex(S("banana"), S("a")), 6);
+  EXPECT_EQ(vnStringIndex(S("banana"), S("z")), 0);
+}
+
+TEST_F(StringDeathTest, OperatorMisuseIsFatal) {
+  EXPECT_EXIT(vnStringMul(S("ab"), -1), kFatal,
+              "\nNumber must be positive for '\\(length=2\\)' in vnStringMul\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("abc"), "=="), kFatal, "Length mismatch .* in vnStringCompareElem");
+  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("ab"), "=<"), kFatal, "Incorrect operator .* in vnStringCompareElem");
+  EXPECT_EXIT(vnStringIndex(S("ab"), S("ab")), kFatal, "Keyword is too long .* in vnStringIndex\\(\\)");
+}
+
+// -------------------------------------------------------- input and output
+
+TEST_F(StringTest, PrintAndSprintf) {
+  testing::internal::CaptureStdout();
+  vnStringPrint(vnStringSetName(S("hi"), "s"));
+  vnStringPrint(S("there"));
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "s = hi\nans = there\n");
+  EXPECT_EQ(T(vnStringSprintf("%d-%s", 7, "x")), "7-x");
+  EXPECT_EQ(vnStringSprintf("%4096s", "")->length, 4096);
+}
+
+TEST_F(StringTest, FilesAndChannels) {
+  const std::string path = TempPath("");
+  vnStringFileWrite(S("hello world"), path.c_str());
+  EXPECT_EQ(Slurp(path), "hello world");
+  EXPECT_EQ(T(vnStringFileRead(path.c_str())), "hello");
+  vnStringFileWrite(S(" \n "), path.c_str());
+  EXPECT_EQ(T(vnStringFileRead(path.c_str())), "");
+
+  StringFileWrite("ab\r\ncd", path.c_str());
+  const int fd = FileOpen(path.c_str(), "r");
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(T(vnStringFgets(fd, 100)), "ab\r\n");
+  EXPECT_EQ(T(vnStringFgets(fd, 1)), "c");
+  EXPECT_EQ(T(vnStringFgets(fd, 100)), "d");
+  EXPECT_EQ(T(vnStringFgets(fd, 100)), "");
+  FileClose(fd);
+  std::remove(path.c_str());
+}
+
+TEST_F(StringDeathTest, StandardInputAndFailures) {
+  const std::string path = TempPath("ab\r\n\nnew text\n");
+  EXPECT_EXIT(
+      {
+        if (std::freopen(path.c_str(), "r", stdin) == nullptr) std::exit(2);
+        const bool gets = T(vnStringGets(100)) == "ab\r";
+        String* s = vnStringSetName(S("old"), "v");
+        const bool keep = T(vnStringEdit(s)) == "old";   // an empty line keeps the text
+        const bool edit = T(vnStringEdit(s)) == "new text";
+        std::exit(gets && keep && edit ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  std::remove(path.c_str());
+  EXPECT_EXIT(vnStringFgets(4000, 10), kFatal, "\nFile is not opened in vnStringFgets\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringFileRead("/nonexistent/dir/file"), kFatal,
+              "\nCan't open file in vnStringFileRead\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringSprintf("%4097s", ""), kFatal, "\nNot enough buffer size in vnStringSprintf\\(\\)\\.\n");
+}
