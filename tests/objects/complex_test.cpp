@@ -1,0 +1,378 @@
+#include <unistd.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "vorn_test.h"
+
+namespace {
+
+using ComplexTest = VornTest;
+using ComplexDeathTest = VornTest;
+using Std = std::complex<double>;
+
+constexpr double kEps = std::numeric_limits<double>::epsilon();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kPi = 3.14159265358979323846;
+const auto kFatal = ::testing::ExitedWithCode(255);
+
+Complex* C(double re, double im) { return CompDef("", re, im); }
+Std S(const Complex* z) { return {z->re, z->im}; }
+
+std::string Text(Complex* z, const char* format = nullptr) {
+  char* t = CompToString(z, nullptr, format);
+  std::string s(t);
+  efree(t);
+  return s;
+}
+
+// Bits, so that the sign of a zero counts.
+void ExpectExactly(const Complex* z, double re, double im) {
+  EXPECT_EQ(std::signbit(z->re), std::signbit(re)) << z->re << " vs " << re;
+  EXPECT_EQ(std::signbit(z->im), std::signbit(im)) << z->im << " vs " << im;
+  EXPECT_EQ(z->re, re);
+  EXPECT_EQ(z->im, im);
+}
+
+void ExpectNear(const Std& got, const Std& want, double ulps) {
+  const double tol = ulps * kEps * std::fmax(1.0, std::abs(want));
+  EXPECT_NEAR(got.real(), want.real(), tol) << got << " vs " << want;
+  EXPECT_NEAR(got.imag(), want.imag(), tol) << got << " vs " << want;
+}
+
+std::string TempPath() {
+  char path[] = "/tmp/complex_testXXXXXX";
+  const int fd = mkstemp(path);
+  if (fd >= 0) close(fd);
+  return path;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+}  // namespace
+
+// ------------------------------------------------------------- assignment
+
+TEST_F(ComplexTest, AssignTakesOverTemporaryAndKeepsType) {
+  Complex* x = CompSetType(CompDef("x", 0.0, 0.0), 1);
+  Complex* y = CompSetType(CompDef("y", 5.0, 6.0), 4);
+  String* pending = vnStringStringDef("gone");   // a temporary of another kind
+  (void)pending;
+  const int strings = vnStringLiveCount();
+  const int live = CompLiveCount();
+
+  EXPECT_EQ(CompAssign(x, CompAdd(C(1.0, 2.0), C(0.5, 0.5))), x);
+  ExpectExactly(x, 1.5, 2.5);
+  EXPECT_EQ(x->type, 1);
+  EXPECT_STREQ(x->name, "x");
+  EXPECT_EQ(CompLiveCount(), live);            // all three temporaries released
+  EXPECT_EQ(vnStringLiveCount(), strings - 1);
+
+  CompAssign(x, y);                            // a global source is copied
+  ExpectExactly(x, 5.0, 6.0);
+  ExpectExactly(y, 5.0, 6.0);
+  EXPECT_EQ(x->type, 1);
+  EXPECT_EQ(y->type, 4);
+
+  CompAssign(x, x);
+  ExpectExactly(x, 5.0, 6.0);
+  CompUndef(y);
+  CompUndef(x);
+}
+
+TEST_F(ComplexTest, CopyMoveSwapAndDef2) {
+  Complex* a = CompSetType(CompDef("a", 1.0, 2.0), 1);
+  Complex* b = C(3.0, 4.0);
+  CompSwap(a, b);
+  ExpectExactly(a, 3.0, 4.0);
+  ExpectExactly(b, 1.0, 2.0);
+  EXPECT_EQ(a->type, 1);
+
+  CompElementChange(a, b);
+  EXPECT_EQ(a->type, 0);
+  EXPECT_EQ(b->type, 1);
+  ExpectExactly(a, 1.0, 2.0);
+
+  CompMove(b, C(7.0, 8.0));
+  ExpectExactly(b, 7.0, 8.0);
+  EXPECT_EQ(b->type, 1);
+
+  Complex* d = CompDup(b);
+  EXPECT_NE(d, b);
+  EXPECT_EQ(d->type, 0);
+  EXPECT_STREQ(d->name, "");
+  ExpectExactly(d, 7.0, 8.0);
+
+  ExpectExactly(CompDef2(C(1.0, 2.0), C(3.0, 4.0)), 1.0 - 4.0, 2.0 + 3.0);
+  CompUndef(b);
+}
+
+// -------------------------------------------------------------- arithmetic
+
+TEST_F(ComplexTest, RealOperandForms) {
+  ExpectExactly(CompSub1(2.0, C(5.0, 3.0)), -3.0, -3.0);
+  ExpectExactly(CompSub2(C(5.0, 3.0), 2.0), 3.0, 3.0);
+  ExpectExactly(CompAdd1(2.0, C(5.0, -0.0)), 7.0, -0.0);
+  ExpectExactly(CompMul1(2.0, C(5.0, 3.0)), 10.0, 6.0);
+  ExpectExactly(CompMul(C(1.0, 2.0), C(3.0, 4.0)), -5.0, 10.0);
+  ExpectExactly(CompNegate(C(1.0, 0.0)), -1.0, -0.0);
+  ExpectExactly(CompConj(C(1.0, 0.0)), 1.0, -0.0);
+
+  Complex* z = C(5.0, 3.0);
+  EXPECT_EQ(CompSubSelf1(2.0, z), z);
+  ExpectExactly(z, -3.0, -3.0);
+  EXPECT_EQ(CompMulSelf(z, z), z);
+  ExpectExactly(z, 0.0, 18.0);
+}
+
+TEST_F(ComplexTest, DivisionBothScalingBranches) {
+  ExpectExactly(CompDiv(C(1.0, 0.0), C(0.0, 2.0)), 0.0, -0.5);
+  // Each branch of the scaling, to the last bit (the two branches round
+  // these quotients differently).
+  ExpectExactly(CompDiv(C(1.0, 2.0), C(3.0, 4.0)), 0x1.c28f5c28f5c29p-2, 0x1.47ae147ae147bp-4);
+  ExpectExactly(CompDiv(C(2.0, 3.0), C(7.0, 5.0)), 0x1.914c1bacf914bp-2, 0x1.306eb3e45306fp-3);
+  ExpectExactly(CompDivSelf1(2.0, C(7.0, 5.0)), 0x1.83759f2298376p-3, -0x1.14c1bacf914c2p-3);
+  const double cases[][4] = {{1, 2, 3, 4}, {1, 2, 4, 3}, {-7, 0.5, 1e-3, -2e3}, {3, -1, -5e200, 2e200}};
+  for (const auto& c : cases) {
+    const Std want = Std(c[0], c[1]) / Std(c[2], c[3]);
+    ExpectNear(S(CompDiv(C(c[0], c[1]), C(c[2], c[3]))), want, 4);
+    ExpectNear(S(CompDivSelf1(c[0], C(c[2], c[3]))), Std(c[0], 0.0) / Std(c[2], c[3]), 4);
+    ExpectNear(S(CompDiv1(c[0], C(c[2], c[3]))), Std(c[0], 0.0) / Std(c[2], c[3]), 4);
+  }
+  // Smith's scaling survives a divisor whose square overflows; the plain
+  // formula of CompDiv1 and the inverse do not.
+  ExpectNear(S(CompDiv(C(1e300, 1e300), C(1e300, 1e300))), Std(1.0, 0.0), 2);
+  ExpectExactly(CompDiv1(1.0, C(1e300, 0.0)), 0.0, -0.0);
+  ExpectExactly(CompInv(C(2.0, -4.0)), 0.1, 0.2);
+  ExpectExactly(CompDiv2(C(3.0, -6.0), 3.0), 1.0, -2.0);
+  Complex* nan = CompDiv(C(1.0, 1.0), C(std::nan(""), 1.0));
+  EXPECT_TRUE(CompIsNaN(nan));
+}
+
+TEST_F(ComplexDeathTest, ZeroDivisorsAreFatal) {
+  EXPECT_EXIT(CompDiv(C(1.0, 0.0), C(0.0, 0.0)), kFatal,
+              "\n\\(1,0\\) / \\(0,0\\) : Can't divide by zero in CompDiv\\(\\)\\.\n");
+  EXPECT_EXIT(CompDivSelf(CompDef("a", 1.0, 2.5), CompDef("b", -0.0, 0.0)), kFatal,
+              "a\\(1,2\\.5\\) / b\\(-0,0\\) : Can't divide by zero in CompDivSelf\\(\\)");
+  EXPECT_EXIT(CompDiv1(2.0, CompDef("b", 0.0, 0.0)), kFatal,
+              "2 / b\\(0,0\\) : Can't divide by zero in CompDiv1\\(\\)");
+  EXPECT_EXIT(CompDivSelf1(2.0, C(0.0, 0.0)), kFatal, "Can't divide by zero in CompDivSelf1\\(\\)");
+  EXPECT_EXIT(CompDiv2(CompDef("a", 1.0, 2.0), 0.0), kFatal,
+              "a\\(1,2\\) / 0 : Can't divide by zero in CompDiv2\\(\\)");
+  EXPECT_EXIT(CompDivSelf2(C(1.0, 2.0), -0.0), kFatal, "in CompDivSelf2\\(\\)");
+  EXPECT_EXIT(CompInv(CompDef("z", 0.0, 0.0)), kFatal,
+              "inv\\(z\\(0,0\\)\\) : Can't divide by zero in CompInv\\(\\)");
+  EXPECT_EXIT(CompInvSelf(C(0.0, 0.0)), kFatal, "in CompInvSelf\\(\\)");
+  EXPECT_EXIT(CompPow(C(0.0, 0.0), -2), kFatal, "in CompInv\\(\\)");
+  // The quotients inside the inverse functions report as CompDivSelf.
+  EXPECT_EXIT(CompAtan(C(0.0, -1.0)), kFatal,
+              "\n\\(2,0\\) / \\(0,-0\\) : Can't divide by zero in CompDivSelf\\(\\)");
+  EXPECT_EXIT(CompAtanh(C(1.0, 0.0)), kFatal, "Can't divide by zero in CompDivSelf\\(\\)");
+}
+
+TEST_F(ComplexTest, ValueDivisionByZeroIsReportedAndLeavesDestination) {
+  ComplexValue dst{7.0, 8.0};
+  const ComplexValue a{1.0, 1.0}, zero{0.0, -0.0};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ComplexValueDiv(&dst, &a, &zero), nullptr);
+  EXPECT_EQ(ComplexValueDivSelf(&dst, &zero), nullptr);
+  EXPECT_EQ(ComplexValueInv(&dst, &zero), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "ComplexValueDiv(): Can't divide by zero.\n"
+            "ComplexValueDiv(): Can't divide by zero.\n"
+            "ComplexValueInv(): Can't divide by zero.\n");
+  EXPECT_EQ(dst.re, 7.0);
+  EXPECT_EQ(dst.im, 8.0);
+  EXPECT_EQ(ComplexValueDiv(&dst, &a, &a), &dst);
+  EXPECT_EQ(dst.re, 1.0);
+  EXPECT_EQ(dst.im, 0.0);
+}
+
+// ---------------------------------------------------- elementary functions
+
+TEST_F(ComplexTest, BranchEdges) {
+  ExpectExactly(CompSqrt(C(-4.0, 0.0)), 0.0, 2.0);
+  ExpectExactly(CompSqrt(C(-4.0, -0.0)), 0.0, 2.0);
+  ExpectExactly(CompSqrt(C(0.0, -2.0)), 1.0, -1.0);
+  ExpectExactly(CompLog(C(0.0, -1.0)), 0.0, -kPi / 2);
+  ExpectExactly(CompLog(C(-1.0, 0.0)), 0.0, kPi);
+  ExpectExactly(CompLog(C(0.0, 0.0)), -kInf, kPi / 2);
+  ExpectExactly(CompLog(C(-0.0, -0.0)), -kInf, kPi / 2);
+  ExpectExactly(CompPow(C(0.0, 1.0), 2), -1.0, 0.0);
+  ExpectExactly(CompPow(C(0.0, 1.0), -1), 0.0, -1.0);
+  ExpectExactly(CompPow(C(3.0, 4.0), 0), 1.0, 0.0);
+  ExpectExactly(CompPow(C(-0.0, 4.0), 1), -0.0, 4.0);
+  Complex* z = CompDef("z", 2.0, 3.0);
+  CompSqrtSelf(z);
+  ExpectNear(S(z), std::sqrt(Std(2.0, 3.0)), 4);
+  EXPECT_STREQ(z->name, "z");
+}
+
+TEST_F(ComplexTest, PowerMatchesRepeatedProducts) {
+  const Std base(0.9, -0.7);
+  Std product(1.0, 0.0);
+  for (int n = 1; n <= 40; n++) {
+    product *= base;
+    ExpectNear(S(CompPow(C(base.real(), base.imag()), n)), product, 8 * n);
+    ExpectNear(S(CompPow(C(base.real(), base.imag()), -n)), 1.0 / product, 8 * n);
+  }
+  ExpectNear(S(CompPow(C(1.0, 1.0), std::numeric_limits<int>::min())), Std(0.0, 0.0), 1);
+}
+
+// Against the standard library's principal values at points away from the
+// branch cuts, where the formulas here and there agree.
+TEST_F(ComplexTest, FunctionsAgreeWithStandardLibrary) {
+  const Std points[] = {{0.5, 0.25}, {-1.5, 0.75}, {2.0, -3.0}, {-0.3, -0.4}, {0.1, 2.5}};
+  for (const Std& p : points) {
+    SCOPED_TRACE(testing::Message() << p);
+    auto z = [&] { return C(p.real(), p.imag()); };
+    ExpectNear(S(CompExp(z())), std::exp(p), 8);
+    ExpectNear(S(CompLog(z())), std::log(p), 8);
+    ExpectNear(S(CompLog10(z())), std::log10(p), 8);
+    ExpectNear(S(CompSqrt(z())), std::sqrt(p), 8);
+    ExpectNear(S(CompSin(z())), std::sin(p), 64);
+    ExpectNear(S(CompCos(z())), std::cos(p), 64);
+    ExpectNear(S(CompTan(z())), std::tan(p), 64);
+    ExpectNear(S(CompSinh(z())), std::sinh(p), 16);
+    ExpectNear(S(CompCosh(z())), std::cosh(p), 16);
+    ExpectNear(S(CompTanh(z())), std::tanh(p), 16);
+    ExpectNear(S(CompAsin(z())), std::asin(p), 64);
+    ExpectNear(S(CompAtan(z())), std::atan(p), 64);
+    ExpectNear(S(CompAsinh(z())), std::asinh(p), 64);
+    ExpectNear(S(CompAtanh(z())), std::atanh(p), 64);
+    // acos and acosh take the root of z^2 - 1, whose branch differs from the
+    // standard one in half the plane: check the formula itself.
+    ExpectNear(S(CompAcos(z())), Std(0, -1) * std::log(p + std::sqrt(p * p - 1.0)), 64);
+    ExpectNear(S(CompAcosh(z())), std::log(p + std::sqrt(p * p - 1.0)), 64);
+    ExpectNear(S(CompPow2(z(), C(0.5, -1.25))), std::exp(std::log(p) * Std(0.5, -1.25)), 64);
+    EXPECT_DOUBLE_EQ(CompAbs(z()), std::abs(p));
+    EXPECT_DOUBLE_EQ(CompArg(z()), std::arg(p));
+    ExpectNear(S(CompSgn(z())), p / std::abs(p), 4);
+  }
+}
+
+TEST_F(ComplexTest, InPlaceFormsMatchNewForms) {
+  Complex* (*pairs[][2])(Complex*) = {{CompSqrt, CompSqrtSelf}, {CompLog, CompLogSelf},
+                                       {CompLog10, CompLog10Self}, {CompExp, CompExpSelf},
+                                       {CompSin, CompSinSelf},     {CompCos, CompCosSelf},
+                                       {CompSinh, CompSinhSelf},   {CompCosh, CompCoshSelf}};
+  for (auto& f : pairs) {
+    Complex* fresh = f[0](C(0.75, -1.5));
+    Complex* z = C(0.75, -1.5);
+    EXPECT_EQ(f[1](z), z);
+    ExpectExactly(z, fresh->re, fresh->im);
+  }
+}
+
+// ------------------------------------------------------- rounding and tests
+
+TEST_F(ComplexTest, RoundingAndTests) {
+  ExpectExactly(CompRint(C(2.5, -3.5)), 2.0, -4.0);
+  ExpectExactly(CompCeil(C(1.2, -1.2)), 2.0, -1.0);
+  ExpectExactly(CompFloor(C(1.2, -1.2)), 1.0, -2.0);
+  ExpectExactly(CompFixToZero(C(-2.7, 2.7)), -2.0, 2.0);
+  ExpectExactly(CompRoundToZero(C(1e-9, 1e-6), 1e-6), 0.0, 1e-6);
+
+  const double nan = std::nan("");
+  struct Case {
+    double re, im;
+    int finite, isnan, isinf;
+  } cases[] = {{1, 2, 1, 0, 0}, {kInf, 0, 0, 0, 1}, {0, -kInf, 0, 0, 1},
+               {nan, 1, 0, 1, 0}, {kInf, nan, 0, 1, 1}};
+  for (const Case& c : cases) {
+    Complex* z = C(c.re, c.im);
+    EXPECT_EQ(CompIsFinite(z), c.finite) << c.re << "," << c.im;
+    EXPECT_EQ(CompIsNaN(z), c.isnan) << c.re << "," << c.im;
+    EXPECT_EQ(CompIsInf(z), c.isinf) << c.re << "," << c.im;
+  }
+  Complex* z = C(0, 0);
+  CompSetInf(z);
+  EXPECT_TRUE(z->re == kInf && z->im == kInf);
+  CompSetNaN(z);
+  EXPECT_TRUE(std::isnan(z->re) && std::isnan(z->im));
+}
+
+// ------------------------------------------------------------ text and files
+
+TEST_F(ComplexTest, TextForms) {
+  EXPECT_EQ(Text(C(1.0, -kInf)), "(1,-Inf)");
+  EXPECT_EQ(Text(C(std::nan(""), 0.5)), "(NaN,0.5)");
+  EXPECT_EQ(Text(C(1.25, -2.0), "%.3f"), "(1.250,-2.000)");
+  // Longer than the default 64 bytes: the block grows with the text.
+  char re[128], im[128];
+  std::snprintf(re, sizeof re, "%.1f", 1e40);
+  std::snprintf(im, sizeof im, "%.1f", -1e40);
+  EXPECT_EQ(Text(C(1e40, -1e40), "%.1f"), "(" + std::string(re) + "," + im + ")");
+  char buffer[64];
+  EXPECT_EQ(CompToString(C(0.5, 3.0), buffer, nullptr), buffer);
+  EXPECT_STREQ(buffer, "(0.5,3)");
+
+  std::fflush(stdout);
+  testing::internal::CaptureStdout();
+  CompPrint(CompDef("w", 1.0, 2.0));
+  CompPrint(C(-0.5, 1e-7));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "w = (1,2)\nans = (-0.5,1E-07)\n");
+}
+
+TEST_F(ComplexTest, FileWriteAndRead) {
+  const std::string path = TempPath();
+  CompFileWrite(C(1.5, -2.0), path.c_str());
+  EXPECT_EQ(Slurp(path), "(1.5,-2)");
+
+  {
+    std::ofstream(path) << "3.25  -4e-2\n";
+  }
+  ExpectExactly(CompFileRead(path.c_str()), 3.25, -4e-2);
+  {
+    std::ofstream(path) << "7\n";
+  }
+  ExpectExactly(CompFileRead(path.c_str()), 7.0, 0.0);
+  {
+    std::ofstream(path) << "";
+  }
+  ExpectExactly(CompFileRead(path.c_str()), 0.0, 0.0);
+  unlink(path.c_str());
+
+  testing::internal::CaptureStderr();
+  CompFileWrite(C(1.0, 1.0), "/nonexistent-dir/z.txt");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "CompFileWrite(): Can not open /nonexistent-dir/z.txt.\n");
+}
+
+TEST_F(ComplexDeathTest, ReadingAMissingFileIsFatal) {
+  EXPECT_EXIT(CompFileRead("/nonexistent-dir/z.txt"), kFatal, "\nCan't open file in CompFileRead\\(\\)\\.\n");
+}
+
+// ---------------------------------------------------------------- registry
+
+TEST_F(ComplexTest, ReleasedRecordIsReused) {
+  Complex* z = CompDef("abc", 1.0, 2.0);
+  char* name = z->name;
+  CompUndef(z);
+  EXPECT_TRUE(z->parked);
+  Complex* again = CompDef("xyz", 3.0, 4.0);
+  EXPECT_EQ(again, z);
+  EXPECT_EQ(again->name, name);
+  EXPECT_FALSE(again->parked);
+  ExpectExactly(again, 3.0, 4.0);
+}
+
+TEST_F(ComplexDeathTest, DoubleReleaseIsFatal) {
+  EXPECT_EXIT(
+      {
+        Complex* z = C(1.0, 2.0);
+        CompUndef(z);
+        CompUndef(z);
+      },
+      kFatal, "Duplicate undefing in CompUndef\\(\\)");
+}
