@@ -376,7 +376,7 @@ Complex* CompFileSave(Complex* z, const char* file, int append, int terminate_) 
 
 String* vnStringFileSave(String* s, const char* file, int append, int terminate_) {
   static const char* const tag = "vnStringFileSave()";
-  if (s->length == -1) vnStringError(tag, "Undefined string", s);
+  vnStringUndefCheck(s, tag);
   file = fileName(file);
   FILE* fp = openSave(file, append);
   if (fp == nullptr) {

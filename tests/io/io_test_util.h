@@ -1,0 +1,60 @@
+// Shared fixture of the io tests: a scratch file per test, and polynomial
+// buckets filled beforehand. A parked Polynomial keeps its coefficient row,
+// which stays on the matrix live list, so the first polynomial of a new
+// degree would otherwise look like a leaked matrix to the live counts.
+#pragma once
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/vorn_test.h"
+
+inline std::string SlurpFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WarmPolynomialBuckets() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  VornTestStartUp();
+  constexpr int kMaxDegree = 40;
+  constexpr int kPerBucket = 4;
+  for (int degree = -1; degree <= kMaxDegree; degree++)
+    for (int k = 0; k < kPerBucket; k++) {
+      PolyDef("", degree, nullptr);
+      C_PolyDef("", degree, nullptr);
+    }
+  PolyTmpUndef();
+}
+
+class IoTest : public VornTest {
+ protected:
+  void SetUp() override {
+    WarmPolynomialBuckets();
+    VornTest::SetUp();
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string test = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : test)
+      if (c == '/') c = '_';
+    path_ = ::testing::TempDir() + "h4_" + test;
+    std::remove(path_.c_str());
+  }
+  void TearDown() override {
+    std::remove(path_.c_str());
+    VornTest::TearDown();
+  }
+  const char* path() const { return path_.c_str(); }
+  std::string saved() const { return SlurpFile(path_); }
+  void put(const std::string& text) const {
+    std::ofstream out(path_, std::ios::binary);
+    out << text;
+  }
+
+  std::string path_;
+};
