@@ -61,6 +61,7 @@ Polynomial* define(const char* name, int degree, const char* variable, int class
   if (degree < -1) degree = -1;
   Polynomial* p = PolyRequest(degree, class_);
   if (p != nullptr) {
+    MatAppendToLastMat(p->coef);   // back among the live matrices
     MatSetZero(p->coef);
   } else {
     p = static_cast<Polynomial*>(emalloc(sizeof(Polynomial)));
@@ -175,6 +176,10 @@ void PolyUndef(Polynomial* p) {
     return;
   }
   if (!vorn_registry::unlink(lastpoly, p)) PolyError("PolyUndef()", "Duplicate undefining", nullptr);
+  // The parked record keeps its coefficient row, but off the Matrix live
+  // list: a release of matrices from a scope marker must not free it under
+  // the parked polynomial.
+  vorn_registry::unlink(lastmat, p->coef);
   p->type = vorn_registry::kTemporary;
   PolyInstall(p);
 }

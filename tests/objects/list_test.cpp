@@ -1,0 +1,723 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/vorn_test.h"
+
+namespace {
+
+using ListTest = VornTest;
+using ListDeathTest = VornTest;
+
+const ::testing::ExitedWithCode kFatal(255);
+
+// A regular expression matching text literally.
+std::string Literal(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (std::string(".[]{}()\\*+?^$|").find(c) != std::string::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// The report line of a List error with an error-source text.
+std::string SourceLine(const std::string& source, const std::string& message, const std::string& tag) {
+  return Literal("\n" + source + " : " + message + "  in " + tag + ".\n");
+}
+
+template <class Body>
+std::string StdoutOf(Body body) {
+  std::fflush(stdout);
+  testing::internal::CaptureStdout();
+  body();
+  std::fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+Matrix* Row(const std::vector<double>& values) {
+  Matrix* m = MatDef("", 1, static_cast<int>(values.size()));
+  for (size_t k = 0; k < values.size(); k++) MatReal(m)[k] = values[k];
+  return m;
+}
+
+std::vector<double> Values(Matrix* m) {
+  return std::vector<double>(MatReal(m), MatReal(m) + m->rows * m->cols);
+}
+
+// x^2 + 2 in the variable "x".
+Polynomial* Quadratic() {
+  Polynomial* p = PolyDef("", 2, "x");
+  MatReal(p->coef)[0] = 2.0;
+  MatReal(p->coef)[2] = 1.0;
+  return p;
+}
+
+// Nested lists go at the release of List temporaries after their holder's;
+// release until no List temporary is left.
+void ReleaseAllTemporaries() {
+  for (int k = 0; k < 4; k++) MatObjectTmpUndef();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- registry
+
+TEST_F(ListTest, ReleasedListIsReusedWithItsArrays) {
+  List* l = ListDef("a", 3);
+  int16_t* classes = l->classes;
+  ListSlot* elements = l->elements;
+  ListSetElement(l, 2, LIST_INTEGER, 5);
+  const int parked = ListTableCount(3);
+  ListUndef(l);
+  EXPECT_EQ(ListTableCount(3), parked + 1);
+  EXPECT_TRUE(l->parked);
+
+  List* again = ListDef("b", 3);
+  EXPECT_EQ(again, l);
+  EXPECT_EQ(again->classes, classes);
+  EXPECT_EQ(again->elements, elements);
+  EXPECT_STREQ(again->name, "b");
+  EXPECT_EQ(again->type, 0);
+  for (int i = 1; i <= 3; i++) EXPECT_EQ(ListGetClass(again, i), LIST_UNDEF);
+  ListUndef(again);
+}
+
+TEST_F(ListTest, EmptyRecordServesAnyLengthAndLongListsAreDestroyed) {
+  while (ListTableCount(7) > 0) ListDestroy(ListSetType(ListDef("", 7), 0));
+  List* empty = ListDef("", 0);
+  EXPECT_EQ(empty->classes, nullptr);
+  ListUndef(empty);
+  List* seven = ListDef("", 7);   // no record of length 7: the empty one
+  EXPECT_EQ(seven, empty);
+  ASSERT_NE(seven->classes, nullptr);
+  ListUndef(seven);
+  EXPECT_EQ(ListTableCount(7), 1);
+
+  const int live = ListLiveCount();
+  ListUndef(ListDef("", 1001));   // past LIST_LENGTH_MAX (default 1000)
+  EXPECT_EQ(ListLiveCount(), live);
+  EXPECT_EQ(ListTableCount(1001), 0);
+}
+
+TEST_F(ListDeathTest, ReleasingTwiceIsFatal) {
+  List* l = ListDef("", 2);
+  ListUndef(l);
+  EXPECT_EXIT(ListUndef(l), kFatal, Literal("\nDuplicate undefining  in ListUndef().\n"));
+  EXPECT_EXIT(ListDestroy(l), kFatal, Literal("\nDuplicate destroying  in ListDestroy().\n"));
+}
+
+TEST_F(ListTest, ReleaseFreesElementObjectsAndDefersNestedLists) {
+  const LiveCounts before = CurrentLiveCounts();
+  List* inner = ListDef("", 1);
+  List* l = ListElementsDef(4, LIST_STRING, vnStringStringDef("w"), LIST_MATRIX, Row({1, 2}),
+                            LIST_POLYNOMIAL, Quadratic(), LIST_LIST, inner);
+  ListSetType(l, 1);
+  MatObjectTmpUndef();   // the originals after l go; the copies stay with l
+  List* copy = static_cast<List*>(ListGetElementP(l, 4, LIST_LIST));
+  ListUndef(l);
+  EXPECT_EQ(copy->type, 0);   // released with the next release of temporaries
+  ListTmpUndef();
+  EXPECT_EQ(CurrentLiveCounts(), before);
+}
+
+// ---------------------------------------------------------- storing values
+
+TEST_F(ListTest, SetElementStoresCopiesWithComponentCodes) {
+  String* s = vnStringStringDef("em");
+  Complex* z = CompDef("z", 1.0, -2.0);
+  Polynomial* p = Quadratic();
+  Rational* r = RatDef("", 1, 2);
+  Matrix* m = Row({1, 2, 3});
+  List* inner = ListElementsDef(1, LIST_INTEGER, 9);
+  List* l = ListDef("L", 10);
+  ListSetElement(l, 1, LIST_STRING, s);
+  ListSetElement(l, 2, LIST_INTEGER, 42);
+  ListSetElement(l, 3, LIST_REAL, 2.5);
+  ListSetElement(l, 4, LIST_COMPLEX, z);
+  ListSetElement(l, 5, LIST_POLYNOMIAL, p);
+  ListSetElement(l, 6, LIST_RATIONAL, r);
+  ListSetElement(l, 7, LIST_MATRIX, m);
+  ListSetElement(l, 8, LIST_ARRAY, m);
+  ListSetElement(l, 9, LIST_LIST, inner);
+  ListSetElement(l, 10, LIST_BUILTIN_FUNC, nullptr);
+
+  struct Expect {
+    int class_;
+    void* original;
+    int type;
+  };
+  const Expect expects[] = {{LIST_STRING, s, 2},     {LIST_COMPLEX, z, 2}, {LIST_POLYNOMIAL, p, 4},
+                            {LIST_RATIONAL, r, 3},   {LIST_MATRIX, m, 3},  {LIST_ARRAY, m, 3},
+                            {LIST_LIST, inner, 3}};
+  for (const Expect& e : expects) {
+    int i = 0;
+    while (l->classes[i] != e.class_) i++;
+    void* stored = ListGetElementP(l, i + 1, e.class_);
+    EXPECT_NE(stored, e.original) << ListClassName(e.class_) << " is stored as a copy";
+    int type = -1;
+    switch (e.class_) {
+      case LIST_STRING: type = static_cast<String*>(stored)->type; break;
+      case LIST_COMPLEX: type = static_cast<Complex*>(stored)->type; break;
+      case LIST_POLYNOMIAL: type = static_cast<Polynomial*>(stored)->type; break;
+      case LIST_RATIONAL: type = static_cast<Rational*>(stored)->type; break;
+      case LIST_LIST: type = static_cast<List*>(stored)->type; break;
+      default: type = static_cast<Matrix*>(stored)->type; break;
+    }
+    EXPECT_EQ(type, e.type) << ListClassName(e.class_);
+  }
+  EXPECT_STREQ(static_cast<String*>(ListGetElementP(l, 1, LIST_STRING))->text, "em");
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 2, LIST_INTEGER)), 42);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 3, LIST_REAL)), 2.5);
+  EXPECT_EQ(static_cast<Complex*>(ListGetElementP(l, 4, LIST_COMPLEX))->im, -2.0);
+  Polynomial* q = static_cast<Polynomial*>(ListGetElementP(l, 5, LIST_POLYNOMIAL));
+  EXPECT_EQ(q->degree, 2);
+  EXPECT_STREQ(q->variable, "x");
+  EXPECT_EQ(MatReal(q->coef)[2], 1.0);
+  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(l, 8, LIST_ARRAY))),
+            (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(ListGetClass(l, 10), LIST_BUILTIN_FUNC);
+  // The originals are still the caller's temporaries.
+  EXPECT_EQ(s->type, 0);
+  EXPECT_EQ(m->type, 0);
+  ListUndef(l);
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListTest, ListStoredIntoItselfIsTheListAsItWas) {
+  List* l = ListElementsDef(2, LIST_INTEGER, 1, LIST_INTEGER, 7);
+  ListSetElement(l, 2, LIST_LIST, l);
+  List* inner = static_cast<List*>(ListGetElementP(l, 2, LIST_LIST));
+  ASSERT_NE(inner, l);
+  ASSERT_EQ(inner->length, 2);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(inner, 2, LIST_INTEGER)), 7);
+  // Appending a List to itself stores it as it was, too.
+  ListAppendElement(l, LIST_LIST, l);
+  ASSERT_EQ(l->length, 3);
+  EXPECT_EQ(static_cast<List*>(ListGetElementP(l, 3, LIST_LIST))->length, 2);
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListTest, StoringTheObjectAlreadyThereKeepsItsValue) {
+  List* l = ListElementsDef(2, LIST_STRING, vnStringStringDef("keep"), LIST_MATRIX, Row({4, 5}));
+  ListSetElement(l, 1, LIST_STRING, ListGetElementP(l, 1, LIST_STRING));
+  ListSetObject(l, 2, LIST_MATRIX, &l->elements[1]);
+  EXPECT_STREQ(static_cast<String*>(ListGetElementP(l, 1, LIST_STRING))->text, "keep");
+  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(l, 2, LIST_MATRIX))),
+            (std::vector<double>{4, 5}));
+  ListSetElementP(l, 2, LIST_INDEX, ListGetElementP(l, 2, LIST_MATRIX));   // hand over itself
+  EXPECT_EQ(ListGetClass(l, 2), LIST_INDEX);
+  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(l, 2, LIST_INDEX))),
+            (std::vector<double>{4, 5}));
+}
+
+TEST_F(ListTest, SetElementPTakesTheObjectOver) {
+  Matrix* m = Row({1});
+  Polynomial* p = Quadratic();
+  List* l = ListSetType(ListDef("", 2), 1);
+  ListSetElementP(l, 1, LIST_MATRIX, m);
+  ListSetElementP(l, 2, LIST_POLYNOMIAL, p);
+  EXPECT_EQ(ListGetElementP(l, 1, LIST_MATRIX), m);
+  EXPECT_EQ(m->type, 3);
+  EXPECT_EQ(p->type, 4);
+  MatObjectTmpUndef();   // neither is a temporary any more
+  EXPECT_FALSE(m->parked);
+  EXPECT_FALSE(p->parked);
+  ListUndef(l);   // and they go with their List
+  EXPECT_TRUE(m->parked);
+  EXPECT_TRUE(p->parked);
+}
+
+TEST_F(ListTest, ElementsDefAndObjectsDefCopyTheirValues) {
+  Matrix* m = Row({3, 4});
+  List* l = ListElementsDef(3, LIST_MATRIX, m, LIST_REAL, -1.25, LIST_INTEGER, -3);
+  EXPECT_EQ(l->type, 0);
+  EXPECT_STREQ(l->name, "");
+  EXPECT_NE(ListGetElementP(l, 1, LIST_MATRIX), m);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 2, LIST_REAL)), -1.25);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 3, LIST_INTEGER)), -3);
+
+  List* o = ListObjectsDef(2, LIST_REAL, &l->elements[1], LIST_MATRIX, &l->elements[0]);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(o, 1, LIST_REAL)), -1.25);
+  EXPECT_NE(ListGetElementP(o, 2, LIST_MATRIX), ListGetElementP(l, 1, LIST_MATRIX));
+  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(o, 2, LIST_MATRIX))),
+            (std::vector<double>{3, 4}));
+}
+
+TEST_F(ListDeathTest, ElementsDefRejectsClassesOutsideOneToTen) {
+  EXPECT_EXIT(ListElementsDef(2, LIST_INTEGER, 1, 11, nullptr), kFatal,
+              Literal("\nIncorrect class  in ListElementsDef().\n"));
+  EXPECT_EXIT(ListElementsDef(1, LIST_UNDEF, nullptr), kFatal, Literal("Incorrect class"));
+}
+
+// ------------------------------------------------------- reading elements
+
+TEST_F(ListTest, GetElementCopiesObjectsAndPointsAtNumbers) {
+  List* l = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_REAL, 0.5, LIST_STRING,
+                            vnStringStringDef("s"));
+  Matrix* stored = static_cast<Matrix*>(ListGetElementP(l, 1, LIST_MATRIX));
+  Matrix* copy = static_cast<Matrix*>(ListGetElement(l, 1, LIST_MATRIX));
+  EXPECT_NE(copy, stored);
+  EXPECT_EQ(copy->type, 0);
+  EXPECT_EQ(Values(copy), Values(stored));
+  EXPECT_EQ(ListGetElement(l, 2, LIST_REAL), &l->elements[1].real);
+  String* s = static_cast<String*>(ListGetElement(l, 3, LIST_UNDEF));   // 260: any class
+  EXPECT_STREQ(s->text, "s");
+  EXPECT_EQ(s->type, 0);
+
+  ListSlot* held = ListGetObject(l, 1);
+  EXPECT_NE(held->object, stored);
+  EXPECT_EQ(Values(static_cast<Matrix*>(held->object)), Values(stored));
+  efree(held);
+  held = ListGetObject(l, 2);
+  EXPECT_EQ(held->real, 0.5);
+  efree(held);
+}
+
+TEST_F(ListTest, MatrixArrayAndIndexAreInterchangeableOnReading) {
+  List* l = ListElementsDef(1, LIST_MATRIX, Row({1}));
+  for (int c : {LIST_MATRIX, LIST_ARRAY, LIST_INDEX, LIST_UNDEF})
+    EXPECT_EQ(ListGetElementP(l, 1, c), l->elements[0].object) << c;
+}
+
+TEST_F(ListDeathTest, ReadFailuresNameTheElementAndClass) {
+  List* l = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INTEGER, 1);
+  EXPECT_EXIT(ListGetElementP(l, 1, LIST_STRING), kFatal,
+              SourceLine("{...}(1, String)", "Mismatched element class", "ListGetElementP()"));
+  EXPECT_EXIT(ListGetElementP(l, 3, LIST_MATRIX), kFatal,
+              SourceLine("{...}(3, Matrix)", "Index is out of range", "ListGetElementP()"));
+  ListSetName(l, "w");
+  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal,
+              SourceLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
+  EXPECT_EXIT(ListGetElement(l, 2, LIST_REAL), kFatal,
+              SourceLine("w(2, Real)", "Mismatched element class", "ListGetElement()"));
+  EXPECT_EXIT(ListGetObject(l, 3), kFatal,
+              SourceLine("w(3)", "Index is out of range", "ListGetObject()"));
+  EXPECT_EXIT(ListGetClass(l, 3), kFatal,
+              SourceLine("typeof(w, 3)", "Index is out of range", "ListGetClass()"));
+  List* u = ListDef("", 1);   // an undefined element matches no class, not even 260
+  EXPECT_EXIT(ListGetElementP(u, 1, LIST_UNDEF), kFatal,
+              SourceLine("{...}(1, Undefined)", "Mismatched element class", "ListGetElementP()"));
+}
+
+TEST_F(ListDeathTest, StoreFailuresNameTheTarget) {
+  List* l = ListDef("x", 2);
+  EXPECT_EXIT(ListSetElement(l, 3, LIST_INTEGER, 1), kFatal,
+              SourceLine("x(3) = \"\"", "Index is out of range", "ListSetElement()"));
+  EXPECT_EXIT(ListSetElementP(l, 0, LIST_MATRIX, Row({1})), kFatal,
+              SourceLine("x(0) = \"\"", "Index is out of range", "ListSetElement()"));
+  EXPECT_EXIT(ListSetObject(l, 5, LIST_REAL, &l->elements[0]), kFatal,
+              SourceLine("x(5) = \"\"", "Index is out of range", "ListSetObject()"));
+}
+
+TEST_F(ListTest, ClassesNamesAndClassMasks) {
+  List* l = ListElementsDef(4, LIST_INTEGER, 1, LIST_REAL, 1.0, LIST_MATRIX, Row({1}),
+                            LIST_INTEGER, 2);
+  List* classes = ListGetClasses(l);
+  ASSERT_EQ(classes->length, 4);
+  const int expected[] = {2, 3, 7, 2};
+  for (int i = 1; i <= 4; i++)
+    EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(classes, i, LIST_INTEGER)), expected[i - 1]);
+  EXPECT_EQ(Values(ListIsClass(l, LIST_INTEGER)), (std::vector<double>{1, 0, 0, 1}));
+  EXPECT_EQ(Values(ListIsNotClass(l, LIST_INTEGER)), (std::vector<double>{0, 1, 1, 0}));
+  Matrix* none = ListIsClass(ListDef("", 0), LIST_REAL);
+  EXPECT_EQ(none->rows, 1);
+  EXPECT_EQ(none->cols, 0);
+
+  const std::pair<int, const char*> names[] = {
+      {1, "String"},       {2, "Integer"},      {3, "Real"},         {4, "Complex"},
+      {5, "Polynomial"},   {6, "Rational"},     {7, "Matrix"},       {8, "Array"},
+      {9, "Index"},        {10, "List"},        {260, "Undefined"},  {275, "void Func"},
+      {330, "Buitin-Func"}, {331, "Buitin-Proc"}, {334, "Dynamic-Func"}, {335, "Dynamic-Proc"},
+      {0, "Undefined"},    {11, "Undefined"},   {-1, "Undefined"}};
+  for (const auto& n : names) EXPECT_STREQ(ListClassName(n.first), n.second) << n.first;
+}
+
+TEST_F(ListTest, SetClassRetagsMatricesAndReleasesOtherKinds) {
+  List* l = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_STRING, vnStringStringDef("a"));
+  Matrix* m = static_cast<Matrix*>(ListGetElementP(l, 1, LIST_MATRIX));
+  ListSetClass(l, 1, LIST_INDEX);
+  EXPECT_EQ(ListGetElementP(l, 1, LIST_INDEX), m);
+  const int strings = vnStringLiveCount();
+  ListSetClass(l, 2, LIST_INTEGER);
+  EXPECT_EQ(vnStringLiveCount(), strings - 1);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 2, LIST_INTEGER)), 0);
+}
+
+// ----------------------------------------------------------- deep access
+
+namespace {
+
+// {1, {2.5, {"deep"}}}
+List* Nested() {
+  List* innermost = ListElementsDef(1, LIST_STRING, vnStringStringDef("deep"));
+  List* middle = ListElementsDef(2, LIST_REAL, 2.5, LIST_LIST, innermost);
+  return ListElementsDef(2, LIST_INTEGER, 1, LIST_LIST, middle);
+}
+
+}  // namespace
+
+TEST_F(ListTest, DeepAccessFollowsThePathInBothForms) {
+  List* l = Nested();
+  const int toString[] = {2, 2, 1};
+  List* middle = static_cast<List*>(ListGetElementP(l, 2, LIST_LIST));
+  EXPECT_EQ(ListGetDeepListP(l, 2, 2, 1), middle);
+  EXPECT_EQ(ListGetDeepListP2(l, 3, toString), ListGetElementP(middle, 2, LIST_LIST));
+  EXPECT_EQ(ListGetDeepListP(l, 1, 2), l);
+  EXPECT_EQ(ListGetDeepLength(l, 2, 2, 2), 1);
+  EXPECT_EQ(ListGetDeepLength(l, 1, 2), 2);
+  EXPECT_EQ(ListGetDeepLength2(l, 3, toString), 0);   // a String, not a List
+  EXPECT_EQ(ListGetDeepClass(l, 2, 2, 1), LIST_REAL);
+  EXPECT_EQ(ListGetDeepClass2(l, 3, toString), LIST_STRING);
+  EXPECT_EQ(*static_cast<double*>(ListGetDeepElementP(l, 2, 2, 1, LIST_REAL)), 2.5);
+  String* deep = static_cast<String*>(ListGetDeepElementP2(l, 3, toString, LIST_STRING));
+  EXPECT_STREQ(deep->text, "deep");
+  String* copy = static_cast<String*>(ListGetDeepElement(l, 3, 2, 2, 1, LIST_STRING));
+  EXPECT_NE(copy, deep);
+  EXPECT_STREQ(copy->text, "deep");
+  EXPECT_NE(ListGetDeepElement2(l, 3, toString, LIST_STRING), deep);
+
+  ListSetDeepElement(l, 2, 2, 1, LIST_INTEGER, 8);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetDeepElementP(l, 2, 2, 1, LIST_INTEGER)), 8);
+  ListSetDeepElement2(l, 3, toString, LIST_REAL, -4.0);
+  EXPECT_EQ(*static_cast<double*>(ListGetDeepElementP2(l, 3, toString, LIST_REAL)), -4.0);
+  ListSlot slot;
+  slot.object = vnStringStringDef("new");
+  ListSetDeepObject(l, 3, 2, 2, 1, LIST_STRING, &slot);
+  EXPECT_STREQ(static_cast<String*>(ListGetDeepElementP2(l, 3, toString, LIST_STRING))->text, "new");
+  slot.integer = 3;
+  ListSetDeepObject2(l, 1, toString, LIST_INTEGER, &slot);   // path {2}: replaces the middle List
+  EXPECT_EQ(ListGetClass(l, 2), LIST_INTEGER);
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListDeathTest, DeepAccessFailures) {
+  List* l = Nested();
+  const int zero[] = {2, 0};
+  const int throughNumber[] = {1, 1};
+  const int pastEnd[] = {3, 1};
+  EXPECT_EXIT(ListGetDeepClass(l, 0), kFatal,
+              Literal("\nDepth must be positive in \"(2 element(s))\" in ListGetDeepClass().\n"));
+  EXPECT_EXIT(ListGetDeepListP2(l, 2, zero), kFatal,
+              Literal("\nLength must be > 0 in \"(2 element(s))\" in ListGetDeepListP2().\n"));
+  EXPECT_EXIT(ListGetDeepElementP2(l, 2, throughNumber, LIST_UNDEF), kFatal,
+              Literal("\nMismatched element in \"(2 element(s))\" in ListGetDeepElementP2().\n"));
+  EXPECT_EXIT(ListGetDeepLength2(l, 2, pastEnd), kFatal, Literal("Mismatched element"));
+  ListSlot slot;
+  slot.integer = 1;
+  EXPECT_EXIT(ListSetDeepObject(l, 2, 2, -1, LIST_INTEGER, &slot), kFatal,
+              Literal("Length must be > 0 in \"(2 element(s))\" in ListSetDeepObjcect().\n"));
+  EXPECT_EXIT(ListSetDeepObject(l, 2, 1, 1, LIST_INTEGER, &slot), kFatal,
+              Literal("Mismatched element in \"(2 element(s))\" in ListSetDeepObject().\n"));
+  // The last index is checked by the operation applied in the List reached.
+  EXPECT_EXIT(ListGetDeepElementP(l, 2, 2, 3, LIST_REAL), kFatal,
+              SourceLine("{...}(3, Real)", "Index is out of range", "ListGetElementP()"));
+  EXPECT_EXIT(ListSetDeepElement(l, 2, 2, 3, LIST_REAL, 1.0), kFatal,
+              SourceLine("(3) = \"\"", "Index is out of range", "ListSetElement()"));
+  ReleaseAllTemporaries();
+}
+
+// ---------------------------------------------------------------- growth
+
+TEST_F(ListTest, AppendAndReDefKeepLeadingElements) {
+  List* l = ListDef("", 0);
+  ListAppendElement(l, LIST_REAL, 1.5);
+  ListAppendElement(l, LIST_STRING, vnStringStringDef("b"));
+  ListAppendObject(l, LIST_REAL, &l->elements[0]);   // a slot of l itself
+  ASSERT_EQ(l->length, 3);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 3, LIST_REAL)), 1.5);
+  EXPECT_STREQ(static_cast<String*>(ListGetElementP(l, 2, LIST_STRING))->text, "b");
+
+  ListReDef(l, 5);
+  EXPECT_EQ(l->length, 5);
+  EXPECT_EQ(ListGetClass(l, 5), LIST_UNDEF);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 1, LIST_REAL)), 1.5);
+  const int strings = vnStringLiveCount();
+  ListSetLength(l, 1);   // the String cut off is released
+  EXPECT_EQ(l->length, 1);
+  EXPECT_EQ(vnStringLiveCount(), strings - 1);
+  ListReDef(l, 0);
+  EXPECT_EQ(l->classes, nullptr);
+}
+
+// --------------------------------------------------- copy and assignment
+
+TEST_F(ListTest, CopyAndDupAreDeep) {
+  List* src = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_LIST,
+                              ListElementsDef(1, LIST_INTEGER, 4), LIST_INTEGER, 6);
+  ListSetName(src, "src");
+  List* dup = ListDup(src);
+  EXPECT_STREQ(dup->name, "");
+  EXPECT_EQ(dup->type, 0);
+  List* dst = ListElementsDef(3, LIST_STRING, vnStringStringDef("old"), LIST_REAL, 0.0,
+                              LIST_REAL, 0.0);
+  ListCopy(dst, src);
+  for (List* copy : {dup, dst}) {
+    for (int i = 1; i <= 3; i++) EXPECT_EQ(ListGetClass(copy, i), ListGetClass(src, i));
+    EXPECT_NE(ListGetElementP(copy, 1, LIST_MATRIX), ListGetElementP(src, 1, LIST_MATRIX));
+    List* inner = static_cast<List*>(ListGetElementP(copy, 2, LIST_LIST));
+    EXPECT_NE(inner, ListGetElementP(src, 2, LIST_LIST));
+    EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(inner, 1, LIST_INTEGER)), 4);
+    EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(copy, 1, LIST_MATRIX))),
+              (std::vector<double>{1, 2}));
+  }
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListDeathTest, CopyAndSwapNeedEqualLengths) {
+  List* a = ListDef("", 2);
+  List* b = ListDef("B", 3);
+  EXPECT_EXIT(ListCopy(a, b), kFatal,
+              Literal("\nConfliction of length in \"B (3 element(s))\" and \"(2 element(s))\" "
+                      "in ListCopy().\n"));
+  EXPECT_EXIT(ListSwap(a, b), kFatal,
+              Literal("\nConfliction of length in \"B (3 element(s))\" and \"(2 element(s))\" "
+                      "in ListSwap().\n"));
+}
+
+TEST_F(ListTest, ElementCopyChangeAndMove) {
+  List* a = ListSetType(ListElementsDef(1, LIST_INTEGER, 1), 1);
+  List* b = ListElementsDef(2, LIST_MATRIX, Row({2}), LIST_REAL, 3.0);
+  ListSetType(b, 4);
+  ListElementCopy(a, b);
+  EXPECT_EQ(a->length, 2);
+  EXPECT_EQ(a->type, 4);   // follows src
+  EXPECT_NE(ListGetElementP(a, 1, LIST_MATRIX), ListGetElementP(b, 1, LIST_MATRIX));
+
+  List* c = ListElementsDef(1, LIST_INTEGER, 9);
+  ListSetType(a, 1);
+  void* matrix = ListGetElementP(a, 1, LIST_MATRIX);
+  ListElementChange(a, c);
+  EXPECT_EQ(a->length, 1);
+  EXPECT_EQ(a->type, 0);
+  EXPECT_EQ(c->type, 1);
+  EXPECT_EQ(ListGetElementP(c, 1, LIST_MATRIX), matrix);
+
+  ListMove(c, a);   // c keeps type 1, a becomes a temporary holding c's old contents
+  EXPECT_EQ(c->type, 1);
+  EXPECT_EQ(a->type, 0);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(c, 1, LIST_INTEGER)), 9);
+  EXPECT_EQ(ListGetElementP(a, 1, LIST_MATRIX), matrix);
+  ListSetType(b, 0);
+  ListSetType(c, 0);
+}
+
+TEST_F(ListTest, AssignTakesOverTemporariesAndCopiesOthers) {
+  List* var = ListSetType(ListDef("v", 1), 1);
+  List* tmp = ListElementsDef(2, LIST_MATRIX, Row({5}), LIST_REAL, 1.0);
+  void* matrix = ListGetElementP(tmp, 1, LIST_MATRIX);
+  const int parked = ListTableCount(1);
+  ListAssign(var, tmp);
+  EXPECT_EQ(var->type, 1);
+  EXPECT_STREQ(var->name, "v");
+  EXPECT_EQ(ListGetElementP(var, 1, LIST_MATRIX), matrix);   // taken over, not copied
+  EXPECT_EQ(ListTableCount(1), parked + 1);   // tmp went with the temporaries
+
+  List* other = ListSetType(ListElementsDef(1, LIST_INTEGER, 3), 4);
+  ListAssign(var, other);
+  EXPECT_EQ(var->type, 1);
+  EXPECT_EQ(var->length, 1);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(var, 1, LIST_INTEGER)), 3);
+  EXPECT_EQ(other->type, 4);
+
+  Matrix* pending = Row({1});
+  ListAssign(var, var);   // self-assignment releases nothing
+  EXPECT_FALSE(pending->parked);
+  ListSetType(var, 0);
+  ListSetType(other, 0);
+}
+
+TEST_F(ListTest, AssignFromAnElementOfItself) {
+  List* var = ListSetType(ListElementsDef(1, LIST_LIST, ListElementsDef(2, LIST_INTEGER, 1,
+                                                                         LIST_INTEGER, 2)),
+                          1);
+  MatObjectTmpUndef();
+  ListAssign(var, static_cast<List*>(ListGetElementP(var, 1, LIST_LIST)));
+  ASSERT_EQ(var->length, 2);
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(var, 2, LIST_INTEGER)), 2);
+  ListSetType(var, 0);
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListTest, SwapExchangesContents) {
+  List* a = ListElementsDef(2, LIST_INTEGER, 1, LIST_STRING, vnStringStringDef("a"));
+  List* b = ListElementsDef(2, LIST_REAL, 2.0, LIST_MATRIX, Row({3}));
+  ListSwap(a, b);
+  EXPECT_EQ(*static_cast<double*>(ListGetElementP(a, 1, LIST_REAL)), 2.0);
+  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(a, 2, LIST_MATRIX))), std::vector<double>{3});
+  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(b, 1, LIST_INTEGER)), 1);
+  EXPECT_STREQ(static_cast<String*>(ListGetElementP(b, 2, LIST_STRING))->text, "a");
+}
+
+// ------------------------------------------------- multiple-value results
+
+namespace {
+
+// A routine in the compiled style: scope markers, a local, one result List
+// (the sufficient statistics and a log-likelihood, as getss returns).
+List* statsOf(Matrix* data) {
+  Complex* compMark = CompSetType(CompDef("", 0.0, 0.0), 1);
+  String* strMark = vnStringSetType(vnStringDef("", -1), 1);
+  Matrix* matMark = MatSetType(MatDef("", 0, 0), 1);
+  Polynomial* polyMark = PolySetType(PolyDef("", -1, nullptr), 1);
+  Rational* ratMark = RatSetType(RatDef("", -1, -1), 1);
+  List* listMark = ListSetType(ListDef("", 0), 1);
+  Matrix* sums = MatSetType(MatDef("sums", 0, 0), 1);
+
+  Matrix* doubled = MatDef("", data->rows, data->cols);
+  double total = 0.0;
+  for (int k = 0; k < data->rows * data->cols; k++) {
+    MatReal(doubled)[k] = 2.0 * MatReal(data)[k];
+    total += MatReal(data)[k];
+  }
+  MatAssign(sums, doubled);
+  // The returned List is released with the caller's statement.
+  List* result = ListElementsDef(2, LIST_MATRIX, sums, LIST_REAL, total);
+
+  CompFrees(compMark);
+  vnStringFrees(strMark);
+  MatFrees(matMark);
+  PolyFrees(polyMark);
+  RatFrees(ratMark);
+  ListFrees(listMark);
+  return result;
+}
+
+}  // namespace
+
+TEST_F(ListTest, MultipleValuesAreUnpackedByPosition) {
+  MatObjectControl(1);
+  Matrix* ss = MatSetType(MatDef("ssret", 0, 0), 1);
+  double ll = 0.0;
+  List* temp = ListSetType(ListDef("", 0), 1);
+  Matrix* data = MatSetType(Row({1, 2, 3}), 1);
+
+  LiveCounts steady{};
+  List* record = nullptr;
+  for (int call = 0; call < 50; call++) {
+    List* result = statsOf(data);
+    ListAssign(temp, result);
+    ListSetName(temp, "LIST_TEMP");
+    MatAssign(ss, static_cast<Matrix*>(ListGetElementP(temp, 1, LIST_MATRIX)));
+    ll = *static_cast<double*>(ListGetElementP(temp, 2, LIST_REAL));
+    MatObjectTmpUndef();
+    if (call == 0) continue;   // temp held no elements before
+    if (call == 1) {
+      steady = CurrentLiveCounts();
+      record = result;
+    }
+    // Nothing accumulates, and the result List is the same parked record
+    // every time (its arrays alternate with those of temp).
+    EXPECT_EQ(CurrentLiveCounts(), steady) << call;
+    EXPECT_EQ(result, record) << call;
+    EXPECT_TRUE(result->parked) << call;
+  }
+  EXPECT_EQ(Values(ss), (std::vector<double>{2, 4, 6}));
+  EXPECT_EQ(ll, 6.0);
+  EXPECT_STREQ(temp->name, "LIST_TEMP");
+  MatObjectControl(0);
+}
+
+TEST_F(ListDeathTest, UnpackingPastTheEndOrWithAnotherClassIsFatal) {
+  List* temp = ListSetName(ListSetType(ListDef("", 0), 1), "LIST_TEMP");
+  ListAssign(temp, ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INDEX, Row({1})));
+  EXPECT_EXIT(ListGetElementP(temp, 3, LIST_REAL), kFatal,
+              SourceLine("LIST_TEMP(3, Real)", "Index is out of range", "ListGetElementP()"));
+  EXPECT_EXIT(ListGetElementP(temp, 2, LIST_REAL), kFatal,
+              SourceLine("LIST_TEMP(2, Real)", "Mismatched element class", "ListGetElementP()"));
+  ListSetType(temp, 0);
+}
+
+TEST_F(ListTest, GetAndAssignElementUnpacksATemporaryList) {
+  Matrix* m = MatSetType(MatDef("m", 0, 0), 1);
+  String* s = vnStringSetType(vnStringDef("s", -1), 1);
+  Polynomial* p = PolySetType(PolyDef("p", -1, nullptr), 1);
+  int32_t n = 0;
+  double x = 0.0;
+  List* result = ListElementsDef(5, LIST_MATRIX, Row({7, 8}), LIST_STRING, vnStringStringDef("w"),
+                                 LIST_INTEGER, 11, LIST_REAL, 0.25, LIST_POLYNOMIAL, Quadratic());
+  ListGetAndAssignElement(result, 5, LIST_ARRAY, m, LIST_STRING, s, LIST_INTEGER, &n, LIST_REAL,
+                          &x, LIST_POLYNOMIAL, p);
+  EXPECT_EQ(Values(m), (std::vector<double>{7, 8}));
+  EXPECT_STREQ(s->text, "w");
+  EXPECT_EQ(n, 11);
+  EXPECT_EQ(x, 0.25);
+  EXPECT_EQ(p->degree, 2);
+  EXPECT_EQ(p->type, 1);
+  EXPECT_EQ(result->type, 0);   // still the caller's temporary
+  EXPECT_FALSE(result->parked);
+  MatSetType(m, 0);
+  vnStringSetType(s, 0);
+  PolySetType(p, 0);
+}
+
+TEST_F(ListDeathTest, GetAndAssignElementCountMustFitTheList) {
+  List* l = ListSetName(ListElementsDef(1, LIST_INTEGER, 1), "r");
+  int32_t n = 0;
+  EXPECT_EXIT(ListGetAndAssignElement(l, 2, LIST_INTEGER, &n, LIST_INTEGER, &n), kFatal,
+              SourceLine("r(2) = \"\"", "Index is out of range", "ListGetAndAssignElement()"));
+  EXPECT_EXIT(ListGetAndAssignElement(l, 0), kFatal,
+              SourceLine("r(0) = \"\"", "Index is out of range", "ListGetAndAssignElement()"));
+}
+
+TEST_F(ListTest, ArgumentListHoldsTheWords) {
+  const char* words[] = {"./brovane", "em", "3", "10", "50"};
+  List* args = ListSetType(ListDef("Vorn_ARGUMENTS", 5), 1);
+  for (int i = 0; i < 5; i++) ListSetElement(args, i + 1, LIST_STRING, vnStringStringDef(words[i]));
+  MatObjectTmpUndef();
+  String* mode = static_cast<String*>(ListGetElementP(args, 2, LIST_STRING));
+  EXPECT_EQ(mode, args->elements[1].object);
+  EXPECT_STREQ(mode->text, "em");
+  EXPECT_EQ(mode->type, 2);
+  EXPECT_EQ(args->length, 5);
+  ListUndef(args);
+}
+
+// ---------------------------------------------------------------- output
+
+TEST_F(ListTest, PrintWritesEveryElementForm) {
+  List* inner = ListElementsDef(1, LIST_INTEGER, 1);
+  List* l = ListDef("L", 11);
+  ListSetElement(l, 1, LIST_STRING, vnStringStringDef("em"));
+  ListSetElement(l, 2, LIST_INTEGER, -3);
+  ListSetElement(l, 3, LIST_REAL, 1e20);
+  ListSetElement(l, 4, LIST_COMPLEX, CompDef("", 1.0, -get_infinity()));
+  ListSetElement(l, 5, LIST_POLYNOMIAL, Quadratic());
+  ListSetElement(l, 6, LIST_RATIONAL, RatDef("", 0, 0));
+  ListSetElement(l, 7, LIST_MATRIX, Row({1}));
+  ListSetElement(l, 8, LIST_ARRAY, Row({1}));
+  ListSetElement(l, 9, LIST_INDEX, Row({1}));
+  ListReDef(inner, 2);
+  ListSetElement(l, 10, LIST_LIST, inner);
+  EXPECT_EQ(StdoutOf([&] { ListPrint(l); }),
+            "L = {\"em\", -3, 1E+20, (1,-Inf), POLYNOMIAL, RATIONAL, MATRIX, ARRAY, INDEX, "
+            "{1, UNDEF}, UNDEF}\n");
+  List* small = ListElementsDef(1, LIST_REAL, 0.5);
+  EXPECT_EQ(StdoutOf([&] { ListPrint(small); }), "ans = {0.5}\n");
+  EXPECT_EQ(StdoutOf([&] { ListPrint(ListDef("", 0)); }), "ans = {}\n");
+  EXPECT_EQ(StdoutOf([&] { ListElementPrint(l, 3); }), "1E+20");
+  ReleaseAllTemporaries();
+}
+
+TEST_F(ListTest, DataFilesOpenOrSayWhy) {
+  char path[] = "/tmp/list_dataXXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  FILE* out = datafile_write_open(path);
+  ASSERT_NE(out, nullptr);
+  std::fclose(out);
+  FILE* in = datafile_read_open(path);
+  ASSERT_NE(in, nullptr);
+  std::fclose(in);
+  unlink(path);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(datafile_read_open("/nonexistent/dir/f"), nullptr);
+  EXPECT_EQ(datafile_write_open("/nonexistent/dir/f"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Can't open /nonexistent/dir/f for \"read\"\n"
+            "Can't open /nonexistent/dir/f for \"write\"\n");
+}
