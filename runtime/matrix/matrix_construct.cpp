@@ -9,6 +9,8 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/registry.h"
+#include "runtime/objects/polynomial.h"
+#include "runtime/objects/rational.h"
 
 namespace {
 
@@ -177,6 +179,33 @@ inline bool inside(const Matrix* m, int i, int j) {
 inline bool insideVec(const Matrix* m, int k) { return k >= 1 && k <= countOf(m); }
 inline size_t offset(const Matrix* m, int i, int j) {
   return static_cast<size_t>(i - 1) * m->cols + static_cast<size_t>(j - 1);
+}
+
+// Element objects of the polynomial and rational classes: each held
+// element is a duplicate with the holder's lifetime code.
+struct PolyElements {
+  using Element = Polynomial;
+  static Element* dup(Element* p) { return PolySetType(PolyDup(p), vorn_registry::kHeld3); }
+  static void release(Element* p) { PolyUndef(p); }
+};
+struct RatElements {
+  using Element = Rational;
+  static Element* dup(Element* r) { return RatSetType(RatDup(r), vorn_registry::kHeld2); }
+  static void release(Element* r) { RatUndef(r); }
+};
+
+// Replaces every element of dst by a duplicate of src's; a null slot (fresh
+// storage) has nothing to release.
+template <class E>
+void copyElementObjects(Matrix* dst, const Matrix* src) {
+  using T = typename E::Element;
+  T** const to = static_cast<T**>(dst->data);
+  T* const* const from = static_cast<T* const*>(src->data);
+  for (int k = 0; k < countOf(src); k++) {
+    T* const old = to[k];
+    to[k] = E::dup(from[k]);
+    if (old != nullptr) E::release(old);
+  }
 }
 
 // Reads n doubles from a variable argument list into m's storage.
@@ -380,9 +409,18 @@ Matrix* MatCopy(Matrix* dst, Matrix* src) {
   if (dst->class_ != src->class_) MatError2("MatCopy()", "Not same class", src, dst);
   if (dst->rows != src->rows || dst->cols != src->cols)
     MatError2("MatCopy()", "Not same size", src, dst);
-  if (widthOf(src->class_) == 0) MatError2("MatCopy()", kBadClass, src, dst);
-  if (dst != src && doublesOf(src) > 0)
-    std::memcpy(dst->data, src->data, doublesOf(src) * sizeof(double));
+  if (dst == src) return dst;
+  switch (src->class_) {
+    case MAT_REAL:
+    case MAT_COMPLEX:
+      if (doublesOf(src) > 0) std::memcpy(dst->data, src->data, doublesOf(src) * sizeof(double));
+      break;
+    case MAT_POLY:
+    case MAT_C_POLY: copyElementObjects<PolyElements>(dst, src); break;
+    case MAT_RATIONAL:
+    case MAT_C_RATIONAL: copyElementObjects<RatElements>(dst, src); break;
+    default: MatError2("MatCopy()", kBadClass, src, dst);
+  }
   return dst;
 }
 
@@ -406,11 +444,15 @@ Matrix* MatMove(Matrix* dst, Matrix* src) {
 }
 
 Matrix* MatElementCopy(Matrix* dst, Matrix* src) {
-  if (widthOf(src->class_) == 0) notYetClass("MatElementCopy()", src);
+  if (src->class_ < MAT_REAL || src->class_ > MAT_C_RATIONAL)
+    MatError2("MatElementCopy()", kBadClass, src, dst);
   if (dst == src) return dst;
-  if (isPolyOrRational(dst->class_)) dropElementObjects(dst);
   const int n = countOf(src);
-  if (countOf(dst) != n || dst->class_ != src->class_) {
+  const bool reshaped = countOf(dst) != n || dst->class_ != src->class_;
+  if (reshaped) {
+    // Element objects of a kept storage are replaced one by one by MatCopy;
+    // here they go with their storage, which is never parked half-released.
+    if (isPolyOrRational(dst->class_)) dropElementObjects(dst);
     // Trade storage with a parked record of the wanted shape when one
     // exists; that record goes back parked with dst's old storage.
     Matrix* spare = storageParkable(dst) ? MatRequest(n, src->class_) : nullptr;
@@ -421,6 +463,7 @@ Matrix* MatElementCopy(Matrix* dst, Matrix* src) {
     } else {
       if (dst->data != nullptr) efree(dst->data);
       dst->data = emalloc(storageBytes(n, src->class_));
+      if (isPolyOrRational(src->class_) && n > 0) std::memset(dst->data, 0, storageBytes(n, src->class_));
     }
   }
   dst->rows = src->rows;

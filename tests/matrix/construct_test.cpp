@@ -292,3 +292,50 @@ TEST_F(ConstructDeathTest, MisuseIsReportedWithTagAndSource) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 1 x n polynomial matrix built by hand (its constructors come with the
+// polynomial kind), elements c + k*s.
+Matrix* polyRow(int n, double c) {
+  Matrix* m = MatDef("", 1, n);
+  efree(m->data);
+  m->data = emalloc(static_cast<size_t>(n) * sizeof(Polynomial*));
+  for (int k = 0; k < n; k++) {
+    Polynomial* p = PolySetType(PolyDef("", 1, "s"), 3);
+    MatReal(p->coef)[0] = c;
+    MatReal(p->coef)[1] = k;
+    MatPolys(m)[k] = p;
+  }
+  return MatSetClass(m, MAT_POLY);
+}
+
+// Parked polynomials keep their coefficient rows live, so this test does
+// not use the live-count fixture.
+TEST(ConstructPoly, CopiesDuplicateElementObjects) {
+  VornTestStartUp();
+  Matrix* src = MatSetType(polyRow(2, 5.0), 1);
+  Matrix* dst = MatSetType(MatZDef2(3, 3), 1);
+  MatAssign(dst, src);
+  ASSERT_EQ(dst->class_, MAT_POLY);
+  ASSERT_EQ(dst->cols, 2);
+  for (int k = 0; k < 2; k++) {
+    Polynomial* p = MatPolys(dst)[k];
+    EXPECT_NE(p, MatPolys(src)[k]);
+    EXPECT_EQ(p->type, 3);
+    EXPECT_EQ(p->degree, 1);
+    EXPECT_EQ(MatReal(p->coef)[0], 5.0);
+    EXPECT_EQ(MatReal(p->coef)[1], k);
+  }
+  Matrix* other = MatSetType(polyRow(2, -1.0), 1);
+  const int polys = PolyLiveCount();
+  MatCopy(dst, other);
+  EXPECT_EQ(PolyLiveCount(), polys);  // each old element released
+  EXPECT_EQ(MatReal(MatPolys(dst)[0]->coef)[0], -1.0);
+  MatAssign(dst, MatOneDef(1, 1));  // back to real: the elements go
+  EXPECT_EQ(dst->class_, MAT_REAL);
+  for (Matrix* m : {src, dst, other}) MatUndef(m);
+  MatObjectTmpUndef();
+}
+
+}  // namespace
