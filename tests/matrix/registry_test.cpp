@@ -105,13 +105,6 @@ TEST_F(RegistryTest, ObjectControlOpensAndClosesAScopeOfEveryKind) {
   EXPECT_EQ(CurrentLiveCounts(), before);
 }
 
-TEST_F(RegistryTest, SetNameReplacesTheName) {
-  Matrix* m = MatDef("abc", 1, 1);
-  EXPECT_STREQ(MatSetName(m, "xyz")->name, "xyz");
-  EXPECT_STREQ(MatSetName(m, "longer")->name, "longer");
-  EXPECT_STREQ(MatSetName(m, "")->name, "");
-}
-
 using RegistryDeathTest = RegistryTest;
 
 TEST_F(RegistryDeathTest, DoubleReleaseIsFatal) {

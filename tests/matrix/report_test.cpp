@@ -8,6 +8,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "matrix_test_util.h"
 #include "support/vorn_test.h"
@@ -54,53 +55,45 @@ TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
 }
 
 // Each check passes on good operands and reports its message otherwise.
-struct CheckCase {
-  const char* message;
-  std::function<void(Matrix* good, Matrix* bad)> check;  // good: real 2x2
-};
-
 TEST_F(ReportTest, ChecksPassOrReportTheirMessage) {
-  Matrix* square = MatDef("S", 2, 2);
-  Matrix* wide = MatDef("W", 2, 3);
-  Matrix* empty = MatDef("E", 0, 3);
-  Matrix* complex = C_MatDef("C", 2, 2);
-  const CheckCase cases[] = {
-      {"Zero-size matrix", [&](Matrix* g, Matrix* b) { MatZeroSizeCheck(b == nullptr ? g : empty, "T()"); }},
-      {"Zero-size matrix", [&](Matrix* g, Matrix* b) { MatZeroSizeCheck2(g, b == nullptr ? g : empty, "T()"); }},
-      {"Not same size", [&](Matrix* g, Matrix* b) { MatSameSizeCheck(g, b == nullptr ? g : wide, "T()"); }},
-      {"Not same class", [&](Matrix* g, Matrix* b) { MatSameClassCheck(g, b == nullptr ? g : complex, "T()"); }},
-      {"Not a square matrix", [&](Matrix* g, Matrix* b) { MatNonSquareCheck(b == nullptr ? g : wide, "T()"); }},
-      {"Not square matrices", [&](Matrix* g, Matrix* b) { MatNonSquareCheck2(g, b == nullptr ? g : wide, "T()"); }},
-      {"Not a real matrix", [&](Matrix* g, Matrix* b) { MatNotRealCheck(b == nullptr ? g : complex, "T()"); }},
-      {"Not a complex matrix", [&](Matrix* g, Matrix* b) { MatNotComplexCheck(b == nullptr ? complex : g, "T()"); }},
-      {"Not a real nor complex matrix",
-       [&](Matrix* g, Matrix* b) {
-         if (b != nullptr) MatSetClass(g, 2);
-         MatNotRealNorComplexCheck(g, "T()");
-       }},
-      {"Not a polynomial matrix",
-       [&](Matrix* g, Matrix* b) {
-         if (b == nullptr) MatSetClass(g, 3);
-         MatNotPolynomialCheck(g, "T()");
-         MatSetClass(g, 0);
-       }},
-      {"Not a rational matrix",
-       [&](Matrix* g, Matrix* b) {
-         if (b == nullptr) MatSetClass(g, 5);
-         MatNotRationalCheck(g, "T()");
-         MatSetClass(g, 0);
-       }},
+  Matrix* s = MatDef("S", 2, 2);
+  Matrix* w = MatDef("W", 2, 3);
+  Matrix* e = MatDef("E", 0, 3);
+  Matrix* c = C_MatDef("C", 2, 2);
+  Matrix* p = MatSetClass(MatDef("P", 1, 1), MAT_C_POLY);
+  Matrix* r = MatSetClass(MatDef("R", 1, 1), MAT_RATIONAL);
+  MatZeroSizeCheck(s, "T()");
+  MatZeroSizeCheck2(s, w, "T()");
+  MatSameSizeCheck(s, c, "T()");
+  MatSameClassCheck(s, w, "T()");
+  MatNonSquareCheck(s, "T()");
+  MatNonSquareCheck2(s, c, "T()");
+  MatNotRealCheck(s, "T()");
+  MatNotComplexCheck(c, "T()");
+  MatNotRealNorComplexCheck(c, "T()");
+  MatNotPolynomialCheck(p, "T()");
+  MatNotRationalCheck(r, "T()");
+
+  const std::pair<std::function<void()>, std::string> failing[] = {
+      {[&] { MatZeroSizeCheck(e, "T()"); }, "Zero-size matrix for 'E(0 x 3)'"},
+      {[&] { MatZeroSizeCheck2(s, e, "T()"); }, "Zero-size matrix for 'S(2 x 2)' and 'E(0 x 3)'"},
+      {[&] { MatSameSizeCheck(s, w, "T()"); }, "Not same size for 'S(2 x 2)' and 'W(2 x 3)'"},
+      {[&] { MatSameClassCheck(s, c, "T()"); }, "Not same class for 'S(2 x 2)' and 'C(2 x 2)'"},
+      {[&] { MatNonSquareCheck(w, "T()"); }, "Not a square matrix for 'W(2 x 3)'"},
+      {[&] { MatNonSquareCheck2(s, w, "T()"); }, "Not square matrices for 'S(2 x 2)' and 'W(2 x 3)'"},
+      {[&] { MatNotRealCheck(c, "T()"); }, "Not a real matrix for 'C(2 x 2)'"},
+      {[&] { MatNotComplexCheck(p, "T()"); }, "Not a complex matrix for 'P(1 x 1)'"},
+      {[&] { MatNotRealNorComplexCheck(r, "T()"); }, "Not a real nor complex matrix for 'R(1 x 1)'"},
+      {[&] { MatNotPolynomialCheck(r, "T()"); }, "Not a polynomial matrix for 'R(1 x 1)'"},
+      {[&] { MatNotRationalCheck(s, "T()"); }, "Not a rational matrix for 'S(2 x 2)'"},
+      {[&] { MatErrorNotRealNorComplex(s, "T()"); }, "Not a real nor complex matrix for 'S(2 x 2)'"},
+      {[&] { MatErrorNotRealNorComplex2(s, w, "T()"); },
+       "Not a real nor complex matrix for 'S(2 x 2)' and 'W(2 x 3)'"},
   };
-  for (const CheckCase& c : cases) {
-    c.check(square, nullptr);  // passes
-    EXPECT_EXIT(c.check(square, square), ::testing::ExitedWithCode(255),
-                Literal(std::string("\n") + c.message))
-        << c.message;
-  }
-  EXPECT_EXIT(MatErrorNotRealNorComplex(square, "T()"), ::testing::ExitedWithCode(255),
-              ReportLine("Not a real nor complex matrix for 'S(2 x 2)'", "T()"));
-  EXPECT_EXIT(MatErrorNotRealNorComplex2(square, wide, "T()"), ::testing::ExitedWithCode(255),
-              ReportLine("Not a real nor complex matrix for 'S(2 x 2)' and 'W(2 x 3)'", "T()"));
+  for (const auto& f : failing)
+    EXPECT_EXIT(f.first(), ::testing::ExitedWithCode(255), ReportLine(f.second, "T()")) << f.second;
+  MatSetClass(p, 0);
+  MatSetClass(r, 0);
 }
 
 std::string readFile(const std::string& path) {
