@@ -49,6 +49,18 @@ void divSelfChecked(ComplexValue* a, const ComplexValue* b) {
   smithDivide(a->re, a->im, b->re, b->im, &a->re, &a->im);
 }
 
+// cosh x and sinh x as (e^x +- e^-x)/2, the form the circular functions
+// of a complex argument use.
+struct Hyperbolic {
+  double cosh, sinh;
+};
+
+Hyperbolic hyperbolicOf(double x) {
+  const double ep = std::exp(x);
+  const double em = std::exp(-x);
+  return {(ep + em) / 2.0, (ep - em) / 2.0};
+}
+
 // Multiplications by -i and by i as exact rotations, so that an infinite
 // part never meets a zero factor.
 inline ComplexValue timesMinusI(const ComplexValue& a) { return {a.im, -a.re}; }
@@ -198,19 +210,13 @@ ComplexValue* ComplexValuePow2(ComplexValue* c, const ComplexValue* a, const Com
 }
 
 ComplexValue* ComplexValueSin(ComplexValue* c, const ComplexValue* a) {
-  const double ep = std::exp(a->im);
-  const double em = std::exp(-a->im);
-  const double ch = (ep + em) / 2.0;
-  const double sh = (ep - em) / 2.0;
-  return store(c, std::sin(a->re) * ch, std::cos(a->re) * sh);
+  const Hyperbolic h = hyperbolicOf(a->im);
+  return store(c, std::sin(a->re) * h.cosh, std::cos(a->re) * h.sinh);
 }
 
 ComplexValue* ComplexValueCos(ComplexValue* c, const ComplexValue* a) {
-  const double ep = std::exp(a->im);
-  const double em = std::exp(-a->im);
-  const double ch = (ep + em) / 2.0;
-  const double sh = (ep - em) / 2.0;
-  return store(c, std::cos(a->re) * ch, -std::sin(a->re) * sh);
+  const Hyperbolic h = hyperbolicOf(a->im);
+  return store(c, std::cos(a->re) * h.cosh, -std::sin(a->re) * h.sinh);
 }
 
 ComplexValue* ComplexValueTan(ComplexValue* c, const ComplexValue* a) {

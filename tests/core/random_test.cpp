@@ -202,12 +202,3 @@ TEST(RandomTest, ValuesStayInsideTheOpenInterval) {
   EXPECT_LT(high, 1.0);
   EXPECT_GT(low, 0.0);
 }
-
-TEST(RandomTest, PlatformNormalDeviateFormula) {
-  srand48(2024);
-  const double u1 = drand48();
-  const double u2 = drand48();
-  const double expected = std::cos(6.283185307179586 * u2) * (std::sqrt(-2.0 * std::log(u1)) * 2.5) + 1.0;
-  srand48(2024);
-  EXPECT_EQ(normal_rand(1.0, 2.5), expected);
-}

@@ -261,19 +261,6 @@ TEST_F(ComplexTest, FunctionsAgreeWithStandardLibrary) {
   }
 }
 
-TEST_F(ComplexTest, InPlaceFormsMatchNewForms) {
-  Complex* (*pairs[][2])(Complex*) = {{CompSqrt, CompSqrtSelf}, {CompLog, CompLogSelf},
-                                       {CompLog10, CompLog10Self}, {CompExp, CompExpSelf},
-                                       {CompSin, CompSinSelf},     {CompCos, CompCosSelf},
-                                       {CompSinh, CompSinhSelf},   {CompCosh, CompCoshSelf}};
-  for (auto& f : pairs) {
-    Complex* fresh = f[0](C(0.75, -1.5));
-    Complex* z = C(0.75, -1.5);
-    EXPECT_EQ(f[1](z), z);
-    ExpectExactly(z, fresh->re, fresh->im);
-  }
-}
-
 // ------------------------------------------------------- rounding and tests
 
 TEST_F(ComplexTest, RoundingAndTests) {
@@ -354,18 +341,6 @@ TEST_F(ComplexDeathTest, ReadingAMissingFileIsFatal) {
 }
 
 // ---------------------------------------------------------------- registry
-
-TEST_F(ComplexTest, ReleasedRecordIsReused) {
-  Complex* z = CompDef("abc", 1.0, 2.0);
-  char* name = z->name;
-  CompUndef(z);
-  EXPECT_TRUE(z->parked);
-  Complex* again = CompDef("xyz", 3.0, 4.0);
-  EXPECT_EQ(again, z);
-  EXPECT_EQ(again->name, name);
-  EXPECT_FALSE(again->parked);
-  ExpectExactly(again, 3.0, 4.0);
-}
 
 TEST_F(ComplexDeathTest, DoubleReleaseIsFatal) {
   EXPECT_EXIT(
