@@ -9,6 +9,7 @@
 #include "runtime/core/util.h"
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_print.h"
 #include "runtime/matrix/matrix_report.h"
