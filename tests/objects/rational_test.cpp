@@ -1,0 +1,243 @@
+#include <string>
+#include <vector>
+
+#include "support/vorn_test.h"
+
+namespace {
+
+using RationalTest = VornTest;
+using RationalDeathTest = VornTest;
+
+const ::testing::ExitedWithCode kFatal(255);
+
+std::string Literal(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (std::string(".[]{}()\\*+?^$|").find(c) != std::string::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string ReportLine(const std::string& body, const std::string& tag) {
+  return Literal("\n" + body + " in " + tag + ".\n");
+}
+
+std::vector<double> Row(Polynomial* p) {
+  const size_t n = static_cast<size_t>(p->coef->cols) * (p->class_ == 1 ? 2 : 1);
+  return std::vector<double>(MatReal(p->coef), MatReal(p->coef) + n);
+}
+
+void Fill(Polynomial* p, const std::vector<double>& row) {
+  for (size_t k = 0; k < row.size(); k++) MatReal(p->coef)[k] = row[k];
+}
+
+// 1 / (s + 2), real.
+Rational* OneOverSPlusTwo() {
+  Rational* r = RatDef("", 0, 1);
+  Fill(r->nume, {1});
+  Fill(r->deno, {2, 1});
+  return r;
+}
+
+// The polynomials are held components of the rational's class and degrees.
+void ExpectConsistent(Rational* r) {
+  ASSERT_NE(r->nume, nullptr);
+  ASSERT_NE(r->deno, nullptr);
+  EXPECT_EQ(r->nume->degree, r->nume_degree);
+  EXPECT_EQ(r->deno->degree, r->deno_degree);
+  EXPECT_EQ(r->nume->class_, r->class_);
+  EXPECT_EQ(r->deno->class_, r->class_);
+  EXPECT_EQ(r->nume->type, 2);
+  EXPECT_EQ(r->deno->type, 2);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- registry
+
+TEST_F(RationalTest, SentinelHeadsTheLiveList) {
+  EXPECT_STREQ(toprat->name, "TOPRAT");
+  EXPECT_EQ(toprat->type, 1);
+  EXPECT_STREQ(toprat->nume->name, "TOPRAT-NUME");
+  EXPECT_STREQ(toprat->deno->name, "TOPRAT-DENO");
+  EXPECT_EQ(toprat->nume_degree, 0);
+  EXPECT_EQ(toprat->deno_degree, 0);
+}
+
+TEST_F(RationalTest, ParkedRecordGivesUpItsPolynomials) {
+  Rational* r = OneOverSPlusTwo();
+  const int polys = PolyLiveCount();
+  const int parked = RatTableCount();
+  RatUndef(r);
+  EXPECT_EQ(RatTableCount(), parked + 1);
+  EXPECT_EQ(PolyLiveCount(), polys - 2);
+  EXPECT_EQ(r->nume, nullptr);
+  EXPECT_EQ(r->deno, nullptr);
+  EXPECT_EQ(r->nume_degree, 0);
+  Rational* again = C_RatDef("x", 2, 3);   // newest parked record, fresh polynomials
+  EXPECT_EQ(again, r);
+  EXPECT_EQ(again->class_, 1);
+  ExpectConsistent(again);
+  EXPECT_EQ(Row(again->nume), std::vector<double>(6, 0.0));
+}
+
+TEST_F(RationalDeathTest, ReleasingTwiceIsFatal) {
+  Rational* r = RatDef("", 0, 0);
+  RatUndef(r);
+  EXPECT_EXIT(RatUndef(r), kFatal, ReportLine("Duplicate undefining", "RatUndef()"));
+  EXPECT_EXIT(RatDestroy(r), kFatal, ReportLine("Duplicate destroying", "RatDestroy()"));
+}
+
+TEST_F(RationalDeathTest, UndefinedChecksDescribeTheOperands) {
+  Rational* empty = RatSetName(RatDef("", -1, 2), "e");
+  Rational* half = OneOverSPlusTwo();
+  RatUndefCheck(half, "RatAdd()");   // passes
+  EXPECT_EXIT(RatUndefCheck(empty, "RatAdd()"), kFatal,
+              ReportLine("Undefined rational for 'e(s^-1/s^-1)'", "RatAdd()"));
+  EXPECT_EXIT(RatUndefCheck2(half, empty, "RatMul()"), kFatal,
+              ReportLine("Undefined rational for '(s^0/s^1)' and 'e(s^-1/s^-1)'", "RatMul()"));
+  // Only the numerator empty is enough.
+  Rational* partial = OneOverSPlusTwo();
+  RatSetType(partial, 1);
+  PolyElementCopy(partial->nume, PolyDef("", -1, nullptr));
+  partial->nume->type = 2;
+  EXPECT_EXIT(RatUndefCheck(partial, "RatEval()"), kFatal, Literal("Undefined rational"));
+  RatSetType(partial, 0);
+}
+
+// ------------------------------------------------------------------ copies
+
+TEST_F(RationalTest, DupIsDeepAndKeepsTheVariable) {
+  Rational* r = OneOverSPlusTwo();
+  PolySetVar(r->nume, "q");
+  PolySetVar(r->deno, "q");
+  Rational* dup = RatDup(r);
+  EXPECT_NE(dup, r);
+  EXPECT_NE(dup->nume, r->nume);
+  EXPECT_NE(dup->deno, r->deno);
+  EXPECT_EQ(dup->type, 0);
+  EXPECT_STREQ(dup->name, "");
+  EXPECT_EQ(dup->nume_degree, 0);
+  EXPECT_EQ(dup->deno_degree, 1);
+  EXPECT_EQ(Row(dup->deno), (std::vector<double>{2, 1}));
+  EXPECT_STREQ(dup->deno->variable, "q");
+  ExpectConsistent(dup);
+  Fill(dup->deno, {9, 9});
+  EXPECT_EQ(Row(r->deno), (std::vector<double>{2, 1}));
+}
+
+TEST_F(RationalTest, CopyOverwritesBothPolynomials) {
+  Rational* src = OneOverSPlusTwo();
+  Rational* dst = RatDef("d", 0, 1);
+  Polynomial* nume = dst->nume;
+  RatCopy(dst, src);
+  EXPECT_EQ(dst->nume, nume);   // values copied into dst's own polynomials
+  EXPECT_EQ(Row(dst->nume), (std::vector<double>{1}));
+  EXPECT_EQ(Row(dst->deno), (std::vector<double>{2, 1}));
+}
+
+TEST_F(RationalTest, ElementCopyChangeMoveAndSwap) {
+  Rational* src = RatSetType(C_RatDef("", 1, 2), 4);
+  Fill(src->deno, {1, 0, 0, 1, 2, 0});
+  Rational* dst = RatSetType(OneOverSPlusTwo(), 1);
+  RatSetName(dst, "d");
+  RatElementCopy(dst, src);
+  EXPECT_EQ(dst->class_, 1);
+  EXPECT_EQ(dst->type, 4);
+  EXPECT_EQ(dst->nume_degree, 1);
+  EXPECT_EQ(dst->deno_degree, 2);
+  EXPECT_STREQ(dst->name, "d");
+  EXPECT_NE(dst->deno, src->deno);
+  EXPECT_EQ(Row(dst->deno), Row(src->deno));
+  ExpectConsistent(dst);
+
+  Rational* other = OneOverSPlusTwo();
+  Polynomial* otherNume = other->nume;
+  RatSetType(dst, 1);
+  RatElementChange(dst, other);
+  EXPECT_EQ(dst->nume, otherNume);
+  EXPECT_EQ(dst->class_, 0);
+  EXPECT_EQ(dst->type, 0);
+  EXPECT_EQ(other->type, 1);
+  EXPECT_EQ(other->deno_degree, 2);
+
+  RatMove(other, dst);   // other keeps type 1, dst becomes a temporary
+  EXPECT_EQ(other->nume, otherNume);
+  EXPECT_EQ(other->type, 1);
+  EXPECT_EQ(dst->type, 0);
+  EXPECT_EQ(dst->class_, 1);
+
+  Rational* third = OneOverSPlusTwo();
+  Fill(third->deno, {5, 6});
+  RatSwap(other, third);
+  EXPECT_EQ(other->nume, otherNume);   // coefficients exchanged, polynomials stay
+  EXPECT_EQ(Row(other->deno), (std::vector<double>{5, 6}));
+  EXPECT_EQ(Row(third->deno), (std::vector<double>{2, 1}));
+  RatSetType(src, 0);
+  RatSetType(other, 0);
+}
+
+TEST_F(RationalDeathTest, CopyAndSwapNeedTheSameShape) {
+  Rational* real = RatSetName(OneOverSPlusTwo(), "a");
+  Rational* complex = RatSetName(C_RatDef("", 0, 1), "b");
+  Rational* wider = RatDef("", 1, 1);
+  EXPECT_EXIT(RatCopy(real, complex), kFatal,
+              ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatCopy()"));
+  EXPECT_EXIT(RatCopy(real, wider), kFatal,
+              ReportLine("Confliction of size for '(s^1/s^1)' and 'a(s^0/s^1)'", "RatCopy()"));
+  EXPECT_EXIT(RatSwap(real, complex), kFatal,
+              ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatSwap()"));
+  EXPECT_EXIT(RatSwap(wider, real), kFatal,
+              ReportLine("Confliction of size for 'a(s^0/s^1)' and '(s^1/s^1)'", "RatSwap()"));
+}
+
+// -------------------------------------------------------------- assignment
+
+TEST_F(RationalTest, AssignTakesOverATemporaryAndCopiesOthers) {
+  Rational* var = RatSetType(RatDef("v", 0, 0), 1);
+  Rational* tmp = OneOverSPlusTwo();
+  Polynomial* deno = tmp->deno;
+  RatAssign(var, tmp);
+  EXPECT_EQ(var->deno, deno);
+  EXPECT_EQ(var->type, 1);
+  EXPECT_STREQ(var->name, "v");
+  EXPECT_EQ(var->deno_degree, 1);
+  EXPECT_TRUE(tmp->parked);
+
+  Rational* global = RatSetType(C_RatDef("", 0, 0), 4);
+  RatAssign(var, global);
+  EXPECT_NE(var->nume, global->nume);
+  EXPECT_EQ(var->class_, 1);
+  EXPECT_EQ(var->type, 1);
+  ExpectConsistent(var);
+
+  Rational* pending = RatDef("", 0, 0);
+  RatAssign(var, var);
+  EXPECT_FALSE(pending->parked);
+  RatSetType(var, 0);
+  RatSetType(global, 0);
+}
+
+TEST_F(RationalTest, AssignReleasesTheTemporariesOfEveryKind) {
+  Rational* var = RatSetType(RatDef("v", 0, 0), 1);
+  Matrix* m = MatDef("", 1, 1);
+  String* s = vnStringStringDef("t");
+  List* l = ListDef("", 1);
+  Polynomial* p = PolyDef("", 0, nullptr);
+  Complex* z = CompDef("", 0.0, 0.0);
+  RatAssign(var, OneOverSPlusTwo());
+  EXPECT_TRUE(m->parked);
+  EXPECT_TRUE(s->parked);
+  EXPECT_TRUE(l->parked);
+  EXPECT_TRUE(p->parked);
+  EXPECT_TRUE(z->parked);
+  RatSetType(var, 0);
+}
+
+TEST_F(RationalDeathTest, AssigningAnEmptyRationalIsFatal) {
+  Rational* var = RatSetType(RatDef("v", 0, 0), 1);
+  EXPECT_EXIT(RatAssign(var, RatDef("", -1, -1)), kFatal,
+              ReportLine("Undefined rational for '(s^-1/s^-1)'", "RatAssign()"));
+  RatSetType(var, 0);
+}
