@@ -336,6 +336,27 @@ TEST_F(ComplexTest, FileWriteAndRead) {
             "CompFileWrite(): Can not open /nonexistent-dir/z.txt.\n");
 }
 
+// Typed entries arrive on descriptor 0 and echo on descriptor 1; an empty
+// entry keeps the old part.
+TEST_F(ComplexTest, EditReadsBothPartsFromTheKeyboard) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string typed = "-1.5e1\n\n";
+  ASSERT_EQ(write(fds[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  close(fds[1]);
+  const int saved = dup(0);
+  dup2(fds[0], 0);
+  close(fds[0]);
+  std::fflush(stdout);
+  testing::internal::CaptureStdout();
+  Complex* z = CompEdit(CompDef("z", 0.0, 2.0));
+  const std::string shown = testing::internal::GetCapturedStdout();
+  dup2(saved, 0);
+  close(saved);
+  ExpectExactly(z, -15.0, 2.0);
+  EXPECT_EQ(shown, "z = ( 0.00000000E+00 ,  2.00000000E+00) ----> ( -1.5e1 ,  )\n");
+}
+
 TEST_F(ComplexDeathTest, ReadingAMissingFileIsFatal) {
   EXPECT_EXIT(CompFileRead("/nonexistent-dir/z.txt"), kFatal, "\nCan't open file in CompFileRead\\(\\)\\.\n");
 }
