@@ -57,7 +57,9 @@ Matrix* defineRecord(const char* name, int rows, int cols, int class_) {
       m->prev = nullptr;
       m->next = nullptr;
       m->parked = false;
+      m->data = nullptr;
     }
+    if (m->data != nullptr) efree(m->data);
     m->data = emalloc(storageBytes(n, class_));
   }
   MatAppendToLastMat(m);
@@ -216,6 +218,97 @@ void readDoubles(Matrix* m, int n, va_list ap) {
 // The class 2..5 element paths arrive with the polynomial and rational
 // kinds; until then they are refused from the caller's tag.
 [[noreturn]] void notYetClass(const char* tag, Matrix* m) { MatError(tag, kBadClass, m); }
+
+// Element access of the classes stored as doubles: the reports' tags and
+// source descriptions of each class, and the shared steps.
+struct RealCell {
+  static constexpr int kClass = MAT_REAL;
+  static constexpr int kWidth = 1;
+  static constexpr const char* kNotClass = "Not a real matrix";
+  static constexpr const char* kSetTag = "MatSetValue()";
+  static constexpr const char* kSetVecTag = "MatSetVecValue()";
+  static constexpr const char* kGetClassTag = "MatGetPrt()";
+  static constexpr const char* kGetIndexTag = "MatGetPtr()";
+  static constexpr const char* kGetVecClassTag = "MatGetVecPrt()";
+  static constexpr const char* kGetVecIndexTag = "MatGetVecPtr()";
+  static void setSource(const Matrix* m, int i, int j, const double* v) {
+    MatErrorSource("%s(%dx%d)(%d,%d) = %g", nameOf(m), m->rows, m->cols, i, j, v[0]);
+  }
+  static void setVecSource(const Matrix* m, int k, const double* v) {
+    MatErrorSource("%s(%dx%d)(%d) = %g", nameOf(m), m->rows, m->cols, k, v[0]);
+  }
+};
+
+struct ComplexCell {
+  static constexpr int kClass = MAT_COMPLEX;
+  static constexpr int kWidth = 2;
+  static constexpr const char* kNotClass = "Not a complex matrix";
+  static constexpr const char* kSetTag = "C_MatSetValue()";
+  static constexpr const char* kSetVecTag = "C_MatSetVecValue()";
+  static constexpr const char* kGetClassTag = "C_MatGetPtr()";
+  static constexpr const char* kGetIndexTag = "C_MatGetPtr()";
+  static constexpr const char* kGetVecClassTag = "C_MatGetVecPtr()";
+  static constexpr const char* kGetVecIndexTag = "C_MatGetVecPtr()";
+  static void setSource(const Matrix* m, int i, int j, const double* v) {
+    MatErrorSource("%s(%dx%d)(%d,%d) = (%g,%g)", nameOf(m), m->rows, m->cols, i, j, v[0], v[1]);
+  }
+  static void setVecSource(const Matrix* m, int k, const double* v) {
+    MatErrorSource("%s(%dx%d)(%d) = (%g,%g)", nameOf(m), m->rows, m->cols, k, v[0], v[1]);
+  }
+};
+
+// Sets element (i, j), growing m to cover it; new elements are zero.
+template <class C>
+Matrix* setCell(Matrix* m, int i, int j, const double* value) {
+  const char* message = m->class_ != C::kClass ? C::kNotClass : (i < 1 || j < 1) ? kBadIndex : nullptr;
+  if (message != nullptr) {
+    C::setSource(m, i, j, value);
+    MatError(C::kSetTag, message, m);
+  }
+  if (i > m->rows || j > m->cols) MatEnlarge(m, std::max(m->rows, i), std::max(m->cols, j));
+  std::copy(value, value + C::kWidth, MatReal(m) + offset(m, i, j) * C::kWidth);
+  return m;
+}
+
+// Sets the element of running index k, growing m by vecGrowShape.
+template <class C>
+Matrix* setVecCell(Matrix* m, int k, const double* value) {
+  int rows = m->rows;
+  int cols = m->cols;
+  const bool grows = k > countOf(m);
+  const char* message = m->class_ != C::kClass                    ? C::kNotClass
+                        : k <= 0                                   ? kBadIndex
+                        : grows && !vecGrowShape(m, k, rows, cols) ? kBadIndex
+                                                                   : nullptr;
+  if (message != nullptr) {
+    C::setVecSource(m, k, value);
+    MatError(C::kSetVecTag, message, m);
+  }
+  if (grows) MatEnlarge(m, rows, cols);
+  std::copy(value, value + C::kWidth, MatReal(m) + static_cast<size_t>(k - 1) * C::kWidth);
+  return m;
+}
+
+// Address of element (i, j); reading never grows a matrix.
+template <class C>
+double* cellAt(Matrix* m, int i, int j) {
+  if (m->class_ != C::kClass || !inside(m, i, j)) {
+    MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
+    if (m->class_ != C::kClass) MatError(C::kGetClassTag, C::kNotClass, m);
+    MatError(C::kGetIndexTag, kBadIndex, m);
+  }
+  return MatReal(m) + offset(m, i, j) * C::kWidth;
+}
+
+template <class C>
+double* vecCellAt(Matrix* m, int k) {
+  if (m->class_ != C::kClass || !insideVec(m, k)) {
+    MatErrorSource("%s(%dx%d)(%d)", nameOf(m), m->rows, m->cols, k);
+    if (m->class_ != C::kClass) MatError(C::kGetVecClassTag, C::kNotClass, m);
+    MatError(C::kGetVecIndexTag, kBadIndex, m);
+  }
+  return MatReal(m) + static_cast<size_t>(k - 1) * C::kWidth;
+}
 
 }  // namespace
 
@@ -540,31 +633,12 @@ Matrix* MatSetValue(Matrix* m, int i, int j, double value) {
 }
 
 Matrix* Mat_SetValue(Matrix* m, int i, int j, double value) {
-  const char* message = m->class_ != MAT_REAL ? "Not a real matrix"
-                        : (i < 1 || j < 1)    ? kBadIndex
-                                              : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d,%d) = %g", nameOf(m), m->rows, m->cols, i, j, value);
-    MatError("MatSetValue()", message, m);
-  }
-  if (i > m->rows || j > m->cols) MatEnlarge(m, std::max(m->rows, i), std::max(m->cols, j));
-  MatReal(m)[offset(m, i, j)] = value;
-  return m;
+  return setCell<RealCell>(m, i, j, &value);
 }
 
 double MatGetValue(Matrix* m, int i, int j) { return *MatGetPtr(m, i, j); }
 
-double* MatGetPtr(Matrix* m, int i, int j) {
-  if (m->class_ != MAT_REAL) {
-    MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
-    MatError("MatGetPrt()", "Not a real matrix", m);
-  }
-  if (!inside(m, i, j)) {
-    MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
-    MatError("MatGetPtr()", kBadIndex, m);
-  }
-  return MatReal(m) + offset(m, i, j);
-}
+double* MatGetPtr(Matrix* m, int i, int j) { return cellAt<RealCell>(m, i, j); }
 
 Matrix* MatSetVecValue(Matrix* m, int k, double value) {
   switch (m->class_) {
@@ -579,35 +653,12 @@ Matrix* MatSetVecValue(Matrix* m, int k, double value) {
 }
 
 Matrix* Mat_SetVecValue(Matrix* m, int k, double value) {
-  int rows = m->rows;
-  int cols = m->cols;
-  const bool grows = k > countOf(m);
-  const char* message = m->class_ != MAT_REAL                 ? "Not a real matrix"
-                        : k <= 0                              ? kBadIndex
-                        : grows && !vecGrowShape(m, k, rows, cols) ? kBadIndex
-                                                              : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d) = %g", nameOf(m), m->rows, m->cols, k, value);
-    MatError("MatSetVecValue()", message, m);
-  }
-  if (grows) MatEnlarge(m, rows, cols);
-  MatReal(m)[k - 1] = value;
-  return m;
+  return setVecCell<RealCell>(m, k, &value);
 }
 
 double MatGetVecValue(Matrix* m, int k) { return *MatGetVecPtr(m, k); }
 
-double* MatGetVecPtr(Matrix* m, int k) {
-  if (m->class_ != MAT_REAL) {
-    MatErrorSource("%s(%dx%d)(%d)", nameOf(m), m->rows, m->cols, k);
-    MatError("MatGetVecPrt()", "Not a real matrix", m);
-  }
-  if (!insideVec(m, k)) {
-    MatErrorSource("%s(%dx%d)(%d)", nameOf(m), m->rows, m->cols, k);
-    MatError("MatGetVecPtr()", kBadIndex, m);
-  }
-  return MatReal(m) + (k - 1);
-}
+double* MatGetVecPtr(Matrix* m, int k) { return vecCellAt<RealCell>(m, k); }
 
 int MatGetRows(Matrix* m) { return m->rows; }
 int MatGetCols(Matrix* m) { return m->cols; }
@@ -655,57 +706,15 @@ Matrix* MatRowVector(Matrix* m, int i) {
 // Complex element access.
 
 Matrix* C_MatSetValue(Matrix* m, int i, int j, double re, double im) {
-  const char* message = m->class_ != MAT_COMPLEX ? "Not a complex matrix"
-                        : (i < 1 || j < 1)       ? kBadIndex
-                                                 : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d,%d) = (%g,%g)", nameOf(m), m->rows, m->cols, i, j, re, im);
-    MatError("C_MatSetValue()", message, m);
-  }
-  if (i > m->rows || j > m->cols) MatEnlarge(m, std::max(m->rows, i), std::max(m->cols, j));
-  double* const z = MatReal(m) + 2 * offset(m, i, j);
-  z[0] = re;
-  z[1] = im;
-  return m;
+  const double z[2] = {re, im};
+  return setCell<ComplexCell>(m, i, j, z);
 }
 
 Matrix* C_MatSetVecValue(Matrix* m, int k, double re, double im) {
-  int rows = m->rows;
-  int cols = m->cols;
-  const bool grows = k > countOf(m);
-  const char* message = m->class_ != MAT_COMPLEX                  ? "Not a complex matrix"
-                        : k <= 0                                  ? kBadIndex
-                        : grows && !vecGrowShape(m, k, rows, cols) ? kBadIndex
-                                                                  : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d) = (%g,%g)", nameOf(m), m->rows, m->cols, k, re, im);
-    MatError("C_MatSetVecValue()", message, m);
-  }
-  if (grows) MatEnlarge(m, rows, cols);
-  double* const z = MatReal(m) + 2 * static_cast<size_t>(k - 1);
-  z[0] = re;
-  z[1] = im;
-  return m;
+  const double z[2] = {re, im};
+  return setVecCell<ComplexCell>(m, k, z);
 }
 
-double* C_MatGetPtr(Matrix* m, int i, int j) {
-  const char* message = m->class_ != MAT_COMPLEX ? "Not a complex matrix"
-                        : !inside(m, i, j)       ? kBadIndex
-                                                 : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
-    MatError("C_MatGetPtr()", message, m);
-  }
-  return MatReal(m) + 2 * offset(m, i, j);
-}
+double* C_MatGetPtr(Matrix* m, int i, int j) { return cellAt<ComplexCell>(m, i, j); }
 
-double* C_MatGetVecPtr(Matrix* m, int k) {
-  const char* message = m->class_ != MAT_COMPLEX ? "Not a complex matrix"
-                        : !insideVec(m, k)       ? kBadIndex
-                                                 : nullptr;
-  if (message != nullptr) {
-    MatErrorSource("%s(%dx%d)(%d)", nameOf(m), m->rows, m->cols, k);
-    MatError("C_MatGetVecPtr()", message, m);
-  }
-  return MatReal(m) + 2 * static_cast<size_t>(k - 1);
-}
+double* C_MatGetVecPtr(Matrix* m, int k) { return vecCellAt<ComplexCell>(m, k); }

@@ -1,11 +1,14 @@
 // Matrix construction, assignment, copy, move, swap and element access.
-// Constructors return new temporaries; indices count from 1.
+// Constructors return new temporaries, taking a recycled record of the same
+// element count and class when one is parked; indices count from 1.
+// A negative size, or one whose element count exceeds 32 bits, is the fatal
+// "Not appropriate column or row number".
 #pragma once
 
 struct Matrix;
 
 // Real constructors.
-Matrix* MatDef(const char* name, int rows, int cols);
+Matrix* MatDef(const char* name, int rows, int cols);   // elements not initialised
 Matrix* MatNonNameDef(int rows, int cols);
 Matrix* MatZDef2(int rows, int cols);
 Matrix* MatZDef(int n);
@@ -23,7 +26,7 @@ Matrix* MatSameZDef(Matrix* m);
 Matrix* MatSameClassDef(Matrix* m, int rows, int cols);
 Matrix* MatSameClassZDef(Matrix* m, int rows, int cols);
 Matrix* MatTransDef(Matrix* m);
-Matrix* MatMulDef(Matrix* a, Matrix* b);
+Matrix* MatMulDef(Matrix* a, Matrix* b);   // a.rows x b.cols of the product's class
 
 // Complex constructors.
 Matrix* C_MatDef(const char* name, int rows, int cols);
@@ -34,6 +37,9 @@ Matrix* C_MatTransDef(Matrix* m);
 Matrix* C_MatMulDef(Matrix* a, Matrix* b);
 
 // Assignment, copy, move and swap.
+// dst = src of compiled code: dst keeps its name and lifetime code and takes
+// src's class, size and values (a temporary src hands over its storage);
+// then the temporaries of every kind are released.
 Matrix* MatAssign(Matrix* dst, Matrix* src);
 Matrix* MatCopy(Matrix* dst, Matrix* src);
 Matrix* MatDup(Matrix* m);
@@ -41,13 +47,15 @@ Matrix* MatElementChange(Matrix* a, Matrix* b);
 Matrix* MatMove(Matrix* dst, Matrix* src);
 Matrix* MatElementCopy(Matrix* dst, Matrix* src);
 Matrix* MatSwap(Matrix* a, Matrix* b);
+// Grow m in place (same identity, name and type), old values at the top
+// left, new elements zero; EnlargeClass gives the result ref's class.
 Matrix* MatEnlarge(Matrix* m, int rows, int cols);
 Matrix* MatEnlargeClass(Matrix* m, int rows, int cols, Matrix* ref);
 Matrix* MatSetZero(Matrix* m);
 Matrix* MatFillValue(Matrix* m, double value);
 Matrix* MatReshape(Matrix* m, int rows, int cols);
 
-// Element access.
+// Element access. Setters grow m to cover the index; readers never grow.
 Matrix* MatSetValue(Matrix* m, int i, int j, double value);
 Matrix* Mat_SetValue(Matrix* m, int i, int j, double value);
 double MatGetValue(Matrix* m, int i, int j);
