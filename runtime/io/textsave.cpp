@@ -395,7 +395,7 @@ String* vnStringFileSave(String* s, const char* file, int append, int terminate_
 
 Polynomial* PolyFileSave(Polynomial* p, const char* file, int append, int terminate_) {
   static const char* const tag = "PolyFileSave()";
-  if (p->degree == -1) PolyError(tag, "Undefined polynomial", p);
+  PolyUndefCheck(p, tag);
   file = fileName(file);
   FILE* fp = openSave(file, append);
   if (fp == nullptr) {
@@ -413,8 +413,7 @@ Polynomial* PolyFileSave(Polynomial* p, const char* file, int append, int termin
 
 Rational* RatFileSave(Rational* r, const char* file, int append, int terminate_) {
   static const char* const tag = "RatFileSave()";
-  if (r->nume == nullptr || r->deno == nullptr || r->nume->degree == -1 || r->deno->degree == -1)
-    RatError(tag, "Undefined rational", r);
+  RatUndefCheck(r, tag);
   file = fileName(file);
   FILE* fp = openSave(file, append);
   if (fp == nullptr) {

@@ -1,7 +1,4 @@
-// Shared fixture of the io tests: a scratch file per test, and polynomial
-// buckets filled beforehand. A parked Polynomial keeps its coefficient row,
-// which stays on the matrix live list, so the first polynomial of a new
-// degree would otherwise look like a leaked matrix to the live counts.
+// Shared fixture of the io tests: a scratch file per test.
 #pragma once
 
 #include <cstdio>
@@ -18,25 +15,9 @@ inline std::string SlurpFile(const std::string& path) {
   return ss.str();
 }
 
-inline void WarmPolynomialBuckets() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  VornTestStartUp();
-  constexpr int kMaxDegree = 40;
-  constexpr int kPerBucket = 4;
-  for (int degree = -1; degree <= kMaxDegree; degree++)
-    for (int k = 0; k < kPerBucket; k++) {
-      PolyDef("", degree, nullptr);
-      C_PolyDef("", degree, nullptr);
-    }
-  PolyTmpUndef();
-}
-
 class IoTest : public VornTest {
  protected:
   void SetUp() override {
-    WarmPolynomialBuckets();
     VornTest::SetUp();
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string test = std::string(info->test_suite_name()) + "_" + info->name();
