@@ -13,6 +13,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_print.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sub.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/complex_value.h"
 #include "runtime/objects/list.h"
