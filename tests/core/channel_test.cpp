@@ -57,6 +57,7 @@ class ChannelTest : public VornTest {
 };
 
 TEST_F(ChannelTest, StandardErrorWorksAsFirstUse) {
+  const std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");   // a fresh process, untouched table
   EXPECT_EXIT(
       {
@@ -65,6 +66,7 @@ TEST_F(ChannelTest, StandardErrorWorksAsFirstUse) {
         _exit(0);   // no exit-time flush: the text must already be out
       },
       ::testing::ExitedWithCode(0), "^first use 42\\|$");
+  GTEST_FLAG_SET(death_test_style, style);
 }
 
 TEST_F(ChannelTest, StandardChannels) {
