@@ -191,8 +191,6 @@ class Cursor {
  public:
   explicit Cursor(const std::string& text) : p_(text.c_str()), end_(text.c_str() + text.size()) {}
 
-  bool atEnd() const { return p_ >= end_; }
-
   // Past the next line end; "\r\n" counts as one.
   void skipLine() {
     while (p_ < end_ && !isLineEnd(*p_)) p_++;
