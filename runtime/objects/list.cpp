@@ -654,20 +654,18 @@ Matrix* ListIsNotClass(List* l, int class_) {
 }
 
 // ------------------------------------------------------------- deep access
-
-List* ListGetDeepListP2(List* l, int depth, const int* path) {
-  return walkPath("ListGetDeepListP2()", "ListGetDeepListP2()", l, depth, path);
-}
-
-List* ListGetDeepListP(List* l, int depth, ...) {
-  va_list ap;
-  va_start(ap, depth);
-  const std::vector<int> path = readPath("ListGetDeepListP()", l, depth, &ap);
-  va_end(ap);
-  return walkPath("ListGetDeepListP()", "ListGetDeepListP()", l, depth, path.data());
-}
+// Each operation reports path failures under its own name; the last index
+// is checked by the operation applied in the List reached.
 
 namespace {
+
+// Walks an argument-list path read from ap (left at the arguments after
+// it); *last is the path's last index.
+List* walkArgs(const char* tag, const char* indexTag, List* l, int depth, va_list* ap, int* last) {
+  const std::vector<int> path = readPath(tag, l, depth, ap);
+  *last = path.back();
+  return walkPath(tag, indexTag, l, depth, path.data());
+}
 
 int deepLength(List* at, int i) {
   if (ListGetClass(at, i) != LIST_LIST) return 0;
@@ -677,6 +675,19 @@ int deepLength(List* at, int i) {
 
 }  // namespace
 
+List* ListGetDeepListP2(List* l, int depth, const int* path) {
+  return walkPath("ListGetDeepListP2()", "ListGetDeepListP2()", l, depth, path);
+}
+
+List* ListGetDeepListP(List* l, int depth, ...) {
+  va_list ap;
+  va_start(ap, depth);
+  int last = 0;
+  List* at = walkArgs("ListGetDeepListP()", "ListGetDeepListP()", l, depth, &ap, &last);
+  va_end(ap);
+  return at;
+}
+
 int ListGetDeepLength2(List* l, int depth, const int* path) {
   List* at = walkPath("ListGetDeepLength2()", "ListGetDeepLength2()", l, depth, path);
   return deepLength(at, path[depth - 1]);
@@ -685,10 +696,10 @@ int ListGetDeepLength2(List* l, int depth, const int* path) {
 int ListGetDeepLength(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListGetDeepLength()", l, depth, &ap);
+  int last = 0;
+  List* at = walkArgs("ListGetDeepLength()", "ListGetDeepLength()", l, depth, &ap, &last);
   va_end(ap);
-  List* at = walkPath("ListGetDeepLength()", "ListGetDeepLength()", l, depth, path.data());
-  return deepLength(at, path.back());
+  return deepLength(at, last);
 }
 
 int ListGetDeepClass2(List* l, int depth, const int* path) {
@@ -699,10 +710,10 @@ int ListGetDeepClass2(List* l, int depth, const int* path) {
 int ListGetDeepClass(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListGetDeepClass()", l, depth, &ap);
+  int last = 0;
+  List* at = walkArgs("ListGetDeepClass()", "ListGetDeepClass()", l, depth, &ap, &last);
   va_end(ap);
-  List* at = walkPath("ListGetDeepClass()", "ListGetDeepClass()", l, depth, path.data());
-  return ListGetClass(at, path.back());
+  return ListGetClass(at, last);
 }
 
 void* ListGetDeepElement2(List* l, int depth, const int* path, int class_) {
@@ -713,11 +724,11 @@ void* ListGetDeepElement2(List* l, int depth, const int* path, int class_) {
 void* ListGetDeepElement(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListGetDeepElement()", l, depth, &ap);
+  int last = 0;
+  List* at = walkArgs("ListGetDeepElement()", "ListGetDeepElement()", l, depth, &ap, &last);
   const int class_ = va_arg(ap, int);
   va_end(ap);
-  List* at = walkPath("ListGetDeepElement()", "ListGetDeepElement()", l, depth, path.data());
-  return ListGetElement(at, path.back(), class_);
+  return ListGetElement(at, last, class_);
 }
 
 void* ListGetDeepElementP2(List* l, int depth, const int* path, int class_) {
@@ -728,11 +739,11 @@ void* ListGetDeepElementP2(List* l, int depth, const int* path, int class_) {
 void* ListGetDeepElementP(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListGetDeepElementP()", l, depth, &ap);
+  int last = 0;
+  List* at = walkArgs("ListGetDeepElementP()", "ListGetDeepElementP()", l, depth, &ap, &last);
   const int class_ = va_arg(ap, int);
   va_end(ap);
-  List* at = walkPath("ListGetDeepElementP()", "ListGetDeepElementP()", l, depth, path.data());
-  return ListGetElementP(at, path.back(), class_);
+  return ListGetElementP(at, last, class_);
 }
 
 List* ListSetDeepElement2(List* l, int depth, const int* path, int class_, ...) {
@@ -741,23 +752,21 @@ List* ListSetDeepElement2(List* l, int depth, const int* path, int class_, ...) 
   const ListSlot value = readValue(class_, &ap);
   va_end(ap);
   List* at = walkPath("ListSetDeepElement2()", "ListSetDeepElement2()", l, depth, path);
-  const int i = path[depth - 1];
-  checkSetIndex("ListSetElement()", at, i);
-  storeCopy(at, i, class_, value);
+  checkSetIndex("ListSetElement()", at, path[depth - 1]);
+  storeCopy(at, path[depth - 1], class_, value);
   return l;
 }
 
 List* ListSetDeepElement(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListSetDeepElement()", l, depth, &ap);
+  int last = 0;
+  List* at = walkArgs("ListSetDeepElement()", "ListSetDeepElement()", l, depth, &ap, &last);
   const int class_ = va_arg(ap, int);
   const ListSlot value = readValue(class_, &ap);
   va_end(ap);
-  List* at = walkPath("ListSetDeepElement()", "ListSetDeepElement()", l, depth, path.data());
-  const int i = path.back();
-  checkSetIndex("ListSetElement()", at, i);
-  storeCopy(at, i, class_, value);
+  checkSetIndex("ListSetElement()", at, last);
+  storeCopy(at, last, class_, value);
   return l;
 }
 
@@ -770,13 +779,13 @@ List* ListSetDeepObject2(List* l, int depth, const int* path, int class_, const 
 List* ListSetDeepObject(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  const std::vector<int> path = readPath("ListSetDeepObject()", l, depth, &ap);
+  int last = 0;
+  // This form has always reported a bad path index under this tag.
+  List* at = walkArgs("ListSetDeepObject()", "ListSetDeepObjcect()", l, depth, &ap, &last);
   const int class_ = va_arg(ap, int);
   const ListSlot* slot = va_arg(ap, const ListSlot*);
   va_end(ap);
-  // This form has always reported a bad path index under this tag.
-  List* at = walkPath("ListSetDeepObject()", "ListSetDeepObjcect()", l, depth, path.data());
-  ListSetObject(at, path.back(), class_, slot);
+  ListSetObject(at, last, class_, slot);
   return l;
 }
 

@@ -7,9 +7,10 @@
 
 #include "runtime/core/memory.h"
 #include "runtime/io/textsave.h"
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/registry.h"
 #include "runtime/matrix/report.h"
-#include "runtime/matrix/matrix.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
@@ -179,6 +180,18 @@ Rational* RatSetType(Rational* r, int type) {
 
 Rational* RatSetClass(Rational* r, int class_) {
   r->class_ = class_;
+  return r;
+}
+
+Rational* RatSetVar(Rational* r, const char* variable) {
+  PolySetVar(r->nume, variable);
+  PolySetVar(r->deno, variable);
+  return r;
+}
+
+Rational* RatSetZero(Rational* r) {
+  for (Polynomial* p : {r->nume, r->deno})
+    if (p->degree >= 0) MatSetZero(p->coef);
   return r;
 }
 

@@ -38,6 +38,10 @@ void RatFrees(Rational* marker);
 Rational* RatSetName(Rational* r, const char* name);
 Rational* RatSetType(Rational* r, int type);
 Rational* RatSetClass(Rational* r, int class_);
+// Sets the variable of both polynomials (none for a null or empty text).
+Rational* RatSetVar(Rational* r, const char* variable);
+// Both polynomials' coefficients become 0 (an empty one is left alone).
+Rational* RatSetZero(Rational* r);
 int RatTableCount();
 int RatLiveCount();
 

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "matrix/matrix_test_util.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -9,19 +10,6 @@ using PolynomialTest = VornTest;
 using PolynomialDeathTest = VornTest;
 
 const ::testing::ExitedWithCode kFatal(255);
-
-std::string Literal(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (std::string(".[]{}()\\*+?^$|").find(c) != std::string::npos) out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-std::string ReportLine(const std::string& body, const std::string& tag) {
-  return Literal("\n" + body + " in " + tag + ".\n");
-}
 
 // A polynomial of the class with the given doubles as its coefficient row
 // (real parts and imaginary parts interleaved for class 1).
@@ -48,17 +36,6 @@ void ExpectConsistent(Polynomial* p) {
 }  // namespace
 
 // ---------------------------------------------------------------- registry
-
-TEST_F(PolynomialTest, SentinelHeadsTheLiveList) {
-  EXPECT_STREQ(toppoly->name, "TOPPOLY");
-  EXPECT_STREQ(toppoly->variable, "s");
-  EXPECT_EQ(toppoly->degree, 0);
-  EXPECT_EQ(toppoly->type, 1);
-  EXPECT_EQ(toppoly->class_, 0);
-  EXPECT_STREQ(toppoly->coef->name, "TOPPOLY");
-  EXPECT_EQ(toppoly->coef->type, 2);
-  EXPECT_EQ(toppoly->coef->cols, 1);
-}
 
 TEST_F(PolynomialTest, RevivedRecordKeepsItsRowAndComesBackZeroed) {
   Polynomial* p = Poly(0, {1, 2, 3}, "x");
@@ -193,33 +170,27 @@ TEST_F(PolynomialTest, EmptyPolynomialDuplicatesAsEmpty) {
   ExpectConsistent(dup);
 }
 
-TEST_F(PolynomialTest, ChangeMoveAndSwap) {
-  Polynomial* a = PolySetType(Poly(0, {1, 2}, "x"), 1);
-  Polynomial* b = Poly(1, {3, 4});
-  Matrix* rowA = a->coef;
-  Matrix* rowB = b->coef;
-  PolyElementChange(a, b);
-  EXPECT_EQ(a->coef, rowB);
-  EXPECT_EQ(a->class_, 1);
-  EXPECT_EQ(a->degree, 0);
-  EXPECT_EQ(a->type, 0);
-  EXPECT_EQ(a->variable, nullptr);
-  EXPECT_EQ(b->coef, rowA);
-  EXPECT_EQ(b->type, 1);
-  EXPECT_STREQ(b->variable, "x");
+TEST_F(PolynomialTest, MoveAndSwap) {
+  Polynomial* var = PolySetType(Poly(0, {1, 2}, "x"), 1);
+  Polynomial* src = Poly(1, {3, 4});
+  Matrix* oldRow = var->coef;
+  Matrix* newRow = src->coef;
+  PolyMove(var, src);   // var keeps type 1; src becomes a temporary with var's old contents
+  EXPECT_EQ(var->coef, newRow);
+  EXPECT_EQ(var->class_, 1);
+  EXPECT_EQ(var->degree, 0);
+  EXPECT_EQ(var->type, 1);
+  EXPECT_EQ(var->variable, nullptr);
+  EXPECT_EQ(src->coef, oldRow);
+  EXPECT_EQ(src->type, 0);
+  EXPECT_STREQ(src->variable, "x");
 
-  PolyMove(b, a);   // b keeps type 1; a becomes a temporary with b's old contents
-  EXPECT_EQ(b->coef, rowB);
-  EXPECT_EQ(b->type, 1);
-  EXPECT_EQ(a->coef, rowA);
-  EXPECT_EQ(a->type, 0);
-
-  Polynomial* c = Poly(1, {5, 6});
-  PolySwap(b, c);
-  EXPECT_EQ(b->coef, rowB);   // values exchanged, rows stay
-  EXPECT_EQ(Row(b), (std::vector<double>{5, 6}));
-  EXPECT_EQ(Row(c), (std::vector<double>{3, 4}));
-  PolySetType(b, 0);
+  Polynomial* other = Poly(1, {5, 6});
+  PolySwap(var, other);
+  EXPECT_EQ(var->coef, newRow);   // values exchanged, rows stay
+  EXPECT_EQ(Row(var), (std::vector<double>{5, 6}));
+  EXPECT_EQ(Row(other), (std::vector<double>{3, 4}));
+  PolySetType(var, 0);
 }
 
 TEST_F(PolynomialDeathTest, CopyAndSwapNeedTheSameShape) {

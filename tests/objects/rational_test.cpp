@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "matrix/matrix_test_util.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -9,19 +10,6 @@ using RationalTest = VornTest;
 using RationalDeathTest = VornTest;
 
 const ::testing::ExitedWithCode kFatal(255);
-
-std::string Literal(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (std::string(".[]{}()\\*+?^$|").find(c) != std::string::npos) out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-std::string ReportLine(const std::string& body, const std::string& tag) {
-  return Literal("\n" + body + " in " + tag + ".\n");
-}
 
 std::vector<double> Row(Polynomial* p) {
   const size_t n = static_cast<size_t>(p->coef->cols) * (p->class_ == 1 ? 2 : 1);
@@ -55,15 +43,6 @@ void ExpectConsistent(Rational* r) {
 }  // namespace
 
 // ---------------------------------------------------------------- registry
-
-TEST_F(RationalTest, SentinelHeadsTheLiveList) {
-  EXPECT_STREQ(toprat->name, "TOPRAT");
-  EXPECT_EQ(toprat->type, 1);
-  EXPECT_STREQ(toprat->nume->name, "TOPRAT-NUME");
-  EXPECT_STREQ(toprat->deno->name, "TOPRAT-DENO");
-  EXPECT_EQ(toprat->nume_degree, 0);
-  EXPECT_EQ(toprat->deno_degree, 0);
-}
 
 TEST_F(RationalTest, ParkedRecordGivesUpItsPolynomials) {
   Rational* r = OneOverSPlusTwo();
