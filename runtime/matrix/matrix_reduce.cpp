@@ -1,0 +1,341 @@
+#include "runtime/matrix/matrix_reduce.h"
+
+#include <cmath>
+#include <cstddef>
+
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_report.h"
+#include "runtime/objects/complex_value.h"
+
+namespace {
+
+const char kBadClass[] = "Incorrect class matrix";
+
+inline size_t countOf(const Matrix* m) {
+  return static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
+}
+inline bool isEmpty(const Matrix* m) { return m->rows == 0 || m->cols == 0; }
+inline bool isVector(const Matrix* m) { return m->rows == 1 || m->cols == 1; }
+
+// ---------------------------------------------------------------------------
+// Element traits. Accumulators are long double; `round` is the one rounding
+// to double. `key` orders elements for the extremes.
+
+struct RealTraits {
+  using Elem = double;
+  struct Acc {
+    long double v;
+  };
+  static const Elem* of(const Matrix* m) { return MatReal(m); }
+  static Elem* of(Matrix* m) { return MatReal(m); }
+  static Acc zero() { return {0.0L}; }
+  static Acc from(Elem x) { return {x}; }
+  static void add(Acc& a, Elem x) { a.v += x; }
+  static void mul(Acc& a, Elem x) { a.v *= x; }
+  static void divide(Acc& a, long double n) { a.v /= n; }
+  static Elem round(const Acc& a) { return static_cast<double>(a.v); }
+  static double key(Elem x) { return x; }
+  // (x - mean)^2 in double arithmetic.
+  static double squaredDeviation(Elem x, Elem mean) { return (x - mean) * (x - mean); }
+};
+
+struct ComplexTraits {
+  using Elem = ComplexValue;
+  struct Acc {
+    long double re, im;
+  };
+  static const Elem* of(const Matrix* m) { return static_cast<const ComplexValue*>(m->data); }
+  static Elem* of(Matrix* m) { return static_cast<ComplexValue*>(m->data); }
+  static Acc zero() { return {0.0L, 0.0L}; }
+  static Acc from(const Elem& x) { return {x.re, x.im}; }
+  static void add(Acc& a, const Elem& x) {
+    a.re += x.re;
+    a.im += x.im;
+  }
+  static void mul(Acc& a, const Elem& x) {
+    const long double re = a.re * x.re - a.im * x.im;
+    const long double im = a.re * x.im + a.im * x.re;
+    a.re = re;
+    a.im = im;
+  }
+  static void divide(Acc& a, long double n) {
+    a.re /= n;
+    a.im /= n;
+  }
+  static Elem round(const Acc& a) { return {static_cast<double>(a.re), static_cast<double>(a.im)}; }
+  static double key(const Elem& x) { return x.re * x.re + x.im * x.im; }
+  // |z - mean|^2 in double arithmetic.
+  static double squaredDeviation(const Elem& x, const Elem& mean) {
+    return (x.re - mean.re) * (x.re - mean.re) + (x.im - mean.im) * (x.im - mean.im);
+  }
+};
+
+// n elements starting at x, `step` apart: a row, a column or the storage.
+template <class T>
+struct Lane {
+  const typename T::Elem* x;
+  size_t n;
+  size_t step;
+  const typename T::Elem& operator[](size_t k) const { return x[k * step]; }
+};
+
+template <class T>
+typename T::Acc sumOf(const Lane<T>& l) {
+  typename T::Acc a = T::zero();
+  for (size_t k = 0; k < l.n; k++) T::add(a, l[k]);
+  return a;
+}
+
+// Starts from the first element, so that a complex infinity is not turned
+// into NaN by a product with (1, 0). l.n > 0.
+template <class T>
+typename T::Acc productOf(const Lane<T>& l) {
+  typename T::Acc a = T::from(l[0]);
+  for (size_t k = 1; k < l.n; k++) T::mul(a, l[k]);
+  return a;
+}
+
+template <class T>
+typename T::Elem meanOf(const Lane<T>& l) {
+  typename T::Acc a = sumOf(l);
+  T::divide(a, static_cast<long double>(l.n));
+  return T::round(a);
+}
+
+// sqrt(sum (x - mean)^2 / divisor): the mean rounded to double, each term in
+// double, the sum, quotient and root in long double.
+template <class T>
+double stdDevOf(const Lane<T>& l, size_t divisor) {
+  const typename T::Elem mean = meanOf(l);
+  long double s = 0.0L;
+  for (size_t k = 0; k < l.n; k++) s += T::squaredDeviation(l[k], mean);
+  return static_cast<double>(sqrtl(s / static_cast<long double>(divisor)));
+}
+
+// 0-based position of the first largest (Larger) or smallest element; a NaN
+// key never replaces the running one. l.n > 0.
+template <class T, bool Larger>
+size_t extremeOf(const Lane<T>& l) {
+  size_t best = 0;
+  double bestKey = T::key(l[0]);
+  for (size_t k = 1; k < l.n; k++) {
+    const double key = T::key(l[k]);
+    if (Larger ? key > bestKey : key < bestKey) {
+      best = k;
+      bestKey = key;
+    }
+  }
+  return best;
+}
+
+// ---------------------------------------------------------------------------
+// Whole real matrix.
+
+void requireReal(Matrix* m, const char* source, const char* tag) {
+  if (m->class_ == MAT_REAL) return;
+  MatErrorSource("%s(%s(%dx%d))", source, m->name, m->rows, m->cols);
+  MatError(tag, "Not a real matrix", m);
+}
+
+Lane<RealTraits> storageOf(const Matrix* m) { return {MatReal(m), countOf(m), 1}; }
+
+template <bool Larger>
+double extremeElem(Matrix* m, int* i, int* j, const char* source, const char* tag) {
+  requireReal(m, source, tag);
+  if (isEmpty(m)) {
+    if (i != nullptr) *i = 0;
+    if (j != nullptr) *j = 0;
+    return 0.0;
+  }
+  const size_t k = extremeOf<RealTraits, Larger>(storageOf(m));
+  const size_t cols = static_cast<size_t>(m->cols);
+  if (i != nullptr) *i = static_cast<int>(k / cols) + 1;
+  if (j != nullptr) *j = static_cast<int>(k % cols) + 1;
+  return MatReal(m)[k];
+}
+
+// ---------------------------------------------------------------------------
+// Each row or column.
+
+enum class Reduction { kSum, kMean, kStdDev, kMax, kMin, kProd };
+
+struct RowMember {
+  const char* source;   // "sum" gives "sum_row(...)" and "sum_col(...)"
+  const char* tag;
+  Reduction what;
+  bool polyToo;         // takes classes 2 to 5
+  // The polynomial and rational forms, when those matrices exist.
+  Matrix* (*poly)(Matrix* m, int mode);
+  Matrix* (*rational)(Matrix* m, int mode);
+};
+
+const RowMember kSum{"sum", "MatSum()", Reduction::kSum, true, nullptr, nullptr};
+const RowMember kMean{"mean", "MatMean()", Reduction::kMean, true, nullptr, nullptr};
+const RowMember kStdDev{"std", "MatStdDev()", Reduction::kStdDev, false, nullptr, nullptr};
+const RowMember kMax{"max", "MatMax()", Reduction::kMax, false, nullptr, nullptr};
+const RowMember kMin{"min", "MatMin()", Reduction::kMin, false, nullptr, nullptr};
+const RowMember kProd{"prod", "MatProd()", Reduction::kProd, true, nullptr, nullptr};
+
+[[noreturn]] void refuseRows(const RowMember& s, Matrix* m, int mode) {
+  if (mode == 0 || mode == 1)
+    MatErrorSource("%s_%s(%s(%dx%d))", s.source, mode == 1 ? "col" : "row", m->name, m->rows,
+                   m->cols);
+  MatError(s.tag, kBadClass, m);
+}
+
+// Gives index the contents of positions; positions goes with the other
+// temporaries released here.
+void replaceIndex(Matrix* index, Matrix* positions) {
+  MatMove(index, positions);
+  MatUndef(positions);
+}
+
+// The lanes of a non-empty m: the whole storage of a vector, else each row
+// (mode other than 1) or each column.
+struct Layout {
+  size_t lanes, length, laneStep, step;
+  int rows, cols;   // of the result
+};
+
+Layout layoutOf(const Matrix* m, int mode) {
+  const size_t r = static_cast<size_t>(m->rows);
+  const size_t c = static_cast<size_t>(m->cols);
+  if (isVector(m)) return {1, r * c, 0, 1, 1, 1};
+  if (mode == 1) return {c, r, 1, c, 1, m->cols};
+  return {r, c, c, 1, m->rows, 1};
+}
+
+template <class T>
+Matrix* reduceLanes(Reduction what, Matrix* m, int mode, Matrix* index) {
+  const Layout lay = layoutOf(m, mode);
+  const bool realOut = what == Reduction::kStdDev;
+  Matrix* result = realOut ? MatDef("", lay.rows, lay.cols) : MatSameClassDef(m, lay.rows, lay.cols);
+  Matrix* positions = index != nullptr ? MatDef("", lay.rows, lay.cols) : nullptr;
+  const typename T::Elem* const x = T::of(m);
+  for (size_t l = 0; l < lay.lanes; l++) {
+    const Lane<T> lane{x + l * lay.laneStep, lay.length, lay.step};
+    switch (what) {
+      case Reduction::kSum: T::of(result)[l] = T::round(sumOf(lane)); break;
+      case Reduction::kMean: T::of(result)[l] = meanOf(lane); break;
+      case Reduction::kProd: T::of(result)[l] = T::round(productOf(lane)); break;
+      case Reduction::kStdDev:
+        MatReal(result)[l] = stdDevOf(lane, isVector(m) ? lane.n : lane.n - 1);
+        break;
+      case Reduction::kMax:
+      case Reduction::kMin: {
+        const size_t k = what == Reduction::kMax ? extremeOf<T, true>(lane) : extremeOf<T, false>(lane);
+        T::of(result)[l] = lane[k];
+        if (positions != nullptr) MatReal(positions)[l] = static_cast<double>(k + 1);
+        break;
+      }
+    }
+  }
+  if (positions != nullptr) replaceIndex(index, positions);
+  return result;
+}
+
+Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = nullptr) {
+  const int class_ = m->class_;
+  const int highest = s.polyToo ? MAT_C_RATIONAL : MAT_COMPLEX;
+  if (class_ < MAT_REAL || class_ > highest) refuseRows(s, m, mode);
+  if (isEmpty(m)) {
+    int rows = 0, cols = 0;
+    if (!isVector(m)) {
+      rows = mode == 1 ? 0 : m->rows;
+      cols = mode == 1 ? m->cols : 0;
+    }
+    if (index != nullptr) replaceIndex(index, MatDef("", rows, cols));
+    return MatSameClassDef(m, rows, cols);
+  }
+  switch (class_) {
+    case MAT_REAL: return reduceLanes<RealTraits>(s.what, m, mode, index);
+    case MAT_COMPLEX: return reduceLanes<ComplexTraits>(s.what, m, mode, index);
+    case MAT_POLY:
+    case MAT_C_POLY:
+      if (s.poly != nullptr) return s.poly(m, mode);
+      break;
+    default:
+      if (s.rational != nullptr) return s.rational(m, mode);
+      break;
+  }
+  refuseRows(s, m, mode);
+}
+
+// ---------------------------------------------------------------------------
+// Running sums and products.
+
+template <class T, bool Product>
+Matrix* runningLanes(Matrix* m) {
+  Matrix* result = MatSameDef(m);
+  const Lane<T> lane{T::of(m), countOf(m), 1};
+  typename T::Elem* const y = T::of(result);
+  typename T::Acc a = Product ? T::from(lane[0]) : T::zero();
+  for (size_t k = 0; k < lane.n; k++) {
+    if (!Product) T::add(a, lane[k]);
+    else if (k > 0) T::mul(a, lane[k]);
+    y[k] = T::round(a);
+  }
+  return result;
+}
+
+template <bool Product>
+Matrix* running(Matrix* m, const char* source, const char* tag) {
+  const int class_ = m->class_;
+  if (class_ >= MAT_REAL && class_ <= MAT_C_RATIONAL && isEmpty(m)) return MatSameDef(m);
+  if (class_ == MAT_REAL) return runningLanes<RealTraits, Product>(m);
+  if (class_ == MAT_COMPLEX) return runningLanes<ComplexTraits, Product>(m);
+  // Polynomial and rational running sums join here when those matrices exist.
+  MatErrorSource("%s(%s(%dx%d))", source, m->name, m->rows, m->cols);
+  MatError(tag, kBadClass, m);
+}
+
+}  // namespace
+
+double MatSumElem(Matrix* m) {
+  requireReal(m, "sum", "MatSumElem()");
+  if (isEmpty(m)) return 0.0;
+  return RealTraits::round(sumOf(storageOf(m)));
+}
+
+double MatMeanElem(Matrix* m) {
+  requireReal(m, "mean", "MatMeanElem()");
+  if (isEmpty(m)) return 0.0;
+  return meanOf(storageOf(m));
+}
+
+double MatStdDevElem(Matrix* m) {
+  requireReal(m, "std", "MatStdDevElem()");
+  if (isEmpty(m)) return 0.0;
+  return stdDevOf(storageOf(m), countOf(m) - 1);
+}
+
+double MatProdElem(Matrix* m) {
+  requireReal(m, "prod", "MatProdElem()");
+  if (isEmpty(m)) return 0.0;
+  return RealTraits::round(productOf(storageOf(m)));
+}
+
+double MatMaxElem(Matrix* m) { return extremeElem<true>(m, nullptr, nullptr, "max", "MatMaxElem()"); }
+double MatMinElem(Matrix* m) {
+  return extremeElem<false>(m, nullptr, nullptr, "min", "MatMinElem()");
+}
+double MatMaximumElem(Matrix* m, int* i, int* j) {
+  return extremeElem<true>(m, i, j, "maximum", "MatMaximumElem()");
+}
+double MatMinimumElem(Matrix* m, int* i, int* j) {
+  return extremeElem<false>(m, i, j, "minimum", "MatMinimumElem()");
+}
+
+Matrix* MatSum(Matrix* m, int mode) { return reduceEach(kSum, m, mode); }
+Matrix* MatMean(Matrix* m, int mode) { return reduceEach(kMean, m, mode); }
+Matrix* MatStdDev(Matrix* m, int mode) { return reduceEach(kStdDev, m, mode); }
+Matrix* MatMax(Matrix* m, int mode) { return reduceEach(kMax, m, mode); }
+Matrix* MatMin(Matrix* m, int mode) { return reduceEach(kMin, m, mode); }
+Matrix* MatProd(Matrix* m, int mode) { return reduceEach(kProd, m, mode); }
+
+Matrix* MatMaximum(Matrix* m, Matrix* index, int mode) { return reduceEach(kMax, m, mode, index); }
+Matrix* MatMinimum(Matrix* m, Matrix* index, int mode) { return reduceEach(kMin, m, mode, index); }
+
+Matrix* MatCumSumElem(Matrix* m) { return running<false>(m, "cumsum", "MatCumSumElem()"); }
+Matrix* MatCumProdElem(Matrix* m) { return running<true>(m, "cumprod", "MatCumProdElem()"); }
