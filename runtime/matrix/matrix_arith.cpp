@@ -205,30 +205,57 @@ void microPortable(int kc, const double* ap, const double* bp, double* c, size_t
 }
 
 // The same tile with AVX2 multiplies and adds as separate instructions, so
-// every product is rounded before it is added.
+// every product is rounded before it is added. The twelve accumulators are
+// named variables: held in an array, they were spilled on every step.
+__attribute__((target("avx2"), always_inline)) inline void loadRow(bool resume, const double* c,
+                                                                   __m256d& lo, __m256d& hi) {
+  lo = resume ? _mm256_loadu_pd(c) : _mm256_setzero_pd();
+  hi = resume ? _mm256_loadu_pd(c + 4) : _mm256_setzero_pd();
+}
+
+__attribute__((target("avx2"), always_inline)) inline void storeRow(double* c, __m256d lo,
+                                                                    __m256d hi) {
+  _mm256_storeu_pd(c, lo);
+  _mm256_storeu_pd(c + 4, hi);
+}
+
+// One row of the tile takes a(i) * b(0..7): product, then sum.
+__attribute__((target("avx2"), always_inline)) inline void addProducts(const double* a, __m256d b0,
+                                                                       __m256d b1, __m256d& lo,
+                                                                       __m256d& hi) {
+  const __m256d x = _mm256_broadcast_sd(a);
+  lo = _mm256_add_pd(lo, _mm256_mul_pd(x, b0));
+  hi = _mm256_add_pd(hi, _mm256_mul_pd(x, b1));
+}
+
 __attribute__((target("avx2"))) void microAvx2(int kc, const double* ap, const double* bp,
                                                double* c, size_t ldc, bool resume) {
-  __m256d acc[kMR][2];
-  for (int i = 0; i < kMR; i++) {
-    acc[i][0] = resume ? _mm256_loadu_pd(c + i * ldc) : _mm256_setzero_pd();
-    acc[i][1] = resume ? _mm256_loadu_pd(c + i * ldc + 4) : _mm256_setzero_pd();
-  }
+  static_assert(kMR == 6 && kNR == 8, "the AVX2 tile is 6 x 8");
+  __m256d c0l, c0h, c1l, c1h, c2l, c2h, c3l, c3h, c4l, c4h, c5l, c5h;
+  loadRow(resume, c, c0l, c0h);
+  loadRow(resume, c + ldc, c1l, c1h);
+  loadRow(resume, c + 2 * ldc, c2l, c2h);
+  loadRow(resume, c + 3 * ldc, c3l, c3h);
+  loadRow(resume, c + 4 * ldc, c4l, c4h);
+  loadRow(resume, c + 5 * ldc, c5l, c5h);
   for (int k = 0; k < kc; k++) {
     const __m256d b0 = _mm256_loadu_pd(bp);
     const __m256d b1 = _mm256_loadu_pd(bp + 4);
-#pragma GCC unroll 6
-    for (int i = 0; i < kMR; i++) {
-      const __m256d a = _mm256_broadcast_sd(ap + i);
-      acc[i][0] = _mm256_add_pd(acc[i][0], _mm256_mul_pd(a, b0));
-      acc[i][1] = _mm256_add_pd(acc[i][1], _mm256_mul_pd(a, b1));
-    }
+    addProducts(ap, b0, b1, c0l, c0h);
+    addProducts(ap + 1, b0, b1, c1l, c1h);
+    addProducts(ap + 2, b0, b1, c2l, c2h);
+    addProducts(ap + 3, b0, b1, c3l, c3h);
+    addProducts(ap + 4, b0, b1, c4l, c4h);
+    addProducts(ap + 5, b0, b1, c5l, c5h);
     ap += kMR;
     bp += kNR;
   }
-  for (int i = 0; i < kMR; i++) {
-    _mm256_storeu_pd(c + i * ldc, acc[i][0]);
-    _mm256_storeu_pd(c + i * ldc + 4, acc[i][1]);
-  }
+  storeRow(c, c0l, c0h);
+  storeRow(c + ldc, c1l, c1h);
+  storeRow(c + 2 * ldc, c2l, c2h);
+  storeRow(c + 3 * ldc, c3l, c3h);
+  storeRow(c + 4 * ldc, c4l, c4h);
+  storeRow(c + 5 * ldc, c5l, c5h);
 }
 
 MicroKernel chooseKernel() {
