@@ -63,10 +63,8 @@ void MatInit() {
   garbage_table_max = vorn_registry::envLimit("MATRIX_TABLE_MAX", 0, 0);
   garbage_size_max = vorn_registry::envLimit("MATRIX_SIZE_MAX", 1000, 1000);
   const size_t buckets = (static_cast<size_t>(garbage_size_max) + 1) * kClasses;
-  matrix_table = static_cast<Matrix**>(emalloc(buckets * sizeof(Matrix*)));
-  matrix_table_count = static_cast<int*>(emalloc(buckets * sizeof(int)));
-  std::memset(matrix_table, 0, buckets * sizeof(Matrix*));
-  std::memset(matrix_table_count, 0, buckets * sizeof(int));
+  matrix_table = vorn_registry::allocTable<Matrix*>(buckets);
+  matrix_table_count = vorn_registry::allocTable<int>(buckets);
 
   mat_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   mat_err_src[0] = '\0';

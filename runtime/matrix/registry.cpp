@@ -1,6 +1,7 @@
 #include "runtime/matrix/registry.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,6 +16,16 @@ int envLimit(const char* variable, int fallback, int negative) {
   if (value > INT_MAX) value = INT_MAX;
   if (value < 0) return negative;
   return static_cast<int>(value);
+}
+
+void* allocTableBytes(size_t n, size_t size) {
+  void* table = std::calloc(n, size);
+  if (table == nullptr) {
+    char where[64];
+    std::snprintf(where, sizeof where, "emalloc(%lu)", static_cast<unsigned long>(n * size));
+    vnUtilError(where, "Out of memory !!", 1);
+  }
+  return table;
 }
 
 void setName(char*& name, const char* text) {

@@ -107,6 +107,15 @@ inline void releaseFrom(T* marker, Release release) {
 // `fallback` when unset, `negative` when the value is below zero.
 int envLimit(const char* variable, int fallback, int negative);
 
+// A zeroed table of n entries. Pages are only touched when a bucket is
+// used, so a large limit from the environment costs address space, not
+// memory; an impossible size is the memory service's fatal report.
+void* allocTableBytes(size_t n, size_t size);
+template <class T>
+inline T* allocTable(size_t n) {
+  return static_cast<T*>(allocTableBytes(n, sizeof(T)));
+}
+
 // Replaces *name by a copy of text, reusing the buffer when the lengths
 // match so that recycled temporaries allocate nothing.
 void setName(char*& name, const char* text);

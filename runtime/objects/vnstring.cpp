@@ -183,10 +183,8 @@ void vnStringInit() {
   garbage_table_max = vorn_registry::envLimit("STRING_TABLE_MAX", 0, 0);
   garbage_length_max = vorn_registry::envLimit("STRING_LENGTH_MAX", 1000, 1000);
   const size_t buckets = static_cast<size_t>(garbage_length_max) + 2;
-  vnstring_table = static_cast<String**>(emalloc(buckets * sizeof(String*)));
-  vnstring_table_count = static_cast<int*>(emalloc(buckets * sizeof(int)));
-  std::memset(vnstring_table, 0, buckets * sizeof(String*));
-  std::memset(vnstring_table_count, 0, buckets * sizeof(int));
+  vnstring_table = vorn_registry::allocTable<String*>(buckets);
+  vnstring_table_count = vorn_registry::allocTable<int>(buckets);
   vnstring_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   vnstring_err_src[0] = '\0';
 }
