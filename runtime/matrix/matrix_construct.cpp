@@ -8,6 +8,7 @@
 #include "runtime/core/memory.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sub.h"
 #include "runtime/matrix/registry.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/rational.h"
@@ -106,34 +107,12 @@ void copyBlock(Matrix* dst, const Matrix* src, int i0, int j0, int rows, int col
   }
 }
 
-// Writes src into dst's top-left corner, widening real values to complex.
-// Stands in for the sub-matrix put: like it, dst is first grown (and turned
-// complex) when it cannot hold src.
-void putTopLeft(Matrix* dst, Matrix* src) {
-  const bool widen = dst->class_ == MAT_REAL && src->class_ == MAT_COMPLEX;
-  if (widen || dst->rows < src->rows || dst->cols < src->cols)
-    MatEnlargeClass(dst, std::max(dst->rows, src->rows), std::max(dst->cols, src->cols),
-                    widen ? src : dst);
-  const int w = widthOf(dst->class_);
-  if (w == 0 || widthOf(src->class_) == 0) MatError2("MatEnlarge()", kBadClass, dst, src);
-  if (widthOf(src->class_) == w) {
-    copyBlock(dst, src, 0, 0, src->rows, src->cols, w);
-    return;
-  }
-  for (int i = 0; i < src->rows; i++) {
-    for (int j = 0; j < src->cols; j++) {
-      double* const z = MatReal(dst) + 2 * (static_cast<size_t>(i) * dst->cols + j);
-      z[0] = MatReal(src)[static_cast<size_t>(i) * src->cols + j];
-      z[1] = 0.0;
-    }
-  }
-}
-
 // Grows m in place to rows x cols of the class of classOf, keeping its
-// values at the top left, its identity, name and lifetime code.
+// values at the top left, its identity, name and lifetime code. The put
+// widens the class where classOf's cannot hold m's values.
 Matrix* enlarge(Matrix* m, int rows, int cols, Matrix* classOf) {
   Matrix* grown = MatSameClassZDef(classOf, rows, cols);
-  if (m->rows > 0 && m->cols > 0) putTopLeft(grown, m);
+  if (m->rows > 0 && m->cols > 0) MatPut(grown, 1, 1, m);
   MatMove(m, grown);
   MatUndef(grown);  // now holds m's old storage
   return m;

@@ -184,6 +184,20 @@ TEST_F(SubTest, AreaCopyWritesTheBlockWithoutGrowing) {
   expectMatrix(z, 1, 2, MAT_COMPLEX, {0, 0, 7, 0});
 }
 
+TEST_F(SubTest, EnlargeKeepsValuesThroughThePut) {
+  Matrix* a = Real("A", 1, 2, {5, 6});
+  MatEnlargeClass(a, 2, 2, C_MatDef("", 0, 0));
+  expectMatrix(a, 2, 2, MAT_COMPLEX, {5, 0, 6, 0, 0, 0, 0, 0});
+  // A class that cannot hold the values is widened, never narrowed.
+  Matrix* z = Complex2("Z", 1, 1, {1, -1});
+  MatEnlargeClass(z, 1, 2, MatDef("", 0, 0));
+  expectMatrix(z, 1, 2, MAT_COMPLEX, {1, -1, 0, 0});
+  Matrix* b = Real("B", 1, 1, {3});
+  MatEnlarge(b, 1, 3);
+  expectMatrix(b, 1, 3, MAT_REAL, {3, 0, 0});
+  EXPECT_STREQ(b->name, "B");
+}
+
 // ---------------------------------------------------------------------------
 // Index vectors.
 
