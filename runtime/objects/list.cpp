@@ -315,10 +315,8 @@ void ListInit() {
   garbage_table_max = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
   garbage_length_max = vorn_registry::envLimit("LIST_LENGTH_MAX", 1000, 1000);
   const size_t buckets = static_cast<size_t>(garbage_length_max) + 1;
-  list_table = static_cast<List**>(emalloc(buckets * sizeof(List*)));
-  list_table_count = static_cast<int*>(emalloc(buckets * sizeof(int)));
-  std::memset(list_table, 0, buckets * sizeof(List*));
-  std::memset(list_table_count, 0, buckets * sizeof(int));
+  list_table = vorn_registry::allocTable<List*>(buckets);
+  list_table_count = vorn_registry::allocTable<int>(buckets);
   list_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   list_err_src[0] = '\0';
 }

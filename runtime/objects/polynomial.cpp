@@ -120,10 +120,8 @@ void PolyInit() {
   garbage_degree_max = vorn_registry::envLimit("POLYNOMIAL_DEGREE_MAX", 1000, 1000);
   garbage_table_max = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
   const size_t buckets = (static_cast<size_t>(garbage_degree_max) + 2) * 2;
-  polynomial_table = static_cast<Polynomial**>(emalloc(buckets * sizeof(Polynomial*)));
-  polynomial_table_count = static_cast<int*>(emalloc(buckets * sizeof(int)));
-  std::memset(polynomial_table, 0, buckets * sizeof(Polynomial*));
-  std::memset(polynomial_table_count, 0, buckets * sizeof(int));
+  polynomial_table = vorn_registry::allocTable<Polynomial*>(buckets);
+  polynomial_table_count = vorn_registry::allocTable<int>(buckets);
   poly_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   poly_err_src[0] = '\0';
 }
