@@ -3,14 +3,17 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "runtime/core/entry.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/complex_value.h"
 #include "runtime/objects/polynomial.h"
@@ -103,6 +106,9 @@ struct ComplexElements {
   static Elem negate(const Elem& a) { return {-a.re, -a.im}; }
   static Elem conj(const Elem& a) { return {a.re, -a.im}; }
 };
+
+using R = RealElements;
+using C = ComplexElements;
 
 // c(k) = f(m(k)) over the storage; c may be m.
 template <class E, class F>
@@ -403,13 +409,19 @@ Matrix* binaryOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
   return run(a, b);
 }
 
-// [a, b] and [[a][b]]: a 0x0 operand contributes nothing.
+// [a, b] and [[a][b]]: a 0x0 operand contributes nothing. Row-less (or
+// column-less) operands hold no storage whatever their other dimension, so
+// the joined dimension is checked before it is formed.
 Matrix* catOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
   if (isEmpty(a) || isEmpty(b)) {
     Matrix* kept = isEmpty(a) ? b : a;
     if (runnerFor(s.runners, kept->class_) == nullptr) failBinary(s, kBadClass, a, b);
     return MatDup(kept);
   }
+  const long long joined = s.rule == SizeRule::kRows
+                               ? static_cast<long long>(a->cols) + b->cols
+                               : static_cast<long long>(a->rows) + b->rows;
+  if (joined > INT_MAX) failBinary(s, "Not appropriate column or row number", a, b);
   return binaryOperation(s, a, b);
 }
 
@@ -598,37 +610,47 @@ const ClassRunners<RunnerRat> kAddRatRunners{nullptr, nullptr, nullptr, nullptr}
 const ClassRunners<RunnerRatRev> kSubRatRunners{nullptr, nullptr, nullptr, nullptr};
 const ClassRunners<RunnerRat> kScaleRRunners{nullptr, nullptr, nullptr, nullptr};
 
-using R = RealElements;
-using C = ComplexElements;
-
-[[noreturn]] void failScalar(const char* tag, Matrix* m) { MatError(tag, kBadClass, m); }
-
-// Source descriptions of the scalar operands.
-void sourceWithComplex(const char* op, Matrix* m, Complex* z, int reversed) {
-  if (reversed)
-    MatErrorSource("%s(%g,%g) %s %s(%dx%d)", nameOf(z), z->re, z->im, op, nameOf(m), m->rows,
-                   m->cols);
-  else
-    MatErrorSource("%s(%dx%d) %s %s(%g,%g)", nameOf(m), m->rows, m->cols, op, nameOf(z), z->re,
-                   z->im);
+// Text forms of the operands in source descriptions.
+std::string operandText(const Matrix* m) {
+  std::string text;
+  vorn_report::appendf(text, "%s(%dx%d)", nameOf(m), m->rows, m->cols);
+  return text;
+}
+std::string operandText(double x) {
+  std::string text;
+  vorn_report::appendf(text, "%g", x);
+  return text;
+}
+std::string operandText(const Complex* z) {
+  std::string text;
+  vorn_report::appendf(text, "%s(%g,%g)", nameOf(z), z->re, z->im);
+  return text;
+}
+std::string operandText(const Polynomial* p) {
+  std::string text;
+  vorn_report::appendf(text, "%s(%s^%d)", nameOf(p), variableOf(p), p->degree);
+  return text;
+}
+std::string operandText(const Rational* r) {
+  std::string text;
+  vorn_report::appendf(text, "%s(s^%d/s^%d)", nameOf(r), r->nume_degree, r->deno_degree);
+  return text;
 }
 
-void sourceWithPoly(const char* op, Matrix* m, Polynomial* p, int reversed) {
-  if (reversed)
-    MatErrorSource("%s(%s^%d) %s %s(%dx%d)", nameOf(p), variableOf(p), p->degree, op, nameOf(m),
-                   m->rows, m->cols);
-  else
-    MatErrorSource("%s(%dx%d) %s %s(%s^%d)", nameOf(m), m->rows, m->cols, op, nameOf(p),
-                   variableOf(p), p->degree);
-}
-
-void sourceWithRat(const char* op, Matrix* m, Rational* r, int reversed) {
-  if (reversed)
-    MatErrorSource("%s(s^%d/s^%d) %s %s(%dx%d)", nameOf(r), r->nume_degree, r->deno_degree, op,
-                   nameOf(m), m->rows, m->cols);
-  else
-    MatErrorSource("%s(%dx%d) %s %s(s^%d/s^%d)", nameOf(m), m->rows, m->cols, op, nameOf(r),
-                   r->nume_degree, r->deno_degree);
+// The entry of m's class for an operation with a scalar; a missing one is
+// the fatal "Incorrect class matrix" with the source "m op x", or "x op m"
+// when reversed.
+template <class Fn, class Scalar>
+Fn scalarRunner(const ClassRunners<Fn>& runners, const char* tag, const char* op, Matrix* m,
+                Scalar x, int reversed) {
+  const Fn run = runnerFor(runners, m->class_);
+  if (run == nullptr) {
+    const std::string left = reversed ? operandText(x) : operandText(m);
+    const std::string right = reversed ? operandText(m) : operandText(x);
+    MatErrorSource("%s %s %s", left.c_str(), op, right.c_str());
+    MatError(tag, kBadClass, m);
+  }
+  return run;
 }
 
 }  // namespace
@@ -675,121 +697,47 @@ Matrix* MatCatColumn(Matrix* a, Matrix* b) { return catOperation(kCatColumn, a, 
 // A matrix and a scalar.
 
 Matrix* MatScale(Matrix* m, double x) {
-  const RunnerReal run = runnerFor(kScaleRunners, m->class_);
-  if (run == nullptr) {
-    MatErrorSource("%s(%dx%d) * %g", nameOf(m), m->rows, m->cols, x);
-    failScalar("MatScale()", m);
-  }
-  return run(m, x);
+  return scalarRunner(kScaleRunners, "MatScale()", "*", m, x, 0)(m, x);
 }
-
 Matrix* MatScaleSelf(Matrix* m, double x) {
-  const RunnerReal run = runnerFor(kScaleSelfRunners, m->class_);
-  if (run == nullptr) {
-    MatErrorSource("%s(%dx%d) * %g", nameOf(m), m->rows, m->cols, x);
-    failScalar("MatScaleSelf()", m);
-  }
-  return run(m, x);
+  return scalarRunner(kScaleSelfRunners, "MatScaleSelf()", "*", m, x, 0)(m, x);
 }
-
 Matrix* MatAdd_double(Matrix* m, double x) {
-  const RunnerReal run = runnerFor(kAddDoubleRunners, m->class_);
-  if (run == nullptr) {
-    MatErrorSource("%s(%dx%d) .+ %g", nameOf(m), m->rows, m->cols, x);
-    failScalar("MatAdd_double()", m);
-  }
-  return run(m, x);
+  return scalarRunner(kAddDoubleRunners, "MatAdd_double()", ".+", m, x, 0)(m, x);
 }
-
 Matrix* MatSub_double(Matrix* m, double x, int reversed) {
-  const RunnerRealRev run = runnerFor(kSubDoubleRunners, m->class_);
-  if (run == nullptr) {
-    if (reversed) MatErrorSource("%g .- %s(%dx%d)", x, nameOf(m), m->rows, m->cols);
-    else MatErrorSource("%s(%dx%d) .- %g", nameOf(m), m->rows, m->cols, x);
-    failScalar("MatSub_double()", m);
-  }
-  return run(m, x, reversed);
+  return scalarRunner(kSubDoubleRunners, "MatSub_double()", ".-", m, x, reversed)(m, x, reversed);
 }
 
 Matrix* MatAdd_Complex(Matrix* m, Complex* z) {
-  const RunnerComp run = runnerFor(kAddComplexRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithComplex(".+", m, z, 0);
-    failScalar("MatAdd_Complex()", m);
-  }
-  return run(m, z);
+  return scalarRunner(kAddComplexRunners, "MatAdd_Complex()", ".+", m, z, 0)(m, z);
 }
-
 Matrix* MatSub_Complex(Matrix* m, Complex* z, int reversed) {
-  const RunnerCompRev run = runnerFor(kSubComplexRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithComplex(".-", m, z, reversed);
-    failScalar("MatSub_Complex()", m);
-  }
-  return run(m, z, reversed);
+  return scalarRunner(kSubComplexRunners, "MatSub_Complex()", ".-", m, z, reversed)(m, z, reversed);
 }
-
 Matrix* MatScaleC(Matrix* m, Complex* z) {
-  const RunnerComp run = runnerFor(kScaleCRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithComplex("*", m, z, 0);
-    failScalar("MatScaleC()", m);
-  }
-  return run(m, z);
+  return scalarRunner(kScaleCRunners, "MatScaleC()", "*", m, z, 0)(m, z);
 }
 
 Matrix* MatAdd_Polynomial(Matrix* m, Polynomial* p) {
-  const RunnerPoly run = runnerFor(kAddPolyRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithPoly(".+", m, p, 0);
-    failScalar("MatAdd_Polynomial()", m);
-  }
-  return run(m, p);
+  return scalarRunner(kAddPolyRunners, "MatAdd_Polynomial()", ".+", m, p, 0)(m, p);
 }
-
 Matrix* MatSub_Polynomial(Matrix* m, Polynomial* p, int reversed) {
-  const RunnerPolyRev run = runnerFor(kSubPolyRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithPoly(".-", m, p, reversed);
-    failScalar("MatSub_Polynomial()", m);
-  }
-  return run(m, p, reversed);
+  return scalarRunner(kSubPolyRunners, "MatSub_Polynomial()", ".-", m, p, reversed)(m, p,
+                                                                                     reversed);
 }
-
 Matrix* MatScaleP(Matrix* m, Polynomial* p) {
-  const RunnerPoly run = runnerFor(kScalePRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithPoly("*", m, p, 0);
-    failScalar("MatScaleP()", m);
-  }
-  return run(m, p);
+  return scalarRunner(kScalePRunners, "MatScaleP()", "*", m, p, 0)(m, p);
 }
 
 Matrix* MatAdd_Rational(Matrix* m, Rational* r) {
-  const RunnerRat run = runnerFor(kAddRatRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithRat(".+", m, r, 0);
-    failScalar("MatAdd_Rational()", m);
-  }
-  return run(m, r);
+  return scalarRunner(kAddRatRunners, "MatAdd_Rational()", ".+", m, r, 0)(m, r);
 }
-
 Matrix* MatSub_Rational(Matrix* m, Rational* r, int reversed) {
-  const RunnerRatRev run = runnerFor(kSubRatRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithRat(".-", m, r, reversed);
-    failScalar("MatSub_Rational()", m);
-  }
-  return run(m, r, reversed);
+  return scalarRunner(kSubRatRunners, "MatSub_Rational()", ".-", m, r, reversed)(m, r, reversed);
 }
-
 Matrix* MatScaleR(Matrix* m, Rational* r) {
-  const RunnerRat run = runnerFor(kScaleRRunners, m->class_);
-  if (run == nullptr) {
-    sourceWithRat("*", m, r, 0);
-    failScalar("MatScaleR()", m);
-  }
-  return run(m, r);
+  return scalarRunner(kScaleRRunners, "MatScaleR()", "*", m, r, 0)(m, r);
 }
 
 // ===========================================================================

@@ -231,6 +231,11 @@ TEST_P(ProductOrderTest, MatchesThePlainLoopBitForBit) {
   ExpectBitExactProduct(RandomMatrix(gen, s.m, s.p), RandomMatrix(gen, s.p, s.n));
 }
 
+std::string ProductName(const ::testing::TestParamInfo<ProductSize>& param) {
+  const ProductSize s = param.param;
+  return std::to_string(s.m) + "x" + std::to_string(s.p) + "x" + std::to_string(s.n);
+}
+
 // Tiny products, partial register tiles, several k blocks (resumed partial
 // sums) and row blocks, and degenerate shapes.
 INSTANTIATE_TEST_SUITE_P(Sizes, ProductOrderTest,
@@ -239,11 +244,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ProductOrderTest,
                                            ProductSize{37, 300, 29}, ProductSize{101, 530, 67},
                                            ProductSize{200, 17, 9}, ProductSize{3, 700, 250},
                                            ProductSize{0, 40, 300}, ProductSize{300, 40, 0}),
-                         [](const ::testing::TestParamInfo<ProductSize>& info) {
-                           const ProductSize s = info.param;
-                           return std::to_string(s.m) + "x" + std::to_string(s.p) + "x" +
-                                  std::to_string(s.n);
-                         });
+                         ProductName);
 
 TEST_F(ArithTest, ProductKeepsSignedZerosInfinitiesAndNaNs) {
   std::mt19937_64 gen(7);
@@ -305,6 +306,11 @@ TEST_F(ArithDeathTest, SizeErrorsShowBothShapes) {
               ReportLine("[A(2x3), B(3x3)] : Inconsistent row number", "MatCatRow()"));
   EXPECT_EXIT(MatCatColumn(a, b), fatal,
               ReportLine("[[A(2x3)][B(3x2)]] : Inconsistent column number", "MatCatColumn()"));
+  // Row-less operands may be very wide; their join must still fit a size.
+  Matrix* wide = MatDef("W", 0, 2000000000);
+  EXPECT_EXIT(MatCatRow(wide, wide), fatal,
+              ReportLine("[W(0x2000000000), W(0x2000000000)] : Not appropriate column or row number",
+                         "MatCatRow()"));
 }
 
 TEST_F(ArithDeathTest, ClassErrorsShowTheExpression) {
@@ -328,6 +334,8 @@ TEST_F(ArithDeathTest, ClassErrorsShowTheExpression) {
               ReportLine("2 .- X(1x3) : Incorrect class matrix", "MatSub_double()"));
   EXPECT_EXIT(MatAdd_Polynomial(MatDef("M", 2, 2), PolyDef("p", 2, nullptr)), fatal,
               ReportLine("M(2x2) .+ p(s^2) : Incorrect class matrix", "MatAdd_Polynomial()"));
+  EXPECT_EXIT(MatSub_Rational(MatDef("M", 1, 1), RatDef("r", 1, 2), 1), fatal,
+              ReportLine("r(s^1/s^2) .- M(1x1) : Incorrect class matrix", "MatSub_Rational()"));
   EXPECT_EXIT(MatSub_Complex(MatSetClass(MatDef("X", 1, 3), 9), CompDef("w", 1, -2), 1), fatal,
               ReportLine("w(1,-2) .- X(1x3) : Incorrect class matrix", "MatSub_Complex()"));
   EXPECT_EXIT(MatRealToComp(MatSetClass(MatDef("X", 1, 3), 4)), fatal,
