@@ -12,6 +12,7 @@
 #include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sort.h"
 #include "runtime/matrix/report.h"
 
 namespace {
@@ -330,23 +331,21 @@ Matrix* MatComplementIndex(Matrix* index, int low, int high) {
   const Index n = countOf(index);
   const Index expected = static_cast<Index>(high) - low + 1 - n;
   if (high < low || expected < 0 || expected > INT_MAX) MatError(tag, kBadRange, index);
-  if (n == 0) {
-    MatErrorSource("sort(%s(%dx%d))", nameOf(index), index->rows, index->cols);
-    MatError("MatSort()", "Zero-size matrix", index);
-  }
-  // Ascending and stable, as the exchange sort orders them; a NaN could
-  // match no integer and would break the ordering, so it is refused.
-  std::vector<double> sorted(MatReal(index), MatReal(index) + n);
-  for (double v : sorted)
-    if (std::isnan(v)) MatError(tag, kBadRange, index);
-  std::stable_sort(sorted.begin(), sorted.end());
+  // An empty index is the sort's own "Zero-size matrix".
+  Matrix* positions = MatDef("", 0, 0);
+  Matrix* sortedIndex = MatSort(index, positions, 2);
+  const double* const sorted = MatReal(sortedIndex);
+  // A NaN would match whichever integer it meets: refused like any value
+  // that is not an integer of the range.
+  for (Index k = 0; k < n; k++)
+    if (std::isnan(sorted[k])) MatError(tag, kBadRange, index);
 
   Matrix* result = MatDef("", 1, static_cast<int>(expected));
   double* const out = MatReal(result);
-  size_t cursor = 0;
+  Index cursor = 0;
   Index placed = 0;
   for (Index v = low; v <= high; v++) {
-    if (cursor >= sorted.size() || std::fabs(static_cast<double>(v) - sorted[cursor]) > vorn_eps) {
+    if (cursor >= n || std::fabs(static_cast<double>(v) - sorted[cursor]) > vorn_eps) {
       if (placed == expected) MatError(tag, kBadRange, index);
       out[placed++] = static_cast<double>(v);
     } else {
@@ -354,6 +353,7 @@ Matrix* MatComplementIndex(Matrix* index, int low, int high) {
     }
   }
   if (placed != expected) MatError(tag, kBadRange, index);
+  MatMultiUndefs(2, sortedIndex, positions);
   return result;
 }
 
