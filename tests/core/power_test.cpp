@@ -1,0 +1,156 @@
+// vornPower(x, 2.0) takes a fast exact square; it must give the very same
+// double as the library's pow(x, 2.0) for every x. Checked bit for bit over
+// random bit patterns and magnitudes, and over squares built to lie near
+// rounding midpoints and near the edge of the fast path's safe band.
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "support/vorn_test.h"
+
+namespace {
+
+uint64_t bitsOf(double x) {
+  uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+
+double fromBits(uint64_t b) {
+  double x;
+  std::memcpy(&x, &b, sizeof x);
+  return x;
+}
+
+double (*volatile opaquePow)(double, double) = ::pow;   // never folded into x*x
+
+// Counts the inputs on which vornPower(x, 2) and pow(x, 2) differ in any bit
+// and remembers the first.
+struct Mismatches {
+  long count = 0;
+  double first = 0.0;
+  void check(double x) {
+    if (bitsOf(vornPower(x, 2.0)) == bitsOf(opaquePow(x, 2.0))) return;
+    if (count++ == 0) first = x;
+  }
+};
+
+::testing::AssertionResult none(const Mismatches& m) {
+  if (m.count == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << m.count << " inputs differ, first x = " << std::hexfloat
+                                       << m.first << ": " << vornPower(m.first, 2.0) << " against "
+                                       << opaquePow(m.first, 2.0);
+}
+
+// A square root of a modulo 2^k, for odd a = 1 (mod 8) and k <= 63, lifted
+// bit by bit (Hensel): if x^2 = a (mod 2^i), one of x and x + 2^(i-1) is a
+// root modulo 2^(i+1).
+uint64_t sqrtMod2k(uint64_t a, int k) {
+  uint64_t x = 1;
+  for (int i = 3; i < k; i++) {
+    if (((x * x - a) >> i) & 1) x += uint64_t{1} << (i - 1);
+  }
+  return x & ((uint64_t{1} << k) - 1);
+}
+
+// 53-bit integers X: in [2^52, 2^52.5) the square has 105 bits and rounding
+// to a double drops k = 52 of them; in [2^52.5, 2^53) it drops k = 53.
+// Returns the X of that range whose dropped bits equal `low` (odd, = 1 mod
+// 8): the exact square then lies low / 2^k of an ulp above a double.
+std::vector<uint64_t> withDroppedBits(uint64_t low, int k) {
+  const uint64_t mod = uint64_t{1} << k;
+  const uint64_t y = sqrtMod2k(low, k);
+  std::vector<uint64_t> found;
+  for (uint64_t root : {y, mod - y, (y + mod / 2) % mod, (mod - y + mod / 2) % mod}) {
+    const uint64_t x = k == 52 ? root + mod : root;
+    if (x < (uint64_t{1} << 52) || x >= (uint64_t{1} << 53)) continue;
+    const unsigned __int128 sq = static_cast<unsigned __int128>(x) * x;
+    const int dropped = (sq >> 105) != 0 ? 53 : 52;
+    if (dropped == k && static_cast<uint64_t>(sq & (mod - 1)) == low) found.push_back(x);
+  }
+  return found;
+}
+
+class PowerTest : public VornTest {};
+
+TEST_F(PowerTest, SquareMatchesLibraryOnRandomInputs) {
+  std::mt19937_64 gen(7);
+  std::uniform_real_distribution<double> mantissa(1.0, 2.0);
+  std::uniform_int_distribution<int> wide(-540, 540);
+  std::normal_distribution<double> difference(0.0, 1.0);
+  std::uniform_int_distribution<int> decade(-8, 8);
+  Mismatches bitPatterns, magnitudes, differences;
+  for (int i = 0; i < 4000000; i++) {
+    bitPatterns.check(fromBits(gen()));
+    const double m = std::ldexp(mantissa(gen), wide(gen));
+    magnitudes.check(i % 2 ? m : -m);
+    // obs - mean as the density sees it
+    differences.check(difference(gen) * std::pow(10.0, decade(gen)));
+  }
+  EXPECT_TRUE(none(bitPatterns));
+  EXPECT_TRUE(none(magnitudes));
+  EXPECT_TRUE(none(differences));
+}
+
+TEST_F(PowerTest, SquareMatchesLibraryNearRoundingMidpoints) {
+  std::mt19937_64 gen(11);
+  std::uniform_int_distribution<int> scale(-600, 560);
+  Mismatches exact, near, bandEdge;
+  long built = 0;
+  auto checkScaled = [&](Mismatches& m, uint64_t x) {
+    const double v = std::ldexp(static_cast<double>(x), scale(gen) - 52);
+    m.check(v);
+    m.check(-v);
+    built++;
+  };
+  // Exact midpoints: odd 27-bit X with a 54-bit square drops one set bit.
+  for (uint64_t x = (uint64_t{1} << 26) + 1; x < (uint64_t{1} << 27); x += 2 * 997) {
+    if ((x * x) >> 53 != 0) checkScaled(exact, x << 26);
+  }
+  for (int i = 0; i < 150000; i++) {
+    const int k = 52 + i % 2;
+    const uint64_t half = uint64_t{1} << (k - 1);
+    // Within 2^12 units of 2^-k ulp of a midpoint, on either side.
+    const int64_t r = 1 + 8 * (static_cast<int64_t>(gen() % 1024) - 512);
+    for (uint64_t x : withDroppedBits(half + static_cast<uint64_t>(r), k)) checkScaled(near, x);
+    // Around 0.45 and 0.55 of an ulp, where the fast path stops.
+    const double f = (i % 4 < 2 ? 0.44 : 0.54) + 0.02 * std::ldexp(static_cast<double>(gen() >> 11), -53);
+    const uint64_t low = (static_cast<uint64_t>(std::ldexp(f, k)) & ~uint64_t{7}) | 1;
+    for (uint64_t x : withDroppedBits(low, k)) checkScaled(bandEdge, x);
+  }
+  EXPECT_GT(built, 300000);
+  EXPECT_TRUE(none(exact));
+  EXPECT_TRUE(none(near));
+  EXPECT_TRUE(none(bandEdge));
+}
+
+TEST_F(PowerTest, SquareMatchesLibraryAtEdgesAndSpecialValues) {
+  Mismatches m;
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double x : {0.0, -0.0, inf, -inf, std::numeric_limits<double>::quiet_NaN(), DBL_MAX,
+                   DBL_MIN, DBL_TRUE_MIN, 1.0, -1.0, std::sqrt(DBL_MAX), std::sqrt(DBL_MIN)})
+    m.check(x);
+  // Around powers of two (squares that round to one, and the finer spacing
+  // below them) and the ends of the fast range, a few hundred ulps each way.
+  for (int e = -1074; e <= 1023; e++) {
+    for (double base : {std::ldexp(1.0, e), std::ldexp(std::sqrt(2.0), e)}) {
+      double up = base, down = base;
+      for (int k = 0; k < 300; k++) {
+        m.check(up);
+        m.check(-down);
+        up = std::nextafter(up, inf);
+        down = std::nextafter(down, 0.0);
+      }
+    }
+  }
+  EXPECT_TRUE(none(m));
+  EXPECT_EQ(0.0, vornPower(0.0, 2.0));
+  EXPECT_EQ(1.0, vornPower(0.0, 0.0));
+  EXPECT_EQ(6.25, vornPower(-2.5, 2.0));
+}
+
+}  // namespace
