@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/brovane.h"
+#include "app/driver.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
 #include "runtime/core/entry.h"
@@ -82,7 +83,7 @@ void VornMain(int argc, List* args) {
   }
   printLine(title);
 
-  [[maybe_unused]] const int niter = readInteger(argument(args, 2));
+  const int niter = readInteger(argument(args, 2));
   const int nlot = readInteger(argument(args, 3));
   const int lsize = readInteger(argument(args, 4));
   MatObjectTmpUndef();
@@ -100,6 +101,7 @@ void VornMain(int argc, List* args) {
       VornExitFailure();
     }
   }
+  ValidateRunConfiguration(mode, niter, nlot, lsize, nsel, enss);
 
   const int ntrain = wrap32(static_cast<int64_t>(nlot) * lsize);
   std::printf("train set size = %d (subset size = %d, num of subsets = %d)\n", ntrain, lsize, nlot);
@@ -113,8 +115,7 @@ void VornMain(int argc, List* args) {
   std::printf("num experiments = %d (Averaged results are output)\n", BROVANE_EXPERIMENTS);
   std::fflush(stdout);
 
-  // The experiments and the report continue from here with niter, nlot,
-  // lsize, nsel, enss and mode.
+  RunExperiments(niter, nlot, lsize, nsel, enss, mode);
 
   CloseScope(scope);
 }

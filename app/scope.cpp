@@ -1,5 +1,8 @@
 #include "app/scope.h"
 
+#include <cstdlib>
+
+#include "runtime/core/channel.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/objects/complex_scalar.h"
@@ -19,6 +22,10 @@ ScopeMarkers OpenScope() {
   return scope;
 }
 
+Matrix* DefineLocalMatrix(const char* name) { return MatSetType(MatDef(name, 0, 0), 1); }
+
+List* DefineLocalList(const char* name) { return ListSetType(ListDef(name, 0), 1); }
+
 void CloseScope(const ScopeMarkers& scope) {
   CompFrees(scope.comp);
   vnStringFrees(scope.str);
@@ -26,4 +33,13 @@ void CloseScope(const ScopeMarkers& scope) {
   PolyFrees(scope.poly);
   RatFrees(scope.rat);
   ListFrees(scope.list);
+}
+
+void UnpackResults(List* temp, List* result, int count, const char* names) {
+  ListAssign(temp, result);
+  ListSetName(temp, "LIST_TEMP");
+  if (temp->length < count) {
+    FilePrintf(2, "Too many variables in a list {%s}\n", names);
+    std::exit(255);
+  }
 }

@@ -23,5 +23,18 @@ struct ScopeMarkers {
 // String, Matrix, Polynomial, Rational, List. Locals follow right after.
 ScopeMarkers OpenScope();
 
+// A local variable of the routine whose scope is open: an empty real matrix
+// or an empty List with the given name and lifetime code 1. Define locals
+// right after OpenScope, before any temporary of the routine.
+Matrix* DefineLocalMatrix(const char* name);
+List* DefineLocalList(const char* name);
+
 // Turns the markers and every later local of each kind into temporaries.
 void CloseScope(const ScopeMarkers& scope);
+
+// The multiple-value assignment of compiled code, (v1, ..., vcount) = f(...):
+// result is assigned to temp, which is named "LIST_TEMP"; when it carries
+// fewer than count values, "Too many variables in a list {names}" goes to
+// standard error and the process exits with status 255 (plot windows left
+// open). The caller then reads the values by position.
+void UnpackResults(List* temp, List* result, int count, const char* names);
