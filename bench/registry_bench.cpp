@@ -8,12 +8,15 @@
 
 namespace {
 
+// Starts the runtime and opens a routine's scope, as compiled code does
+// before its first statement: the statement-end walk stops at the markers.
 void startRuntime() {
   static bool started = false;
   if (started) return;
   started = true;
   vorn_eps = std::pow(2.0, -52.0);
   VornInitRegistries();
+  MatObjectControl(1);
 }
 
 // A 1x8 real temporary, released by the statement-end walk.

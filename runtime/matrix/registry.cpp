@@ -28,7 +28,7 @@ void* allocTableBytes(size_t n, size_t size) {
   return table;
 }
 
-void setName(char*& name, const char* text) {
+void setNameCopy(char*& name, const char* text) {
   if (text == nullptr) text = "";
   const size_t length = std::strlen(text);
   if (name == nullptr || std::strlen(name) != length) {

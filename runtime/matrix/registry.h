@@ -118,6 +118,11 @@ inline T* allocTable(size_t n) {
 
 // Replaces *name by a copy of text, reusing the buffer when the lengths
 // match so that recycled temporaries allocate nothing.
-void setName(char*& name, const char* text);
+void setNameCopy(char*& name, const char* text);
+inline void setName(char*& name, const char* text) {
+  // Unnamed temporaries are the common case: nothing to copy.
+  if (name != nullptr && name[0] == '\0' && (text == nullptr || text[0] == '\0')) return;
+  setNameCopy(name, text);
+}
 
 }  // namespace vorn_registry
