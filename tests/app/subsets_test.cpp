@@ -39,13 +39,8 @@ TEST_F(SubsetsTest, BinomialCoefficients) {
 }
 
 TEST_F(SubsetsTest, Divisibility) {
-  EXPECT_EQ(isdiv(12, 4), 1);
-  EXPECT_EQ(isdiv(-12, 4), 1);
-  EXPECT_EQ(isdiv(13, 4), 0);
-  EXPECT_EQ(isdiv(-13, 4), 0);
-  EXPECT_EQ(isdiv(0, 7), 1);
-  EXPECT_EQ(isdiv(-2147483647 - 1, -1), 1);
-  EXPECT_EQ(isdiv(5, 0), 0);
+  const int cases[][3] = {{12, 4, 1}, {-12, 4, 1}, {13, 4, 0}, {-13, 4, 0}, {0, 7, 1}, {-2147483647 - 1, -1, 1}, {5, 0, 0}};
+  for (const auto& c : cases) EXPECT_EQ(isdiv(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
 TEST_F(SubsetsTest, IndexedSubsetsFollowTheListing) {
