@@ -142,10 +142,12 @@ TEST_F(CommandLineTest, EmTrainSetIsNlotTimesLsize) {
 }
 
 TEST_F(CommandLineTest, NumbersAreReadLikeStrtol) {
-  // "12abc" is 12, "abc" is 0, leading blanks and a sign are accepted.
-  const RunResult r = RunBrovane("ag 10 '  +12abc' 1 abc 8x");
+  // "12abc" is 12, "abc" is 0 (a valid niter), leading blanks and a sign
+  // are accepted.
+  const RunResult r = RunBrovane("ag abc '  +12abc' 1 ' 10x' 8x");
   EXPECT_TRUE(startsWith(r.out, configuration("Ag-EM training", "12 (subset size = 1, num of subsets = 12)",
-                                              "num subset selection = 0, ensemble size = 8\n")));
+                                              "num subset selection = 10, ensemble size = 8\n")));
+  EXPECT_NE(r.out.find("\n0        N/A     "), std::string::npos);
 }
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
