@@ -178,12 +178,14 @@ void MatFrees(Matrix* marker) {
 }
 
 void MatObjectTmpUndef() {
-  RatTmpUndef();
-  PolyTmpUndef();
-  ListTmpUndef();
-  vnStringTmpUndef();
-  CompTmpUndef();
-  MatTmpUndef();
+  // A walk stops at once on a local or marker: after a statement that made
+  // no temporary of a kind, that kind's last record is one.
+  if (lastrat->type != vorn_registry::kLocal) RatTmpUndef();
+  if (lastpoly->type != vorn_registry::kLocal) PolyTmpUndef();
+  if (lastlist->type != vorn_registry::kLocal) ListTmpUndef();
+  if (lastvnstring->type != vorn_registry::kLocal) vnStringTmpUndef();
+  if (lastcomp->type != vorn_registry::kLocal) CompTmpUndef();
+  if (lastmat->type != vorn_registry::kLocal) MatTmpUndef();
 }
 
 void MatObjectControl(int flag) {

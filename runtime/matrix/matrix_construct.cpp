@@ -599,7 +599,7 @@ Matrix* MatReshape(Matrix* m, int rows, int cols) {
 // ---------------------------------------------------------------------------
 // Element access.
 
-Matrix* MatSetValue(Matrix* m, int i, int j, double value) {
+Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value) {
   switch (m->class_) {
     case MAT_REAL: return Mat_SetValue(m, i, j, value);
     case MAT_COMPLEX: return C_MatSetValue(m, i, j, value, 0.0);
@@ -615,9 +615,7 @@ Matrix* Mat_SetValue(Matrix* m, int i, int j, double value) {
   return setCell<RealCell>(m, i, j, &value);
 }
 
-double MatGetValue(Matrix* m, int i, int j) { return *MatGetPtr(m, i, j); }
-
-double* MatGetPtr(Matrix* m, int i, int j) { return cellAt<RealCell>(m, i, j); }
+double* MatGetPtrChecked(Matrix* m, int i, int j) { return cellAt<RealCell>(m, i, j); }
 
 Matrix* MatSetVecValue(Matrix* m, int k, double value) {
   switch (m->class_) {

@@ -5,7 +5,10 @@
 // "Not appropriate column or row number".
 #pragma once
 
-struct Matrix;
+#include <cstddef>
+
+#include "runtime/matrix/matrix.h"
+
 
 // Real constructors.
 Matrix* MatDef(const char* name, int rows, int cols);   // elements not initialised
@@ -56,10 +59,26 @@ Matrix* MatFillValue(Matrix* m, double value);
 Matrix* MatReshape(Matrix* m, int rows, int cols);
 
 // Element access. Setters grow m to cover the index; readers never grow.
-Matrix* MatSetValue(Matrix* m, int i, int j, double value);
+// The element accessors are the inner loops of compiled code: a real
+// element inside the matrix is reached inline, everything else (other
+// classes, growth, reports) goes through the checked paths.
+Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value);
+double* MatGetPtrChecked(Matrix* m, int i, int j);
+
+inline bool MatIsRealCell(const Matrix* m, int i, int j) {
+  return m->class_ == MAT_REAL && i >= 1 && j >= 1 && i <= m->rows && j <= m->cols;
+}
+inline double* MatGetPtr(Matrix* m, int i, int j) {
+  if (MatIsRealCell(m, i, j)) return MatReal(m) + static_cast<size_t>(i - 1) * m->cols + (j - 1);
+  return MatGetPtrChecked(m, i, j);
+}
+inline double MatGetValue(Matrix* m, int i, int j) { return *MatGetPtr(m, i, j); }
+inline Matrix* MatSetValue(Matrix* m, int i, int j, double value) {
+  if (!MatIsRealCell(m, i, j)) return MatSetValueChecked(m, i, j, value);
+  MatReal(m)[static_cast<size_t>(i - 1) * m->cols + (j - 1)] = value;
+  return m;
+}
 Matrix* Mat_SetValue(Matrix* m, int i, int j, double value);
-double MatGetValue(Matrix* m, int i, int j);
-double* MatGetPtr(Matrix* m, int i, int j);
 Matrix* MatSetVecValue(Matrix* m, int k, double value);
 Matrix* Mat_SetVecValue(Matrix* m, int k, double value);
 double MatGetVecValue(Matrix* m, int k);
