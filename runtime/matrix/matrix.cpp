@@ -153,7 +153,7 @@ void MatUndef(Matrix* m) {
       MatRats(m)[k] = RatSetType(RatDef("", -1, -1), 2);
     }
   }
-  m->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(m, vorn_registry::kTemporary);
   MatInstall(m);
 }
 
@@ -171,13 +171,16 @@ void MatMultiUndefs(int count, ...) {
 
 void MatTmpUndef() { vorn_registry::releaseTemporaries(lastmat, MatUndef); }
 
-void MatFree(Matrix* m) { m->type = vorn_registry::kTemporary; }
+void MatFree(Matrix* m) { vorn_registry::setLifetime(m, vorn_registry::kTemporary); }
 
 void MatFrees(Matrix* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
 }
 
-void MatObjectTmpUndef() {
+void MatObjectTmpUndefWalk() {
+  // Anything made temporary while these walks run (a nested List released
+  // with its holder) is left for the next release.
+  vorn_registry::tmpEpochSeen = vorn_registry::tmpEpoch;
   // A walk stops at once on a local or marker: after a statement that made
   // no temporary of a kind, that kind's last record is one.
   if (lastrat->type != vorn_registry::kLocal) RatTmpUndef();
@@ -218,7 +221,7 @@ Matrix* MatSetName(Matrix* m, const char* text) {
 }
 
 Matrix* MatSetType(Matrix* m, int type) {
-  m->type = type;
+  vorn_registry::setLifetime(m, type);
   return m;
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "runtime/matrix/registry.h"
+
 struct Polynomial;
 struct Rational;
 
@@ -52,7 +54,12 @@ void MatMultiUndefs(int count, ...);
 void MatTmpUndef();
 void MatFree(Matrix* m);
 void MatFrees(Matrix* marker);
-void MatObjectTmpUndef();
+// Releases the temporaries of every kind (the statement-end release of
+// compiled code). Constant time when nothing happened since the last one.
+void MatObjectTmpUndefWalk();
+inline void MatObjectTmpUndef() {
+  if (vorn_registry::tmpEpoch != vorn_registry::tmpEpochSeen) MatObjectTmpUndefWalk();
+}
 void MatObjectControl(int flag);
 Matrix* MatSetName(Matrix* m, const char* text);
 Matrix* MatSetType(Matrix* m, int type);

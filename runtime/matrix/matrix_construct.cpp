@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/core/memory.h"
@@ -66,7 +67,7 @@ Matrix* defineRecord(const char* name, int rows, int cols, int class_) {
   MatAppendToLastMat(m);
   m->rows = rows;
   m->cols = cols;
-  m->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(m, vorn_registry::kTemporary);
   m->class_ = class_;
   vorn_registry::setName(m->name, textOr(name));
   return m;
@@ -467,11 +468,11 @@ Matrix* MatAssign(Matrix* dst, Matrix* src) {
   const int type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     MatElementChange(dst, src);  // no element is copied
-    dst->type = type;
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(dst, type);
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     MatElementCopy(dst, src);
-    dst->type = type;
+    vorn_registry::setLifetime(dst, type);
   }
   MatObjectTmpUndef();
   return dst;
@@ -501,7 +502,7 @@ Matrix* MatDup(Matrix* m) { return MatCopy(MatSameDef(m), m); }
 Matrix* MatElementChange(Matrix* a, Matrix* b) {
   std::swap(a->rows, b->rows);
   std::swap(a->cols, b->cols);
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->class_, b->class_);
   std::swap(a->data, b->data);
   return a;
@@ -510,8 +511,8 @@ Matrix* MatElementChange(Matrix* a, Matrix* b) {
 Matrix* MatMove(Matrix* dst, Matrix* src) {
   const int type = dst->type;
   MatElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -530,7 +531,7 @@ Matrix* MatElementCopy(Matrix* dst, Matrix* src) {
     Matrix* spare = storageParkable(dst) ? MatRequest(n, src->class_) : nullptr;
     if (spare != nullptr) {
       MatElementChange(dst, spare);
-      spare->type = vorn_registry::kTemporary;
+      vorn_registry::setLifetime(spare, vorn_registry::kTemporary);
       MatInstall(spare);
     } else {
       if (dst->data != nullptr) efree(dst->data);
@@ -541,7 +542,7 @@ Matrix* MatElementCopy(Matrix* dst, Matrix* src) {
   dst->rows = src->rows;
   dst->cols = src->cols;
   dst->class_ = src->class_;
-  dst->type = src->type;
+  vorn_registry::setLifetime(dst, src->type);
   return MatCopy(dst, src);
 }
 
@@ -616,6 +617,11 @@ Matrix* Mat_SetValue(Matrix* m, int i, int j, double value) {
 }
 
 double* MatGetPtrChecked(Matrix* m, int i, int j) { return cellAt<RealCell>(m, i, j); }
+
+void MatGetPtrFail(Matrix* m, int i, int j) {
+  cellAt<RealCell>(m, i, j);
+  std::abort();  // not reached: a cell that failed the inline test is reported
+}
 
 Matrix* MatSetVecValue(Matrix* m, int k, double value) {
   switch (m->class_) {

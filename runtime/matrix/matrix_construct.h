@@ -62,19 +62,26 @@ Matrix* MatReshape(Matrix* m, int rows, int cols);
 // The element accessors are the inner loops of compiled code: a real
 // element inside the matrix is reached inline, everything else (other
 // classes, growth, reports) goes through the checked paths.
-Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value);
+Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value) __attribute__((cold));
 double* MatGetPtrChecked(Matrix* m, int i, int j);
+// Reports the misuse of a real element read; never returns. Kept apart so
+// the inline readers below carry no return path to plan registers around.
+[[noreturn]] void MatGetPtrFail(Matrix* m, int i, int j) __attribute__((cold));
 
 inline bool MatIsRealCell(const Matrix* m, int i, int j) {
-  return m->class_ == MAT_REAL && i >= 1 && j >= 1 && i <= m->rows && j <= m->cols;
+  // 1 <= i <= rows, 1 <= j <= cols and class 0, tested together: one branch.
+  const bool outside = (static_cast<unsigned>(i) - 1u >= static_cast<unsigned>(m->rows)) |
+                       (static_cast<unsigned>(j) - 1u >= static_cast<unsigned>(m->cols)) |
+                       (m->class_ != MAT_REAL);
+  return !outside;
 }
 inline double* MatGetPtr(Matrix* m, int i, int j) {
-  if (MatIsRealCell(m, i, j)) return MatReal(m) + static_cast<size_t>(i - 1) * m->cols + (j - 1);
-  return MatGetPtrChecked(m, i, j);
+  if (__builtin_expect(!MatIsRealCell(m, i, j), 0)) MatGetPtrFail(m, i, j);
+  return MatReal(m) + static_cast<size_t>(i - 1) * m->cols + (j - 1);
 }
 inline double MatGetValue(Matrix* m, int i, int j) { return *MatGetPtr(m, i, j); }
 inline Matrix* MatSetValue(Matrix* m, int i, int j, double value) {
-  if (!MatIsRealCell(m, i, j)) return MatSetValueChecked(m, i, j, value);
+  if (__builtin_expect(!MatIsRealCell(m, i, j), 0)) return MatSetValueChecked(m, i, j, value);
   MatReal(m)[static_cast<size_t>(i - 1) * m->cols + (j - 1)] = value;
   return m;
 }

@@ -9,6 +9,9 @@
 
 namespace vorn_registry {
 
+unsigned tmpEpoch = 1;
+unsigned tmpEpochSeen = 0;
+
 int envLimit(const char* variable, int fallback, int negative) {
   const char* text = std::getenv(variable);
   if (text == nullptr) return fallback;

@@ -18,9 +18,32 @@ enum : int {
   kGlobal = 4,     // lives until exit
 };
 
+// Counts the events that can leave a temporary on a live list: a record
+// appended, a lifetime code changed. The statement-end release of all kinds
+// has nothing to do while the count is what it was after its last walk.
+extern unsigned tmpEpoch;
+extern unsigned tmpEpochSeen;
+inline void noteLifetimeChange() { ++tmpEpoch; }
+
+// Every lifetime change goes through these two, so that the count above
+// sees it.
+template <class T>
+inline void setLifetime(T* obj, int type) {
+  obj->type = static_cast<decltype(obj->type)>(type);
+  noteLifetimeChange();
+}
+template <class T>
+inline void swapLifetime(T* a, T* b) {
+  const auto type = a->type;
+  a->type = b->type;
+  b->type = type;
+  noteLifetimeChange();
+}
+
 // Appends obj after last; last moves to obj.
 template <class T>
 inline void append(T*& last, T* obj) {
+  noteLifetimeChange();
   last->next = obj;
   obj->prev = last;
   obj->next = nullptr;
@@ -89,6 +112,7 @@ inline void releaseTemporaries(T* last, Release release) {
 // Ends a scope: every local from marker on becomes a temporary.
 template <class T>
 inline void freeLocalsFrom(T* marker) {
+  noteLifetimeChange();
   for (T* obj = marker; obj != nullptr; obj = obj->next)
     if (obj->type == kLocal) obj->type = kTemporary;
 }

@@ -87,7 +87,7 @@ Complex* CompDef(const char* name, double re, double im) {
     z->parked = false;
   }
   CompAppendToLastComp(z);
-  z->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(z, vorn_registry::kTemporary);
   z->re = re;
   z->im = im;
   vorn_registry::setName(z->name, name);
@@ -108,7 +108,7 @@ void CompUndef(Complex* z) {
     return;
   }
   if (!vorn_registry::unlink(lastcomp, z)) CompError("CompUndef()", "Duplicate undefing", nullptr);
-  z->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(z, vorn_registry::kTemporary);
   CompInstall(z);
 }
 
@@ -117,7 +117,7 @@ void CompUndefs(Complex* z) {
 }
 
 void CompTmpUndef() { vorn_registry::releaseTemporaries(lastcomp, CompUndef); }
-void CompFree(Complex* z) { z->type = vorn_registry::kTemporary; }
+void CompFree(Complex* z) { vorn_registry::setLifetime(z, vorn_registry::kTemporary); }
 
 void CompFrees(Complex* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
@@ -129,7 +129,7 @@ Complex* CompSetName(Complex* z, const char* name) {
 }
 
 Complex* CompSetType(Complex* z, int type) {
-  z->type = type;
+  vorn_registry::setLifetime(z, type);
   return z;
 }
 
@@ -275,22 +275,22 @@ Complex* CompDup(Complex* z) { return newComp(z->re, z->im); }
 Complex* CompCopy(Complex* dst, Complex* src) { return put(dst, src->re, src->im); }
 
 Complex* CompElementChange(Complex* a, Complex* b) {
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->re, b->re);
   std::swap(a->im, b->im);
   return a;
 }
 
 Complex* CompElementCopy(Complex* dst, Complex* src) {
-  dst->type = src->type;
+  vorn_registry::setLifetime(dst, src->type);
   return put(dst, src->re, src->im);
 }
 
 Complex* CompMove(Complex* dst, Complex* src) {
   const int type = dst->type;
   CompElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -305,11 +305,11 @@ Complex* CompAssign(Complex* dst, Complex* src) {
   const int type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     CompElementChange(dst, src);
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     CompElementCopy(dst, src);
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   ListTmpUndef();
   RatTmpUndef();
   PolyTmpUndef();

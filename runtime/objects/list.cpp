@@ -108,14 +108,14 @@ int componentType(int class_) {
 
 void setObjectType(int class_, void* object, int type) {
   switch (class_) {
-    case LIST_STRING: static_cast<String*>(object)->type = type; break;
-    case LIST_COMPLEX: static_cast<Complex*>(object)->type = type; break;
-    case LIST_POLYNOMIAL: static_cast<Polynomial*>(object)->type = type; break;
-    case LIST_RATIONAL: static_cast<Rational*>(object)->type = type; break;
+    case LIST_STRING: vorn_registry::setLifetime(static_cast<String*>(object), type); break;
+    case LIST_COMPLEX: vorn_registry::setLifetime(static_cast<Complex*>(object), type); break;
+    case LIST_POLYNOMIAL: vorn_registry::setLifetime(static_cast<Polynomial*>(object), type); break;
+    case LIST_RATIONAL: vorn_registry::setLifetime(static_cast<Rational*>(object), type); break;
     case LIST_MATRIX:
     case LIST_ARRAY:
-    case LIST_INDEX: static_cast<Matrix*>(object)->type = type; break;
-    case LIST_LIST: static_cast<List*>(object)->type = static_cast<int16_t>(type); break;
+    case LIST_INDEX: vorn_registry::setLifetime(static_cast<Matrix*>(object), type); break;
+    case LIST_LIST: vorn_registry::setLifetime(static_cast<List*>(object), type); break;
     default: break;
   }
 }
@@ -355,7 +355,7 @@ List* ListDef(const char* name, int length) {
   }
   ListAppendToLastList(l);
   l->length = length;
-  l->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(l, vorn_registry::kTemporary);
   vorn_registry::setName(l->name, name);
   for (int i = 0; i < length; i++) {
     l->classes[i] = LIST_UNDEF;
@@ -376,7 +376,7 @@ void ListElementDestroy(List* l, int i) {
       case LIST_RATIONAL: RatUndef(static_cast<Rational*>(object)); break;
       // A nested List goes with the next release of List temporaries, so a
       // reference read out of it stays valid to the end of the statement.
-      case LIST_LIST: static_cast<List*>(object)->type = vorn_registry::kTemporary; break;
+      case LIST_LIST: vorn_registry::setLifetime(static_cast<List*>(object), vorn_registry::kTemporary); break;
       default: MatUndef(static_cast<Matrix*>(object)); break;
     }
   }
@@ -402,7 +402,7 @@ void ListUndef(List* l) {
   }
   if (!vorn_registry::unlink(lastlist, l)) ListError("ListUndef()", "Duplicate undefining", nullptr);
   releaseElements(l);
-  l->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(l, vorn_registry::kTemporary);
   ListInstall(l);
 }
 
@@ -411,7 +411,7 @@ void ListUndefs(List* l) {
 }
 
 void ListTmpUndef() { vorn_registry::releaseTemporaries(lastlist, ListUndef); }
-void ListFree(List* l) { l->type = vorn_registry::kTemporary; }
+void ListFree(List* l) { vorn_registry::setLifetime(l, vorn_registry::kTemporary); }
 
 void ListFrees(List* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
@@ -423,7 +423,7 @@ List* ListSetName(List* l, const char* name) {
 }
 
 List* ListSetType(List* l, int type) {
-  l->type = static_cast<int16_t>(type);
+  vorn_registry::setLifetime(l, type);
   return l;
 }
 
@@ -585,7 +585,7 @@ List* ListGetAndAssignElement(List* l, int n, ...) {
   // Every assignment releases the temporaries of all kinds; a temporary
   // List being unpacked must outlive them, so it is held meanwhile.
   const int16_t type = l->type;
-  if (type == vorn_registry::kTemporary) l->type = vorn_registry::kHeld3;
+  if (type == vorn_registry::kTemporary) vorn_registry::setLifetime(l, vorn_registry::kHeld3);
   va_list ap;
   va_start(ap, n);
   for (int k = 1; k <= n; k++) {
@@ -595,7 +595,7 @@ List* ListGetAndAssignElement(List* l, int n, ...) {
     assignTo(l->classes[k - 1], target, value);
   }
   va_end(ap);
-  l->type = type;
+  vorn_registry::setLifetime(l, type);
   return l;
 }
 
@@ -830,7 +830,7 @@ List* ListDup(List* l) {
 
 List* ListElementChange(List* a, List* b) {
   std::swap(a->length, b->length);
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->classes, b->classes);
   std::swap(a->elements, b->elements);
   return a;
@@ -857,15 +857,15 @@ List* ListElementCopy(List* dst, List* src) {
     dst->elements = fresh.elements;
     dst->length = n;
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   return dst;
 }
 
 List* ListMove(List* dst, List* src) {
   const int16_t type = dst->type;
   ListElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -874,11 +874,11 @@ List* ListAssign(List* dst, List* src) {
   const int16_t type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     ListElementChange(dst, src);
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     ListElementCopy(dst, src);
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   PolyTmpUndef();
   RatTmpUndef();
   vnStringTmpUndef();

@@ -72,7 +72,7 @@ Polynomial* define(const char* name, int degree, const char* variable, int class
     MatSetType(p->coef, vorn_registry::kHeld2);
   }
   PolyAppendToLastPoly(p);
-  p->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(p, vorn_registry::kTemporary);
   p->class_ = class_;
   p->degree = degree;
   vorn_registry::setName(p->name, name);
@@ -178,7 +178,7 @@ void PolyUndef(Polynomial* p) {
   // list: a release of matrices from a scope marker must not free it under
   // the parked polynomial.
   vorn_registry::unlink(lastmat, p->coef);
-  p->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(p, vorn_registry::kTemporary);
   PolyInstall(p);
 }
 
@@ -187,7 +187,7 @@ void PolyUndefs(Polynomial* p) {
 }
 
 void PolyTmpUndef() { vorn_registry::releaseTemporaries(lastpoly, PolyUndef); }
-void PolyFree(Polynomial* p) { p->type = vorn_registry::kTemporary; }
+void PolyFree(Polynomial* p) { vorn_registry::setLifetime(p, vorn_registry::kTemporary); }
 
 void PolyFrees(Polynomial* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
@@ -199,7 +199,7 @@ Polynomial* PolySetName(Polynomial* p, const char* name) {
 }
 
 Polynomial* PolySetType(Polynomial* p, int type) {
-  p->type = type;
+  vorn_registry::setLifetime(p, type);
   return p;
 }
 
@@ -288,7 +288,7 @@ Polynomial* PolyElementCopy(Polynomial* dst, Polynomial* src) {
   }
   dst->degree = src->degree;
   dst->class_ = src->class_;
-  dst->type = src->type;
+  vorn_registry::setLifetime(dst, src->type);
   PolySetVar(dst, src->variable);
   copyCoefficients(dst, src);
   return dst;
@@ -296,7 +296,7 @@ Polynomial* PolyElementCopy(Polynomial* dst, Polynomial* src) {
 
 Polynomial* PolyElementChange(Polynomial* a, Polynomial* b) {
   std::swap(a->degree, b->degree);
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->class_, b->class_);
   std::swap(a->variable, b->variable);
   std::swap(a->coef, b->coef);
@@ -306,8 +306,8 @@ Polynomial* PolyElementChange(Polynomial* a, Polynomial* b) {
 Polynomial* PolyMove(Polynomial* dst, Polynomial* src) {
   const int type = dst->type;
   PolyElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -327,11 +327,11 @@ Polynomial* PolyAssign(Polynomial* dst, Polynomial* src) {
   const int type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     PolyElementChange(dst, src);
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     PolyElementCopy(dst, src);
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   RatTmpUndef();
   ListTmpUndef();
   vnStringTmpUndef();

@@ -63,7 +63,7 @@ Rational* newRecord(const char* name, int class_) {
     r->parked = false;
   }
   RatAppendToLastRat(r);
-  r->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(r, vorn_registry::kTemporary);
   r->class_ = class_;
   vorn_registry::setName(r->name, name);
   return r;
@@ -153,7 +153,7 @@ void RatUndef(Rational* r) {
   }
   if (!vorn_registry::unlink(lastrat, r)) RatError("RatUndef()", "Duplicate undefining", nullptr);
   releasePolynomials(r);
-  r->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(r, vorn_registry::kTemporary);
   RatInstall(r);
 }
 
@@ -162,7 +162,7 @@ void RatUndefs(Rational* r) {
 }
 
 void RatTmpUndef() { vorn_registry::releaseTemporaries(lastrat, RatUndef); }
-void RatFree(Rational* r) { r->type = vorn_registry::kTemporary; }
+void RatFree(Rational* r) { vorn_registry::setLifetime(r, vorn_registry::kTemporary); }
 
 void RatFrees(Rational* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
@@ -174,7 +174,7 @@ Rational* RatSetName(Rational* r, const char* name) {
 }
 
 Rational* RatSetType(Rational* r, int type) {
-  r->type = type;
+  vorn_registry::setLifetime(r, type);
   return r;
 }
 
@@ -255,9 +255,9 @@ Rational* RatElementCopy(Rational* dst, Rational* src) {
   if (dst == src) return dst;
   PolyElementCopy(dst->nume, src->nume);
   PolyElementCopy(dst->deno, src->deno);
-  dst->nume->type = vorn_registry::kHeld2;
-  dst->deno->type = vorn_registry::kHeld2;
-  dst->type = src->type;
+  vorn_registry::setLifetime(dst->nume, vorn_registry::kHeld2);
+  vorn_registry::setLifetime(dst->deno, vorn_registry::kHeld2);
+  vorn_registry::setLifetime(dst, src->type);
   dst->class_ = src->class_;
   dst->nume_degree = src->nume_degree;
   dst->deno_degree = src->deno_degree;
@@ -265,7 +265,7 @@ Rational* RatElementCopy(Rational* dst, Rational* src) {
 }
 
 Rational* RatElementChange(Rational* a, Rational* b) {
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->class_, b->class_);
   std::swap(a->nume_degree, b->nume_degree);
   std::swap(a->deno_degree, b->deno_degree);
@@ -277,8 +277,8 @@ Rational* RatElementChange(Rational* a, Rational* b) {
 Rational* RatMove(Rational* dst, Rational* src) {
   const int type = dst->type;
   RatElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -296,11 +296,11 @@ Rational* RatAssign(Rational* dst, Rational* src) {
   const int type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     RatElementChange(dst, src);
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     RatElementCopy(dst, src);
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   ListTmpUndef();
   vnStringTmpUndef();
   RatTmpUndef();

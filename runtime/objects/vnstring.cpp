@@ -242,7 +242,7 @@ String* vnStringDef(const char* name, int length) {
   }
   vnStringAppendToLastString(s);
   s->length = length;
-  s->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(s, vorn_registry::kTemporary);
   vorn_registry::setName(s->name, name);
   return s;
 }
@@ -270,7 +270,7 @@ void vnStringUndef(String* s) {
   }
   if (!vorn_registry::unlink(lastvnstring, s))
     vnStringError("vnStringUndef()", "Duplicate undefing", nullptr);
-  s->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(s, vorn_registry::kTemporary);
   vnStringInstall(s);
 }
 
@@ -279,7 +279,7 @@ void vnStringUndefs(String* s) {
 }
 
 void vnStringTmpUndef() { vorn_registry::releaseTemporaries(lastvnstring, vnStringUndef); }
-void vnStringFree(String* s) { s->type = vorn_registry::kTemporary; }
+void vnStringFree(String* s) { vorn_registry::setLifetime(s, vorn_registry::kTemporary); }
 
 void vnStringFrees(String* marker) {
   if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
@@ -291,7 +291,7 @@ String* vnStringSetName(String* s, const char* name) {
 }
 
 String* vnStringSetType(String* s, int type) {
-  s->type = type;
+  vorn_registry::setLifetime(s, type);
   return s;
 }
 
@@ -408,7 +408,7 @@ String* vnStringDup(String* s) {
 
 String* vnStringElementChange(String* a, String* b) {
   std::swap(a->length, b->length);
-  std::swap(a->type, b->type);
+  vorn_registry::swapLifetime(a, b);
   std::swap(a->text, b->text);
   return a;
 }
@@ -423,15 +423,15 @@ String* vnStringElementCopy(String* dst, String* src) {
   }
   if (src->length >= 0) std::memcpy(dst->text, src->text, static_cast<size_t>(src->length) + 1);
   dst->length = src->length;
-  dst->type = src->type;
+  vorn_registry::setLifetime(dst, src->type);
   return dst;
 }
 
 String* vnStringMove(String* dst, String* src) {
   const int type = dst->type;
   vnStringElementChange(dst, src);
-  dst->type = type;
-  src->type = vorn_registry::kTemporary;
+  vorn_registry::setLifetime(dst, type);
+  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   return dst;
 }
 
@@ -440,11 +440,11 @@ String* vnStringAssign(String* dst, String* src) {
   const int type = dst->type;
   if (src->type == vorn_registry::kTemporary) {
     vnStringElementChange(dst, src);   // take the temporary's text over
-    src->type = vorn_registry::kTemporary;
+    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
   } else {
     vnStringElementCopy(dst, src);
   }
-  dst->type = type;
+  vorn_registry::setLifetime(dst, type);
   ListTmpUndef();
   RatTmpUndef();
   PolyTmpUndef();
