@@ -27,8 +27,11 @@ constexpr double kVarianceFloor = 1.0e-5;
 
 bool isBad(double x) { return x < 0.0 || !std::isfinite(x); }
 
-// m(i, j) += x
-void addTo(Matrix* m, int i, int j, double x) { MatSetValue(m, i, j, MatGetValue(m, i, j) + x); }
+// m(i, j) += x, updated in place through the element's address.
+void addTo(Matrix* m, int i, int j, double x) {
+  double* const cell = MatGetPtr(m, i, j);
+  *cell = *cell + x;
+}
 
 // The joint density of column n of data in component m: the product of the
 // densities of its D values, taken in dimension order.
@@ -86,7 +89,10 @@ List* getss(Matrix* model, Matrix* data) {
       continue;
     }
 
-    for (int m = 1; m <= M; m++) MatSetValue(mixPr, 1, m, MatGetValue(mixPr, 1, m) / total);
+    for (int m = 1; m <= M; m++) {
+      double* const posterior = MatGetPtr(mixPr, 1, m);
+      *posterior = *posterior / total;
+    }
     for (int m = 1; m <= M; m++) {
       const double gamma = MatGetValue(mixPr, 1, m);
       addTo(ss, 1, m, gamma);

@@ -153,7 +153,7 @@ void MatUndef(Matrix* m) {
       MatRats(m)[k] = RatSetType(RatDef("", -1, -1), 2);
     }
   }
-  vorn_registry::setLifetime(m, vorn_registry::kTemporary);
+  m->type = vorn_registry::kTemporary;  // parked: off the live list
   MatInstall(m);
 }
 

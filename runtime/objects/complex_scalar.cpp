@@ -108,7 +108,7 @@ void CompUndef(Complex* z) {
     return;
   }
   if (!vorn_registry::unlink(lastcomp, z)) CompError("CompUndef()", "Duplicate undefing", nullptr);
-  vorn_registry::setLifetime(z, vorn_registry::kTemporary);
+  z->type = vorn_registry::kTemporary;  // parked: off the live list
   CompInstall(z);
 }
 

@@ -402,7 +402,7 @@ void ListUndef(List* l) {
   }
   if (!vorn_registry::unlink(lastlist, l)) ListError("ListUndef()", "Duplicate undefining", nullptr);
   releaseElements(l);
-  vorn_registry::setLifetime(l, vorn_registry::kTemporary);
+  l->type = vorn_registry::kTemporary;  // parked: off the live list
   ListInstall(l);
 }
 

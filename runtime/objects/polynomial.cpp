@@ -178,7 +178,7 @@ void PolyUndef(Polynomial* p) {
   // list: a release of matrices from a scope marker must not free it under
   // the parked polynomial.
   vorn_registry::unlink(lastmat, p->coef);
-  vorn_registry::setLifetime(p, vorn_registry::kTemporary);
+  p->type = vorn_registry::kTemporary;  // parked: off the live list
   PolyInstall(p);
 }
 

@@ -153,7 +153,7 @@ void RatUndef(Rational* r) {
   }
   if (!vorn_registry::unlink(lastrat, r)) RatError("RatUndef()", "Duplicate undefining", nullptr);
   releasePolynomials(r);
-  vorn_registry::setLifetime(r, vorn_registry::kTemporary);
+  r->type = vorn_registry::kTemporary;  // parked: off the live list
   RatInstall(r);
 }
 

@@ -270,7 +270,7 @@ void vnStringUndef(String* s) {
   }
   if (!vorn_registry::unlink(lastvnstring, s))
     vnStringError("vnStringUndef()", "Duplicate undefing", nullptr);
-  vorn_registry::setLifetime(s, vorn_registry::kTemporary);
+  s->type = vorn_registry::kTemporary;  // parked: off the live list
   vnStringInstall(s);
 }
 
