@@ -10,8 +10,6 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "support/vorn_test.h"
@@ -35,11 +33,11 @@ std::string readLineWithin(int fd, int timeoutMs) {
 class ChannelTest : public VornTest {
  protected:
   void TearDown() override {
-    std::remove(path_.c_str());
     std::signal(SIGCHLD, SIG_DFL);   // else it reaps the framework's own children
     VornTest::TearDown();
   }
-  const std::string path_ = "/tmp/vorn_channel_" + std::to_string(getpid());
+  const ScratchFile file_;
+  const std::string path_ = file_.path();
 };
 
 TEST_F(ChannelTest, StandardErrorWorksAsFirstUse) {
@@ -56,26 +54,25 @@ TEST_F(ChannelTest, StandardErrorWorksAsFirstUse) {
 }
 
 TEST_F(ChannelTest, MissingStreamsAndDescriptorsOffTheTable) {
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(-1, FilePrintf(0, "x%d", 1));   // channel 0 only reads
-  EXPECT_EQ(nullptr, FilePointer(3, 2));
-  EXPECT_EQ(-1, FilePrintf(5000, "y"));
-  EXPECT_EQ(-1, FilePrintf(-2, "z"));         // negative: never indexes the table
-  EXPECT_EQ(nullptr, FilePointer(INT_MIN, 0));
-  EXPECT_EQ(0, FileIsOpen(-1) + FileEOF(-1));
-  EXPECT_EQ(-1, FileClose(-1));
-  EXPECT_EQ(-1, FileFlush(4096));
-  EXPECT_EQ(
-      "FilePrintf(0, \"x%d\", ...): file is not opened.\n"
-      "FilePointer(3, 2): rw flag is 0 or 1\n"
-      "FilePointer(5000, 1): file descriptor is too large.\n"
-      "FilePrintf(5000, \"y\", ...): file is not opened.\n"
-      "FilePrintf(-2, \"z\", ...): file is not opened.\n",
-      testing::internal::GetCapturedStderr());
+  EXPECT_EQ(StderrOf([] {
+              EXPECT_EQ(-1, FilePrintf(0, "x%d", 1));   // channel 0 only reads
+              EXPECT_EQ(nullptr, FilePointer(3, 2));
+              EXPECT_EQ(-1, FilePrintf(5000, "y"));
+              EXPECT_EQ(-1, FilePrintf(-2, "z"));   // negative: never indexes the table
+              EXPECT_EQ(nullptr, FilePointer(INT_MIN, 0));
+              EXPECT_EQ(0, FileIsOpen(-1) + FileEOF(-1));
+              EXPECT_EQ(-1, FileClose(-1));
+              EXPECT_EQ(-1, FileFlush(4096));
+            }),
+            "FilePrintf(0, \"x%d\", ...): file is not opened.\n"
+            "FilePointer(3, 2): rw flag is 0 or 1\n"
+            "FilePointer(5000, 1): file descriptor is too large.\n"
+            "FilePrintf(5000, \"y\", ...): file is not opened.\n"
+            "FilePrintf(-2, \"z\", ...): file is not opened.\n");
 }
 
 TEST_F(ChannelTest, SlotsFollowTheMode) {
-  { std::ofstream(path_) << "seed"; }
+  file_.put("seed");
   const struct {
     const char* mode;
     bool read, write;
@@ -101,11 +98,11 @@ TEST_F(ChannelTest, SlotsFollowTheMode) {
     EXPECT_NE(0, FileEOF(fd));
     FileClose(fd);
   }
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(-1, FileOpen("/nonexistent-dir/f", "r"));
-  EXPECT_EQ(-1, FileOpen(path_.c_str(), "q"));
-  EXPECT_EQ("FileOpen(\"" + path_ + "\", \"q\"): mode does not start with 'r', 'w', nor 'a'\n",
-            testing::internal::GetCapturedStderr());
+  EXPECT_EQ(StderrOf([&] {
+              EXPECT_EQ(-1, FileOpen("/nonexistent-dir/f", "r"));
+              EXPECT_EQ(-1, FileOpen(path_.c_str(), "q"));
+            }),
+            "FileOpen(\"" + path_ + "\", \"q\"): mode does not start with 'r', 'w', nor 'a'\n");
   const int bare = open(path_.c_str(), O_RDONLY);   // not in the table: closed as is
   EXPECT_EQ(0, FileClose(bare));
   EXPECT_FALSE(descriptorIsOpen(bare));
@@ -131,16 +128,13 @@ TEST_F(ChannelTest, DescriptorsAboveTheTable) {
 TEST_F(ChannelTest, PrintingByNameAndAccess) {
   EXPECT_EQ(0, aFilePrintf(path_.c_str(), "one %d\n", 1));
   EXPECT_EQ(0, aFilePrintf(path_.c_str(), "two\n"));
-  std::stringstream text;
-  text << std::ifstream(path_).rdbuf();
-  EXPECT_EQ("one 1\ntwo\n", text.str());   // appended
-
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(0, aFilePrintf("stderr", "to %s|", "stderr"));
-  std::fprintf(stderr, "still open");
-  EXPECT_EQ(-1, aFilePrintf("/nonexistent-dir/f", "x"));
-  EXPECT_EQ("to stderr|still openaFilePrintf(): Can't open /nonexistent-dir/f.\n",
-            testing::internal::GetCapturedStderr());
+  EXPECT_EQ("one 1\ntwo\n", file_.text());   // appended
+  EXPECT_EQ(StderrOf([] {
+              EXPECT_EQ(0, aFilePrintf("stderr", "to %s|", "stderr"));
+              std::fprintf(stderr, "still open");
+              EXPECT_EQ(-1, aFilePrintf("/nonexistent-dir/f", "x"));
+            }),
+            "to stderr|still openaFilePrintf(): Can't open /nonexistent-dir/f.\n");
 
   chmod(path_.c_str(), 0644);
   EXPECT_EQ(0, FileAccess(path_.c_str(), ""));

@@ -8,13 +8,6 @@
 
 #include "support/vorn_test.h"
 
-inline std::string SlurpFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 class IoTest : public VornTest {
  protected:
   void SetUp() override {

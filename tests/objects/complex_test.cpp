@@ -19,7 +19,6 @@ using Std = std::complex<double>;
 constexpr double kEps = std::numeric_limits<double>::epsilon();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kPi = 3.14159265358979323846;
-const auto kFatal = ::testing::ExitedWithCode(255);
 
 Complex* C(double re, double im) { return CompDef("", re, im); }
 Std S(const Complex* z) { return {z->re, z->im}; }

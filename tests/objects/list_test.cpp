@@ -9,7 +9,6 @@ namespace {
 using ListTest = VornTest;
 using ListDeathTest = VornTest;
 
-const ::testing::ExitedWithCode kFatal(255);
 
 // A List report: the message is followed by a space before " in ".
 std::string ListLine(const std::string& source, const std::string& message, const std::string& tag) {

@@ -9,7 +9,6 @@ namespace {
 using PolynomialTest = VornTest;
 using PolynomialDeathTest = VornTest;
 
-const ::testing::ExitedWithCode kFatal(255);
 
 // A polynomial of the class with the given doubles as its coefficient row
 // (real parts and imaginary parts interleaved for class 1).

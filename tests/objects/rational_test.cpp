@@ -9,7 +9,6 @@ namespace {
 using RationalTest = VornTest;
 using RationalDeathTest = VornTest;
 
-const ::testing::ExitedWithCode kFatal(255);
 
 std::vector<double> Row(Polynomial* p) {
   const size_t n = static_cast<size_t>(p->coef->cols) * (p->class_ == 1 ? 2 : 1);

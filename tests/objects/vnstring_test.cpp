@@ -46,7 +46,6 @@ std::string Slurp(const std::string& path) {
   return ss.str();
 }
 
-const ::testing::ExitedWithCode kFatal(255);
 
 }  // namespace
 

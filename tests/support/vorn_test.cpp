@@ -1,10 +1,10 @@
 #include "vorn_test.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -46,31 +46,81 @@ void VornTest::TearDown() {
   EXPECT_EQ(before_, CurrentLiveCounts()) << "objects leaked or released twice";
 }
 
-namespace {
-
-std::string slurp(const std::string& path) {
+std::string SlurpFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
 }
 
+std::string Literal(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (std::string(".[]{}()\\*+?^$|").find(c) != std::string::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string StdoutOf(const std::function<void()>& body) {
+  std::fflush(stdout);
+  testing::internal::CaptureStdout();
+  body();
+  std::fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+std::string StderrOf(const std::function<void()>& body) {
+  std::fflush(stderr);
+  testing::internal::CaptureStderr();
+  body();
+  std::fflush(stderr);
+  return testing::internal::GetCapturedStderr();
+}
+
+ScratchFile::ScratchFile() {
+  std::string pattern = ::testing::TempDir() + "vorn_scratchXXXXXX";
+  const int fd = mkstemp(&pattern[0]);
+  if (fd >= 0) close(fd);
+  path_ = pattern;
+  std::remove(path_.c_str());   // tests start without the file
+}
+
+ScratchFile::~ScratchFile() { std::remove(path_.c_str()); }
+
+void ScratchFile::put(const std::string& text) const {
+  std::ofstream out(path_, std::ios::binary);
+  out << text;
+}
+
+namespace {
+
+int statusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw); }
+
 }  // namespace
 
 RunResult RunBrovane(const std::string& args, const std::string& env) {
-  char outPath[] = "/tmp/brovane_outXXXXXX";
-  char errPath[] = "/tmp/brovane_errXXXXXX";
-  const int outFd = mkstemp(outPath);
-  const int errFd = mkstemp(errPath);
-  close(outFd);
-  close(errFd);
-  const std::string command = env + " " BROVANE_PATH " " + args + " >" + outPath + " 2>" + errPath;
+  const ScratchFile out, err;
+  const std::string command =
+      env + " " BROVANE_PATH " " + args + " >" + out.path() + " 2>" + err.path();
   const int raw = std::system(command.c_str());
-  RunResult result;
-  result.out = slurp(outPath);
-  result.err = slurp(errPath);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  unlink(outPath);
-  unlink(errPath);
-  return result;
+  return {out.text(), err.text(), statusOf(raw)};
+}
+
+RunResult RunInChild(const std::function<int()>& body, const std::string& input) {
+  const ScratchFile in, out, err;
+  in.put(input);
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!std::freopen(in.path(), "r", stdin) || !std::freopen(out.path(), "w", stdout) ||
+        !std::freopen(err.path(), "w", stderr))
+      _exit(120);
+    const int status = body();
+    std::fflush(nullptr);
+    _exit(status);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  return {out.text(), err.text(), statusOf(raw)};
 }

@@ -1,10 +1,13 @@
-// Shared test support: runtime start-up once per test binary, and a fixture
+// Shared test support: runtime start-up once per test binary, a fixture
 // that checks every kind's live count is the same after a test as before
-// (leaks and double releases show up here).
+// (leaks and double releases show up here), and the helpers every area
+// uses: output capture, scratch files, child processes, report patterns.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "runtime/vorn.h"
@@ -26,11 +29,48 @@ class VornTest : public ::testing::Test {
   LiveCounts before_{};
 };
 
-// Runs brovane with the given arguments (a shell-quoted string) and
-// captures its standard output, standard error and exit status.
+const ::testing::ExitedWithCode kFatal(255);   // every runtime error
+
+// What a process wrote and how it ended.
 struct RunResult {
   std::string out;
   std::string err;
   int status;   // exit status, or 128 + signal number
 };
+
+// Runs brovane with the given arguments (a shell-quoted string) and
+// captures its standard output, standard error and exit status.
 RunResult RunBrovane(const std::string& args, const std::string& env = "");
+
+// Runs body in a forked child whose standard input reads `input`; the
+// status is body's return value (or what the child passed to exit).
+RunResult RunInChild(const std::function<int()>& body, const std::string& input = "");
+
+// A regular expression that matches text literally.
+std::string Literal(const std::string& text);
+
+// The report line of a runtime error or warning, as written on stderr.
+inline std::string ReportLine(const std::string& body, const std::string& tag) {
+  return Literal("\n" + body + " in " + tag + ".\n");
+}
+
+std::string SlurpFile(const std::string& path);
+
+// Runs body with standard output (error) captured; returns what it wrote.
+std::string StdoutOf(const std::function<void()>& body);
+std::string StderrOf(const std::function<void()>& body);
+
+// A file name of its own for one test, removed at the end.
+class ScratchFile {
+ public:
+  ScratchFile();
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const char* path() const { return path_.c_str(); }
+  std::string text() const { return SlurpFile(path_); }
+  void put(const std::string& text) const;
+
+ private:
+  std::string path_;
+};
