@@ -464,18 +464,7 @@ Matrix* C_MatMulDef(Matrix* a, Matrix* b) {
 // Assignment, copy, move and swap.
 
 Matrix* MatAssign(Matrix* dst, Matrix* src) {
-  if (dst == src) return dst;
-  const int type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    MatElementChange(dst, src);  // no element is copied
-    vorn_registry::setLifetime(dst, type);
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    MatElementCopy(dst, src);
-    vorn_registry::setLifetime(dst, type);
-  }
-  MatObjectTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, MatElementChange, MatElementCopy, MatObjectTmpUndef);
 }
 
 Matrix* MatCopy(Matrix* dst, Matrix* src) {
@@ -509,11 +498,7 @@ Matrix* MatElementChange(Matrix* a, Matrix* b) {
 }
 
 Matrix* MatMove(Matrix* dst, Matrix* src) {
-  const int type = dst->type;
-  MatElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, MatElementChange);
 }
 
 Matrix* MatElementCopy(Matrix* dst, Matrix* src) {

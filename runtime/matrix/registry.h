@@ -40,6 +40,35 @@ inline void swapLifetime(T* a, T* b) {
   noteLifetimeChange();
 }
 
+// Gives src's contents to dst by exchange(dst, src); dst keeps its
+// lifetime code and src, now holding dst's old contents, ends a temporary.
+template <class T, class Exchange>
+inline T* moveRecord(T* dst, T* src, Exchange exchange) {
+  const int type = dst->type;
+  exchange(dst, src);
+  setLifetime(dst, type);
+  setLifetime(src, kTemporary);
+  return dst;
+}
+
+// Binds src's value to dst: nothing for a self-assignment; a temporary src
+// gives its contents by exchange (no element is copied), any other is
+// copied by copy(dst, src). dst keeps its lifetime code either way; then
+// releaseAll() releases the temporaries of all kinds in the kind's order.
+template <class T, class Exchange, class Copy, class ReleaseAll>
+inline T* assignRecord(T* dst, T* src, Exchange exchange, Copy copy, ReleaseAll releaseAll) {
+  if (dst == src) return dst;
+  if (src->type == kTemporary) {
+    moveRecord(dst, src, exchange);
+  } else {
+    const int type = dst->type;
+    copy(dst, src);
+    setLifetime(dst, type);
+  }
+  releaseAll();
+  return dst;
+}
+
 // Appends obj after last; last moves to obj.
 template <class T>
 inline void append(T*& last, T* obj) {

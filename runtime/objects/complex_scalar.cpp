@@ -287,11 +287,7 @@ Complex* CompElementCopy(Complex* dst, Complex* src) {
 }
 
 Complex* CompMove(Complex* dst, Complex* src) {
-  const int type = dst->type;
-  CompElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, CompElementChange);
 }
 
 Complex* CompSwap(Complex* a, Complex* b) {
@@ -301,22 +297,14 @@ Complex* CompSwap(Complex* a, Complex* b) {
 }
 
 Complex* CompAssign(Complex* dst, Complex* src) {
-  if (dst == src) return dst;
-  const int type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    CompElementChange(dst, src);
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    CompElementCopy(dst, src);
-  }
-  vorn_registry::setLifetime(dst, type);
-  ListTmpUndef();
-  RatTmpUndef();
-  PolyTmpUndef();
-  MatTmpUndef();
-  vnStringTmpUndef();
-  CompTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, CompElementChange, CompElementCopy, [] {
+    ListTmpUndef();
+    RatTmpUndef();
+    PolyTmpUndef();
+    MatTmpUndef();
+    vnStringTmpUndef();
+    CompTmpUndef();
+  });
 }
 
 Complex* CompSetZero(Complex* z) { return put(z, 0.0, 0.0); }

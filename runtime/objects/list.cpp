@@ -862,30 +862,18 @@ List* ListElementCopy(List* dst, List* src) {
 }
 
 List* ListMove(List* dst, List* src) {
-  const int16_t type = dst->type;
-  ListElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, ListElementChange);
 }
 
 List* ListAssign(List* dst, List* src) {
-  if (dst == src) return dst;
-  const int16_t type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    ListElementChange(dst, src);
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    ListElementCopy(dst, src);
-  }
-  vorn_registry::setLifetime(dst, type);
-  PolyTmpUndef();
-  RatTmpUndef();
-  vnStringTmpUndef();
-  ListTmpUndef();
-  CompTmpUndef();
-  MatTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, ListElementChange, ListElementCopy, [] {
+    PolyTmpUndef();
+    RatTmpUndef();
+    vnStringTmpUndef();
+    ListTmpUndef();
+    CompTmpUndef();
+    MatTmpUndef();
+  });
 }
 
 List* ListSwap(List* a, List* b) {

@@ -304,11 +304,7 @@ Polynomial* PolyElementChange(Polynomial* a, Polynomial* b) {
 }
 
 Polynomial* PolyMove(Polynomial* dst, Polynomial* src) {
-  const int type = dst->type;
-  PolyElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, PolyElementChange);
 }
 
 Polynomial* PolySwap(Polynomial* a, Polynomial* b) {
@@ -323,20 +319,12 @@ Polynomial* PolySwap(Polynomial* a, Polynomial* b) {
 
 Polynomial* PolyAssign(Polynomial* dst, Polynomial* src) {
   PolyUndefCheck(src, "PolyAssign()");
-  if (dst == src) return dst;
-  const int type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    PolyElementChange(dst, src);
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    PolyElementCopy(dst, src);
-  }
-  vorn_registry::setLifetime(dst, type);
-  RatTmpUndef();
-  ListTmpUndef();
-  vnStringTmpUndef();
-  PolyTmpUndef();
-  CompTmpUndef();
-  MatTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, PolyElementChange, PolyElementCopy, [] {
+    RatTmpUndef();
+    ListTmpUndef();
+    vnStringTmpUndef();
+    PolyTmpUndef();
+    CompTmpUndef();
+    MatTmpUndef();
+  });
 }

@@ -275,11 +275,7 @@ Rational* RatElementChange(Rational* a, Rational* b) {
 }
 
 Rational* RatMove(Rational* dst, Rational* src) {
-  const int type = dst->type;
-  RatElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, RatElementChange);
 }
 
 Rational* RatSwap(Rational* a, Rational* b) {
@@ -292,20 +288,12 @@ Rational* RatSwap(Rational* a, Rational* b) {
 
 Rational* RatAssign(Rational* dst, Rational* src) {
   RatUndefCheck(src, "RatAssign()");
-  if (dst == src) return dst;
-  const int type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    RatElementChange(dst, src);
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    RatElementCopy(dst, src);
-  }
-  vorn_registry::setLifetime(dst, type);
-  ListTmpUndef();
-  vnStringTmpUndef();
-  RatTmpUndef();
-  PolyTmpUndef();
-  CompTmpUndef();
-  MatTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, RatElementChange, RatElementCopy, [] {
+    ListTmpUndef();
+    vnStringTmpUndef();
+    RatTmpUndef();
+    PolyTmpUndef();
+    CompTmpUndef();
+    MatTmpUndef();
+  });
 }

@@ -428,30 +428,18 @@ String* vnStringElementCopy(String* dst, String* src) {
 }
 
 String* vnStringMove(String* dst, String* src) {
-  const int type = dst->type;
-  vnStringElementChange(dst, src);
-  vorn_registry::setLifetime(dst, type);
-  vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  return dst;
+  return vorn_registry::moveRecord(dst, src, vnStringElementChange);
 }
 
 String* vnStringAssign(String* dst, String* src) {
-  if (dst == src) return dst;
-  const int type = dst->type;
-  if (src->type == vorn_registry::kTemporary) {
-    vnStringElementChange(dst, src);   // take the temporary's text over
-    vorn_registry::setLifetime(src, vorn_registry::kTemporary);
-  } else {
-    vnStringElementCopy(dst, src);
-  }
-  vorn_registry::setLifetime(dst, type);
-  ListTmpUndef();
-  RatTmpUndef();
-  PolyTmpUndef();
-  MatTmpUndef();
-  CompTmpUndef();
-  vnStringTmpUndef();
-  return dst;
+  return vorn_registry::assignRecord(dst, src, vnStringElementChange, vnStringElementCopy, [] {
+    ListTmpUndef();
+    RatTmpUndef();
+    PolyTmpUndef();
+    MatTmpUndef();
+    CompTmpUndef();
+    vnStringTmpUndef();
+  });
 }
 
 String* vnStringSwap(String* a, String* b) {
