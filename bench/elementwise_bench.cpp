@@ -5,19 +5,13 @@
 #include <cmath>
 #include <vector>
 
-#include "runtime/vorn.h"
+#include "bench/bench_support.h"
 
 namespace {
 
 constexpr int kElements = 1000000;
 
-void startRuntime() {
-  static bool started = false;
-  if (started) return;
-  started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  VornInitRegistries();
-}
+using vorn_bench::startRuntime;
 
 void BM_MatExpElem(benchmark::State& state) {
   startRuntime();

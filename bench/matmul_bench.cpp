@@ -3,10 +3,9 @@
 // on one thread when one was found at configure time.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <random>
 
-#include "runtime/vorn.h"
+#include "bench/bench_support.h"
 
 #ifdef VORN_BENCH_OPENBLAS
 #include <cblas.h>
@@ -14,13 +13,7 @@
 
 namespace {
 
-void startRuntime() {
-  static bool started = false;
-  if (started) return;
-  started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  VornInitRegistries();
-}
+using vorn_bench::startRuntime;
 
 // A rows x cols matrix of uniform values in [-1, 1), kept live (type 1).
 Matrix* randomMatrix(int rows, int cols, unsigned seed) {

@@ -2,22 +2,12 @@
 // pattern compiled code repeats for nearly every operation it evaluates.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-
-#include "runtime/vorn.h"
+#include "bench/bench_support.h"
 
 namespace {
 
-// Starts the runtime and opens a routine's scope, as compiled code does
-// before its first statement: the statement-end walk stops at the markers.
-void startRuntime() {
-  static bool started = false;
-  if (started) return;
-  started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  VornInitRegistries();
-  MatObjectControl(1);
-}
+// Each benchmark runs inside a routine's scope, as compiled code does.
+void startRuntime() { vorn_bench::startRuntime(true); }
 
 // A 1x8 real temporary, released by the statement-end walk.
 void BM_MatrixTmpCycle(benchmark::State& state) {

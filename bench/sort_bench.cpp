@@ -2,19 +2,11 @@
 // element should grow like log n.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-
-#include "runtime/vorn.h"
+#include "bench/bench_support.h"
 
 namespace {
 
-void startRuntime() {
-  static bool started = false;
-  if (started) return;
-  started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  VornInitRegistries();
-}
+using vorn_bench::startRuntime;
 
 // A 1 x n row of uniform values, sorted whole with its index.
 void BM_MatSortUniform(benchmark::State& state) {
