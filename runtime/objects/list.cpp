@@ -77,6 +77,14 @@ inline void checkSetIndex(const char* tag, List* l, int i) {
   if (i < 1 || i > l->length) setIndexError(tag, l, i);
 }
 
+// The read and print forms describe a bad index as name(i).
+inline void checkIndex(const char* tag, List* l, int i) {
+  if (i < 1 || i > l->length) {
+    setSource("%s(%d)", shownName(l), i);
+    ListError(tag, "Index is out of range", l);
+  }
+}
+
 void allocateArrays(List* l, int length) {
   l->classes = nullptr;
   l->elements = nullptr;
@@ -90,6 +98,14 @@ void freeArrays(List* l) {
   if (l->elements != nullptr) efree(l->elements);
   l->classes = nullptr;
   l->elements = nullptr;
+}
+
+// Slots from..to-1 (0-based) become undefined and empty.
+void clearSlots(List* l, int from, int to) {
+  for (int k = from; k < to; k++) {
+    l->classes[k] = LIST_UNDEF;
+    l->elements[k] = emptySlot();
+  }
 }
 
 void releaseElements(List* l) {
@@ -164,6 +180,13 @@ void storeCopy(List* l, int i, int class_, const ListSlot& value) {
   place(l, i, class_, storedCopy(class_, value));
 }
 
+// Stores a copy of every element of src at the same index of dst, which is
+// at least as long.
+void copyElements(List* dst, const List* src) {
+  for (int i = 1; i <= src->length; i++)
+    storeCopy(dst, i, src->classes[i - 1], src->elements[i - 1]);
+}
+
 // Reads the value of a (class, value) pair from an argument list.
 ListSlot readValue(int class_, va_list* ap) {
   ListSlot value = emptySlot();
@@ -171,6 +194,12 @@ ListSlot readValue(int class_, va_list* ap) {
   else if (class_ == LIST_REAL) value.real = va_arg(*ap, double);
   else if (holdsObject(class_)) value.object = va_arg(*ap, void*);
   return value;
+}
+
+// The value an object form passes for class_: *slot for the classes that
+// store a value, nothing otherwise (slot is then not read).
+ListSlot slotValue(int class_, const ListSlot* slot) {
+  return holdsObject(class_) || class_ == LIST_INTEGER || class_ == LIST_REAL ? *slot : emptySlot();
 }
 
 inline bool classMatches(int requested, int stored) {
@@ -357,10 +386,7 @@ List* ListDef(const char* name, int length) {
   l->length = length;
   vorn_registry::setLifetime(l, vorn_registry::kTemporary);
   vorn_registry::setName(l->name, name);
-  for (int i = 0; i < length; i++) {
-    l->classes[i] = LIST_UNDEF;
-    l->elements[i] = emptySlot();
-  }
+  clearSlots(l, 0, length);
   return l;
 }
 
@@ -444,10 +470,7 @@ List* ListReDef(List* l, int n) {
     l->classes[k] = oldClasses[k];
     l->elements[k] = oldElements[k];
   }
-  for (int k = keep; k < n; k++) {
-    l->classes[k] = LIST_UNDEF;
-    l->elements[k] = emptySlot();
-  }
+  clearSlots(l, keep, n);
   if (oldClasses != nullptr) efree(oldClasses);
   if (oldElements != nullptr) efree(oldElements);
   l->length = n;
@@ -549,10 +572,7 @@ List* ListSetElementP(List* l, int i, int class_, ...) {
 
 List* ListSetObject(List* l, int i, int class_, const ListSlot* slot) {
   checkSetIndex("ListSetObject()", l, i);
-  const ListSlot value = holdsObject(class_) || class_ == LIST_INTEGER || class_ == LIST_REAL
-                             ? *slot
-                             : emptySlot();
-  storeCopy(l, i, class_, value);
+  storeCopy(l, i, class_, slotValue(class_, slot));
   return l;
 }
 
@@ -568,10 +588,7 @@ void* ListGetElementP(List* l, int i, int class_) {
 }
 
 ListSlot* ListGetObject(List* l, int i) {
-  if (i < 1 || i > l->length) {
-    setSource("%s(%d)", shownName(l), i);
-    ListError("ListGetObject()", "Index is out of range", l);
-  }
+  checkIndex("ListGetObject()", l, i);
   ListSlot* holder = static_cast<ListSlot*>(emalloc(sizeof(ListSlot)));
   const int class_ = l->classes[i - 1];
   const ListSlot& slot = l->elements[i - 1];
@@ -637,19 +654,20 @@ const char* ListClassName(int class_) {
   }
 }
 
-Matrix* ListIsClass(List* l, int class_) {
+namespace {
+
+// A 1 x length row: 1 where (the element's class is class_) == is, else 0.
+Matrix* classMask(const List* l, int class_, bool is) {
   Matrix* m = MatDef("", 1, l->length);
   double* d = MatReal(m);
-  for (int k = 0; k < l->length; k++) d[k] = l->classes[k] == class_ ? 1.0 : 0.0;
+  for (int k = 0; k < l->length; k++) d[k] = (l->classes[k] == class_) == is ? 1.0 : 0.0;
   return m;
 }
 
-Matrix* ListIsNotClass(List* l, int class_) {
-  Matrix* m = MatDef("", 1, l->length);
-  double* d = MatReal(m);
-  for (int k = 0; k < l->length; k++) d[k] = l->classes[k] != class_ ? 1.0 : 0.0;
-  return m;
-}
+}  // namespace
+
+Matrix* ListIsClass(List* l, int class_) { return classMask(l, class_, true); }
+Matrix* ListIsNotClass(List* l, int class_) { return classMask(l, class_, false); }
 
 // ------------------------------------------------------------- deep access
 // Each operation reports path failures under its own name; the last index
@@ -669,6 +687,22 @@ int deepLength(List* at, int i) {
   if (ListGetClass(at, i) != LIST_LIST) return 0;
   const List* inner = static_cast<const List*>(at->elements[i - 1].object);
   return inner != nullptr ? inner->length : 0;
+}
+
+using ElementRead = void* (*)(List* l, int i, int class_);
+
+// The argument-list element reads: the path, then the class requested.
+void* readDeepElement(ElementRead read, const char* tag, List* l, int depth, va_list* ap) {
+  int last = 0;
+  List* at = walkArgs(tag, tag, l, depth, ap, &last);
+  const int class_ = va_arg(*ap, int);
+  return read(at, last, class_);
+}
+
+// The element stores check the last index under the plain store's name.
+void storeAt(List* at, int i, int class_, const ListSlot& value) {
+  checkSetIndex("ListSetElement()", at, i);
+  storeCopy(at, i, class_, value);
 }
 
 }  // namespace
@@ -722,11 +756,9 @@ void* ListGetDeepElement2(List* l, int depth, const int* path, int class_) {
 void* ListGetDeepElement(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  int last = 0;
-  List* at = walkArgs("ListGetDeepElement()", "ListGetDeepElement()", l, depth, &ap, &last);
-  const int class_ = va_arg(ap, int);
+  void* const element = readDeepElement(ListGetElement, "ListGetDeepElement()", l, depth, &ap);
   va_end(ap);
-  return ListGetElement(at, last, class_);
+  return element;
 }
 
 void* ListGetDeepElementP2(List* l, int depth, const int* path, int class_) {
@@ -737,11 +769,9 @@ void* ListGetDeepElementP2(List* l, int depth, const int* path, int class_) {
 void* ListGetDeepElementP(List* l, int depth, ...) {
   va_list ap;
   va_start(ap, depth);
-  int last = 0;
-  List* at = walkArgs("ListGetDeepElementP()", "ListGetDeepElementP()", l, depth, &ap, &last);
-  const int class_ = va_arg(ap, int);
+  void* const element = readDeepElement(ListGetElementP, "ListGetDeepElementP()", l, depth, &ap);
   va_end(ap);
-  return ListGetElementP(at, last, class_);
+  return element;
 }
 
 List* ListSetDeepElement2(List* l, int depth, const int* path, int class_, ...) {
@@ -750,8 +780,7 @@ List* ListSetDeepElement2(List* l, int depth, const int* path, int class_, ...) 
   const ListSlot value = readValue(class_, &ap);
   va_end(ap);
   List* at = walkPath("ListSetDeepElement2()", "ListSetDeepElement2()", l, depth, path);
-  checkSetIndex("ListSetElement()", at, path[depth - 1]);
-  storeCopy(at, path[depth - 1], class_, value);
+  storeAt(at, path[depth - 1], class_, value);
   return l;
 }
 
@@ -763,8 +792,7 @@ List* ListSetDeepElement(List* l, int depth, ...) {
   const int class_ = va_arg(ap, int);
   const ListSlot value = readValue(class_, &ap);
   va_end(ap);
-  checkSetIndex("ListSetElement()", at, last);
-  storeCopy(at, last, class_, value);
+  storeAt(at, last, class_, value);
   return l;
 }
 
@@ -789,16 +817,22 @@ List* ListSetDeepObject(List* l, int depth, ...) {
 
 // ------------------------------------------------------------------ append
 
-List* ListAppendObject(List* l, int class_, const ListSlot* slot) {
-  const ListSlot value =
-      holdsObject(class_) || class_ == LIST_INTEGER || class_ == LIST_REAL ? *slot : emptySlot();
-  // Copy before growing: the slot may lie in l's own arrays, and a List
-  // appended to itself is stored as it was.
+namespace {
+
+// Copy before growing: the slot may lie in l's own arrays, and a List
+// appended to itself is stored as it was.
+List* appendCopy(List* l, int class_, const ListSlot& value) {
   const ListSlot stored = storedCopy(class_, value);
   const int n = l->length + 1;
   ListReDef(l, n);
   place(l, n, class_, stored);
   return l;
+}
+
+}  // namespace
+
+List* ListAppendObject(List* l, int class_, const ListSlot* slot) {
+  return appendCopy(l, class_, slotValue(class_, slot));
 }
 
 List* ListAppendElement(List* l, int class_, ...) {
@@ -806,25 +840,20 @@ List* ListAppendElement(List* l, int class_, ...) {
   va_start(ap, class_);
   const ListSlot value = readValue(class_, &ap);
   va_end(ap);
-  const ListSlot stored = storedCopy(class_, value);
-  const int n = l->length + 1;
-  ListReDef(l, n);
-  place(l, n, class_, stored);
-  return l;
+  return appendCopy(l, class_, value);
 }
 
 // ------------------------------------------------------ copy and assignment
 
 List* ListCopy(List* dst, List* src) {
   if (dst->length != src->length) ListError2("ListCopy()", "Confliction of length", src, dst);
-  for (int i = 1; i <= src->length; i++)
-    storeCopy(dst, i, src->classes[i - 1], src->elements[i - 1]);
+  copyElements(dst, src);
   return dst;
 }
 
 List* ListDup(List* l) {
   List* copy = ListDef("", l->length);
-  for (int i = 1; i <= l->length; i++) storeCopy(copy, i, l->classes[i - 1], l->elements[i - 1]);
+  copyElements(copy, l);
   return copy;
 }
 
@@ -843,7 +872,7 @@ List* ListElementCopy(List* dst, List* src) {
   if (dst->length == n) {
     // Element by element, each copy taken before the old element goes: src
     // may be nested in dst.
-    for (int i = 1; i <= n; i++) storeCopy(dst, i, src->classes[i - 1], src->elements[i - 1]);
+    copyElements(dst, src);
   } else {
     List fresh{};
     allocateArrays(&fresh, n);
@@ -900,10 +929,7 @@ void ListAllPrint() {
 }
 
 void ListElementPrint(List* l, int i) {
-  if (i < 1 || i > l->length) {
-    setSource("%s(%d)", shownName(l), i);
-    ListError("ListElementPrint()", "Index is out of range", l);
-  }
+  checkIndex("ListElementPrint()", l, i);
   printElement(l, i);
 }
 
