@@ -3,54 +3,21 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "matrix_test_util.h"
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
-class ArithTest : public VornTest {};
-using ArithDeathTest = ArithTest;
-
-using V = std::vector<double>;
-const double kInf = std::numeric_limits<double>::infinity();
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-Matrix* Real(const char* name, int rows, int cols, std::initializer_list<double> values) {
-  Matrix* m = MatDef(name, rows, cols);
-  std::copy(values.begin(), values.end(), MatReal(m));
-  return m;
-}
-
-// values are (re, im) pairs.
-Matrix* Comp(const char* name, int rows, int cols, std::initializer_list<double> values) {
-  Matrix* m = C_MatDef(name, rows, cols);
-  std::copy(values.begin(), values.end(), MatReal(m));
-  return m;
-}
-
-V ValuesOf(Matrix* m) {
-  const size_t w = m->class_ == MAT_COMPLEX ? 2 : 1;
-  return V(MatReal(m), MatReal(m) + static_cast<size_t>(m->rows) * m->cols * w);
-}
-
-void ExpectShape(Matrix* m, int rows, int cols, int class_) {
-  EXPECT_EQ(m->rows, rows);
-  EXPECT_EQ(m->cols, cols);
-  EXPECT_EQ(m->class_, class_);
-  EXPECT_EQ(m->type, 0);
-}
-
-// Bit-for-bit equality, any NaN matching any NaN.
-bool SameBits(double x, double y) {
-  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && std::isnan(y);
-  return std::memcmp(&x, &y, sizeof x) == 0;
-}
+using namespace vorn_values;
+using ArithTest = VornTest;
+using ArithDeathTest = VornTest;
 
 TEST_F(ArithTest, JointClassTable) {
   const int table[6][6] = {{0, 1, 2, 3, 4, 5}, {1, 1, 3, 3, 5, 5}, {2, 3, 2, 3, 4, 5},
@@ -64,111 +31,91 @@ TEST_F(ArithTest, JointClassTable) {
 TEST_F(ArithTest, ElementWiseRealFollowsIeee) {
   Matrix* a = Real("A", 2, 3, {1, 2, 3, 4, 5, 6});
   Matrix* b = Real("B", 2, 3, {0.5, -2, 0, 0, -0.0, 3});
-  EXPECT_EQ(ValuesOf(MatAdd(a, b)), (V{1.5, 0, 3, 4, 5, 9}));
-  EXPECT_EQ(ValuesOf(MatSub(a, b)), (V{0.5, 4, 3, 4, 5, 3}));
-  EXPECT_EQ(ValuesOf(MatMulElem(a, b)), (V{0.5, -4, 0, 0, -0.0, 18}));
-  EXPECT_EQ(ValuesOf(MatDivElem(a, b)), (V{2, -1, kInf, kInf, -kInf, 2}));
-  EXPECT_TRUE(std::isnan(ValuesOf(MatDivElem(b, b))[2]));
-  EXPECT_EQ(ValuesOf(MatInvElem(b)), (V{2, -0.5, kInf, kInf, -kInf, 1.0 / 3}));
-  EXPECT_EQ(ValuesOf(a), (V{1, 2, 3, 4, 5, 6}));  // operands untouched
+  EXPECT_EQ(valuesOf(MatAdd(a, b)), (V{1.5, 0, 3, 4, 5, 9}));
+  EXPECT_EQ(valuesOf(MatSub(a, b)), (V{0.5, 4, 3, 4, 5, 3}));
+  EXPECT_EQ(valuesOf(MatMulElem(a, b)), (V{0.5, -4, 0, 0, -0.0, 18}));
+  EXPECT_EQ(valuesOf(MatDivElem(a, b)), (V{2, -1, kInf, kInf, -kInf, 2}));
+  EXPECT_TRUE(std::isnan(valuesOf(MatDivElem(b, b))[2]));
+  EXPECT_EQ(valuesOf(MatInvElem(b)), (V{2, -0.5, kInf, kInf, -kInf, 1.0 / 3}));
+  EXPECT_EQ(valuesOf(a), (V{1, 2, 3, 4, 5, 6}));  // operands untouched
 }
 
 TEST_F(ArithTest, ScalarFormsAndUnaryReal) {
   Matrix* m = Real("M", 2, 2, {1, -2, 0, 4});
-  Matrix* half = MatScale(m, 0.5);
-  EXPECT_EQ(ValuesOf(half), (V{0.5, -1, 0, 2}));
-  EXPECT_EQ(ValuesOf(m), (V{1, -2, 0, 4}));
-  EXPECT_EQ(ValuesOf(MatAdd_double(m, 1.0)), (V{2, -1, 1, 5}));
-  EXPECT_EQ(ValuesOf(MatSub_double(m, 1.0, 0)), (V{0, -3, -1, 3}));
-  EXPECT_EQ(ValuesOf(MatSub_double(m, 1.0, 1)), (V{0, 3, 1, -3}));
-  EXPECT_EQ(ValuesOf(MatIncrement(m)), (V{2, -1, 1, 5}));
-  EXPECT_EQ(ValuesOf(MatDecrement(m)), (V{0, -3, -1, 3}));
-  Matrix* negated = MatNegate(m);
-  EXPECT_EQ(ValuesOf(negated), (V{-1, 2, -0.0, -4}));
-  EXPECT_TRUE(std::signbit(MatReal(negated)[2]));
+  EXPECT_EQ(valuesOf(MatScale(m, 0.5)), (V{0.5, -1, 0, 2}));
+  EXPECT_EQ(valuesOf(MatAdd_double(m, 1.0)), (V{2, -1, 1, 5}));
+  EXPECT_EQ(valuesOf(MatSub_double(m, 1.0, 0)), (V{0, -3, -1, 3}));
+  EXPECT_EQ(valuesOf(MatSub_double(m, 1.0, 1)), (V{0, 3, 1, -3}));
+  EXPECT_EQ(valuesOf(MatIncrement(m)), (V{2, -1, 1, 5}));
+  EXPECT_EQ(valuesOf(MatDecrement(m)), (V{0, -3, -1, 3}));
+  EXPECT_TRUE(SameBits(valuesOf(MatNegate(m)), {-1, 2, -0.0, -4}));
+  EXPECT_EQ(valuesOf(m), (V{1, -2, 0, 4}));   // operand untouched
   EXPECT_EQ(MatScaleSelf(m, -3.0), m);
-  EXPECT_EQ(ValuesOf(m), (V{-3, 6, -0.0, -12}));
+  EXPECT_TRUE(SameBits(valuesOf(m), {-3, 6, -0.0, -12}));
   Matrix* r = Real("R", 2, 3, {1, 2, 3, 4, 5, 6});
-  Matrix* t = MatTrans(r);
-  ExpectShape(t, 3, 2, MAT_REAL);
-  EXPECT_EQ(ValuesOf(t), (V{1, 4, 2, 5, 3, 6}));
-  EXPECT_EQ(ValuesOf(MatConjTrans(r)), ValuesOf(t));
-  EXPECT_EQ(ValuesOf(MatConj(r)), ValuesOf(r));
+  ExpectMatrix(MatTrans(r), 3, 2, MAT_REAL, {1, 4, 2, 5, 3, 6});
+  ExpectMatrix(MatConjTrans(r), 3, 2, MAT_REAL, {1, 4, 2, 5, 3, 6});
 }
 
 TEST_F(ArithTest, ComplexElementWiseAndScalars) {
-  Matrix* a = Comp("A", 1, 2, {1, 2, -3, 0.5});
-  Matrix* b = Comp("B", 1, 2, {3, -1, 0, 2});
-  EXPECT_EQ(ValuesOf(MatAdd(a, b)), (V{4, 1, -3, 2.5}));
-  EXPECT_EQ(ValuesOf(MatSub(a, b)), (V{-2, 3, -3, -1.5}));
-  EXPECT_EQ(ValuesOf(MatMulElem(a, b)), (V{5, 5, -1, -6}));
+  Matrix* a = Complex2("A", 1, 2, {1, 2, -3, 0.5});
+  Matrix* b = Complex2("B", 1, 2, {3, -1, 0, 2});
+  EXPECT_EQ(valuesOf(MatAdd(a, b)), (V{4, 1, -3, 2.5}));
+  EXPECT_EQ(valuesOf(MatSub(a, b)), (V{-2, 3, -3, -1.5}));
+  EXPECT_EQ(valuesOf(MatMulElem(a, b)), (V{5, 5, -1, -6}));
   const ComplexValue x{1, 2}, y{3, -1};
   ComplexValue q;
   ComplexValueDiv(&q, &x, &y);
-  const V quotient = ValuesOf(MatDivElem(a, b));
-  EXPECT_EQ(quotient[0], q.re);
-  EXPECT_EQ(quotient[1], q.im);
-  EXPECT_EQ(quotient[2], 0.25);
-  EXPECT_EQ(quotient[3], 1.5);
-  EXPECT_EQ(ValuesOf(MatInvElem(Comp("", 1, 1, {3, 4}))), (V{3.0 / 25, -4.0 / 25}));
-  EXPECT_EQ(ValuesOf(MatScale(a, 2.0)), (V{2, 4, -6, 1}));
-  EXPECT_EQ(ValuesOf(MatAdd_double(a, 1.0)), (V{2, 2, -2, 0.5}));
-  EXPECT_EQ(ValuesOf(MatSub_double(a, 1.0, 1)), (V{0, -2, 4, -0.5}));
-  EXPECT_EQ(ValuesOf(MatNegate(a)), (V{-1, -2, 3, -0.5}));
-  EXPECT_EQ(ValuesOf(MatConj(a)), (V{1, -2, -3, -0.5}));
-
+  EXPECT_EQ(valuesOf(MatDivElem(a, b)), (V{q.re, q.im, 0.25, 1.5}));
+  EXPECT_EQ(valuesOf(MatInvElem(Complex2("", 1, 1, {3, 4}))), (V{3.0 / 25, -4.0 / 25}));
+  EXPECT_EQ(valuesOf(MatScale(a, 2.0)), (V{2, 4, -6, 1}));
+  EXPECT_EQ(valuesOf(MatSub_double(a, 1.0, 1)), (V{0, -2, 4, -0.5}));
+  EXPECT_EQ(valuesOf(MatConj(a)), (V{1, -2, -3, -0.5}));
   Complex* z = CompDef("z", 1, -2);
-  EXPECT_EQ(ValuesOf(MatAdd_Complex(a, z)), (V{2, 0, -2, -1.5}));
-  EXPECT_EQ(ValuesOf(MatSub_Complex(a, z, 1)), (V{0, -4, 4, -2.5}));
-  EXPECT_EQ(ValuesOf(MatScaleC(a, z)), (V{5, 0, -2, 6.5}));
+  EXPECT_EQ(valuesOf(MatSub_Complex(a, z, 1)), (V{0, -4, 4, -2.5}));
+  EXPECT_EQ(valuesOf(MatScaleC(a, z)), (V{5, 0, -2, 6.5}));
+  // A real operand with a complex scalar gives a complex result.
   Matrix* r = Real("R", 1, 2, {2, -1});
-  Matrix* shifted = MatAdd_Complex(r, z);
-  ExpectShape(shifted, 1, 2, MAT_COMPLEX);
-  EXPECT_EQ(ValuesOf(shifted), (V{3, -2, 0, -2}));
-  EXPECT_EQ(ValuesOf(MatSub_Complex(r, z, 0)), (V{1, 2, -2, 2}));
-  EXPECT_EQ(ValuesOf(MatSub_Complex(r, z, 1)), (V{-1, -2, 2, -2}));
-  EXPECT_EQ(ValuesOf(MatScaleC(r, z)), (V{2, -4, -1, 2}));
-}
-
-TEST_F(ArithTest, ComplexTransposes) {
-  Matrix* m = Comp("M", 2, 1, {1, 2, 3, -4});
-  Matrix* t = MatTrans(m);
-  ExpectShape(t, 1, 2, MAT_COMPLEX);
-  EXPECT_EQ(ValuesOf(t), (V{1, 2, 3, -4}));
-  EXPECT_EQ(ValuesOf(MatConjTrans(m)), (V{1, -2, 3, 4}));
+  ExpectMatrix(MatAdd_Complex(r, z), 1, 2, MAT_COMPLEX, {3, -2, 0, -2});
+  EXPECT_EQ(valuesOf(MatSub_Complex(r, z, 0)), (V{1, 2, -2, 2}));
+  EXPECT_EQ(valuesOf(MatScaleC(r, z)), (V{2, -4, -1, 2}));
+  // Transposes keep the signs of the imaginary parts, conjugates flip them.
+  Matrix* m = Complex2("M", 2, 1, {1, 2, 3, -4});
+  ExpectMatrix(MatTrans(m), 1, 2, MAT_COMPLEX, {1, 2, 3, -4});
+  EXPECT_EQ(valuesOf(MatConjTrans(m)), (V{1, -2, 3, 4}));
 }
 
 TEST_F(ArithTest, MixedClassesPromoteToComplex) {
   Matrix* r = Real("R", 2, 2, {1, 2, 3, 4});
-  Matrix* c = Comp("C", 2, 2, {1, -1, 0, 2, 0, -0.0, 5, 7});
+  Matrix* c = Complex2("C", 2, 2, {1, -1, 0, 2, 0, -0.0, 5, 7});
   Matrix* sum = MatAdd(r, c);
   ExpectShape(sum, 2, 2, MAT_COMPLEX);
-  EXPECT_EQ(ValuesOf(sum), (V{2, -1, 2, 2, 3, 0, 9, 7}));
-  EXPECT_EQ(ValuesOf(MatSub(c, r)), (V{0, -1, -2, 2, -3, -0.0, 1, 7}));
+  EXPECT_EQ(valuesOf(sum), (V{2, -1, 2, 2, 3, 0, 9, 7}));
+  EXPECT_EQ(valuesOf(MatSub(c, r)), (V{0, -1, -2, 2, -3, -0.0, 1, 7}));
   Matrix* promoted = MatRealToComp(r);
   ExpectShape(promoted, 2, 2, MAT_COMPLEX);
-  EXPECT_EQ(ValuesOf(promoted), (V{1, 0, 2, 0, 3, 0, 4, 0}));
+  EXPECT_EQ(valuesOf(promoted), (V{1, 0, 2, 0, 3, 0, 4, 0}));
   EXPECT_STREQ(promoted->name, "");
-  EXPECT_EQ(ValuesOf(MatRealToComp(c)), ValuesOf(c));
+  EXPECT_EQ(valuesOf(MatRealToComp(c)), valuesOf(c));
   Matrix* both = MatCatRow(r, c);
   ExpectShape(both, 2, 4, MAT_COMPLEX);
-  EXPECT_EQ(ValuesOf(both), (V{1, 0, 2, 0, 1, -1, 0, 2, 3, 0, 4, 0, 0, -0.0, 5, 7}));
+  EXPECT_EQ(valuesOf(both), (V{1, 0, 2, 0, 1, -1, 0, 2, 3, 0, 4, 0, 0, -0.0, 5, 7}));
   ExpectShape(MatMul(r, c), 2, 2, MAT_COMPLEX);
 }
 
 TEST_F(ArithTest, ConcatenationShapes) {
   Matrix* a = Real("A", 2, 2, {1, 2, 3, 4});
   Matrix* b = Real("B", 2, 1, {5, 6});
-  EXPECT_EQ(ValuesOf(MatCatRow(a, b)), (V{1, 2, 5, 3, 4, 6}));
+  EXPECT_EQ(valuesOf(MatCatRow(a, b)), (V{1, 2, 5, 3, 4, 6}));
   Matrix* row = Real("W", 1, 2, {7, 8});
   Matrix* stacked = MatCatColumn(a, row);
   ExpectShape(stacked, 3, 2, MAT_REAL);
-  EXPECT_EQ(ValuesOf(stacked), (V{1, 2, 3, 4, 7, 8}));
+  EXPECT_EQ(valuesOf(stacked), (V{1, 2, 3, 4, 7, 8}));
   Matrix* none = MatDef("E", 0, 0);
   Matrix* copy = MatCatRow(none, b);
   EXPECT_NE(copy, b);
   ExpectShape(copy, 2, 1, MAT_REAL);
-  EXPECT_EQ(ValuesOf(copy), (V{5, 6}));
+  EXPECT_EQ(valuesOf(copy), (V{5, 6}));
   ExpectShape(MatCatColumn(a, none), 2, 2, MAT_REAL);
   ExpectShape(MatCatRow(MatDef("", 0, 3), MatDef("", 0, 2)), 0, 5, MAT_REAL);
 }
@@ -178,10 +125,10 @@ TEST_F(ArithTest, ProductShapesAndEmptyInnerDimension) {
   ExpectShape(MatMul(MatDef("", 0, 3), MatDef("", 3, 2)), 0, 2, MAT_REAL);
   Matrix* zeros = MatMul(MatDef("", 2, 0), MatDef("", 0, 2));
   ExpectShape(zeros, 2, 2, MAT_REAL);
-  EXPECT_EQ(ValuesOf(zeros), V(4, 0.0));
+  EXPECT_EQ(valuesOf(zeros), V(4, 0.0));
   EXPECT_FALSE(std::signbit(MatReal(MatMul(Real("", 1, 1, {-0.0}), Real("", 1, 1, {1})))[0]));
-  Matrix* c = MatMul(Comp("", 1, 2, {1, 2, 3, 4}), Comp("", 2, 1, {5, 6, 7, 8}));
-  EXPECT_EQ(ValuesOf(c), (V{(5.0 - 12) + (21 - 32), (6.0 + 10) + (24 + 28)}));
+  Matrix* c = MatMul(Complex2("", 1, 2, {1, 2, 3, 4}), Complex2("", 2, 1, {5, 6, 7, 8}));
+  EXPECT_EQ(valuesOf(c), (V{(5.0 - 12) + (21 - 32), (6.0 + 10) + (24 + 28)}));
 }
 
 // Values spread over many binary orders of magnitude, so that any other
@@ -194,6 +141,12 @@ Matrix* RandomMatrix(std::mt19937_64& gen, int rows, int cols, int class_ = MAT_
   for (size_t k = 0; k < doubles; k++)
     MatReal(m)[k] = std::ldexp(mantissa(gen), exponent(gen));
   return m;
+}
+
+// Bit-for-bit equality, any NaN matching any NaN.
+bool sameBits(double x, double y) {
+  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && std::isnan(y);
+  return std::memcmp(&x, &y, sizeof x) == 0;
 }
 
 // The product's defining loop: 0.0, then each term added for k increasing.
@@ -212,10 +165,10 @@ V ReferenceProduct(Matrix* a, Matrix* b) {
 
 void ExpectBitExactProduct(Matrix* a, Matrix* b) {
   const V want = ReferenceProduct(a, b);
-  const V got = ValuesOf(MatMul(a, b));
+  const V got = valuesOf(MatMul(a, b));
   ASSERT_EQ(got.size(), want.size());
   size_t mismatches = 0;
-  for (size_t k = 0; k < want.size(); k++) mismatches += SameBits(got[k], want[k]) ? 0 : 1;
+  for (size_t k = 0; k < want.size(); k++) mismatches += sameBits(got[k], want[k]) ? 0 : 1;
   EXPECT_EQ(mismatches, 0u) << a->rows << "x" << a->cols << " * " << b->rows << "x" << b->cols;
 }
 
@@ -267,7 +220,7 @@ TEST_F(ArithTest, ComplexProductMatchesItsDefiningLoop) {
   std::mt19937_64 gen(11);
   Matrix* a = RandomMatrix(gen, 5, 7, MAT_COMPLEX);
   Matrix* b = RandomMatrix(gen, 7, 3, MAT_COMPLEX);
-  const V got = ValuesOf(MatMul(a, b));
+  const V got = valuesOf(MatMul(a, b));
   const ComplexValue* x = static_cast<const ComplexValue*>(a->data);
   const ComplexValue* y = static_cast<const ComplexValue*>(b->data);
   size_t mismatches = 0;
@@ -280,82 +233,55 @@ TEST_F(ArithTest, ComplexProductMatchesItsDefiningLoop) {
         im = im + (u.re * v.im + u.im * v.re);
       }
       const size_t at = 2 * static_cast<size_t>(i * 3 + j);
-      mismatches += SameBits(got[at], re) && SameBits(got[at + 1], im) ? 0 : 1;
+      mismatches += sameBits(got[at], re) && sameBits(got[at + 1], im) ? 0 : 1;
     }
   EXPECT_EQ(mismatches, 0u);
 }
 
-// ---------------------------------------------------------------------------
-// Fatal reports.
-
-TEST_F(ArithDeathTest, SizeErrorsShowBothShapes) {
-  Matrix* a = MatDef("A", 2, 3);
-  Matrix* b = MatDef("B", 3, 2);
-  Matrix* u = MatDef("", 1, 1);
-  Matrix* s = MatDef("S", 2, 2);
-  const auto fatal = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(MatAdd(a, b), fatal, ReportLine("A(2x3) + B(3x2) : Not same size", "MatAdd()"));
-  EXPECT_EXIT(MatAdd(u, s), fatal, ReportLine("(1x1) + S(2x2) : Not same size", "MatAdd()"));
-  EXPECT_EXIT(MatSub(a, b), fatal, ReportLine("A(2x3) - B(3x2) : Not same size", "MatSub()"));
-  EXPECT_EXIT(MatMulElem(a, b), fatal,
-              ReportLine("A(2x3) .* B(3x2) : Not same size", "MatMulElem()"));
-  EXPECT_EXIT(MatDivElem(a, b), fatal,
-              ReportLine("A(2x3) ./ B(3x2) : Not same size", "MatDivElem()"));
-  EXPECT_EXIT(MatMul(a, a), fatal, ReportLine("A(2x3) * A(2x3) : Inconsistent size", "MatMul()"));
-  EXPECT_EXIT(MatCatRow(a, MatDef("B", 3, 3)), fatal,
-              ReportLine("[A(2x3), B(3x3)] : Inconsistent row number", "MatCatRow()"));
-  EXPECT_EXIT(MatCatColumn(a, b), fatal,
-              ReportLine("[[A(2x3)][B(3x2)]] : Inconsistent column number", "MatCatColumn()"));
-  // Row-less operands may be very wide; their join must still fit a size.
-  Matrix* wide = MatDef("W", 0, 2000000000);
-  EXPECT_EXIT(MatCatRow(wide, wide), fatal,
-              ReportLine("[W(0x2000000000), W(0x2000000000)] : Not appropriate column or row number",
-                         "MatCatRow()"));
-}
-
-TEST_F(ArithDeathTest, ClassErrorsShowTheExpression) {
-  Matrix* z = C_MatZDef2(2, 2);
-  MatSetName(z, "Z");
-  const auto fatal = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(MatIncrement(z), fatal,
-              ReportLine("Z(2x2)++ : Incorrect class matrix", "MatIncrement()"));
-  EXPECT_EXIT(MatDecrement(z), fatal,
-              ReportLine("Z(2x2)-- : Incorrect class matrix", "MatDecrement()"));
-  // Classes without kernels here, and a class outside 0..5.
-  EXPECT_EXIT(MatNegate(MatSetClass(MatDef("P", 2, 2), MAT_C_POLY)), fatal,
-              ReportLine("- P(2x2) : Incorrect class matrix", "MatNegate()"));
-  EXPECT_EXIT(MatAdd(MatDef("A", 2, 2), MatSetClass(MatDef("P", 2, 2), MAT_C_RATIONAL)), fatal,
-              ReportLine("A(2x2) + P(2x2) : Incorrect class matrix", "MatAdd()"));
-  EXPECT_EXIT(MatTrans(MatSetClass(MatDef("X", 1, 3), 9)), fatal,
-              ReportLine("X(1x3)' : Incorrect class matrix", "MatTrans()"));
-  EXPECT_EXIT(MatScale(MatSetClass(MatDef("X", 1, 3), 9), 0.5), fatal,
-              ReportLine("X(1x3) * 0.5 : Incorrect class matrix", "MatScale()"));
-  EXPECT_EXIT(MatSub_double(MatSetClass(MatDef("X", 1, 3), 9), 2, 1), fatal,
-              ReportLine("2 .- X(1x3) : Incorrect class matrix", "MatSub_double()"));
-  EXPECT_EXIT(MatAdd_Polynomial(MatDef("M", 2, 2), PolyDef("p", 2, nullptr)), fatal,
-              ReportLine("M(2x2) .+ p(s^2) : Incorrect class matrix", "MatAdd_Polynomial()"));
-  EXPECT_EXIT(MatSub_Rational(MatDef("M", 1, 1), RatDef("r", 1, 2), 1), fatal,
-              ReportLine("r(s^1/s^2) .- M(1x1) : Incorrect class matrix", "MatSub_Rational()"));
-  EXPECT_EXIT(MatSub_Complex(MatSetClass(MatDef("X", 1, 3), 9), CompDef("w", 1, -2), 1), fatal,
-              ReportLine("w(1,-2) .- X(1x3) : Incorrect class matrix", "MatSub_Complex()"));
-  EXPECT_EXIT(MatRealToComp(MatSetClass(MatDef("X", 1, 3), 4)), fatal,
-              ReportLine("(X(1x3), *) : Incorrect class matrix", "MatRealToComp()"));
-  EXPECT_EXIT(MatCompToPoly(MatDef("X", 1, 3)), fatal,
-              ReportLine("Polynomial(X(1x3)) : Not a complex matrix", "MatCompToPoly()"));
-  EXPECT_EXIT(MatPolyToRat(MatDef("X", 1, 3)), fatal,
-              ReportLine("RaMatrix(X(1x3)) : Not a polynomial matrix", "MatPolyToRat()"));
-}
-
-TEST_F(ArithDeathTest, ComplexZeroDivisorsAreFatal) {
-  const auto fatal = ::testing::ExitedWithCode(255);
-  Matrix* a = Real("A", 1, 2, {1, 2});
-  Matrix* b = Comp("B", 1, 2, {1, 0, 0, 0});
-  // The real operand is promoted under its own name.
-  EXPECT_EXIT(MatDivElem(a, b), fatal,
-              Literal("ComplexValueDiv(): Can't divide by zero.\n") +
-                  ReportLine("A(1x2) ./ B(1x2) : Zero division", "C_Mat_DivElem()"));
-  EXPECT_EXIT(MatInvElem(Comp("T", 1, 2, {1, 0, 1e-17, 1e-17})), fatal,
-              ReportLine("T(1x2).~ : Zero Element", "C_Mat_InvElem()"));
+// Fatal reports: size errors show both shapes, class errors the expression.
+TEST_F(ArithDeathTest, Reports) {
+  auto a = [] { return MatDef("A", 2, 3); };
+  auto b = [] { return MatDef("B", 3, 2); };
+  auto x = [] { return OfClass("X", 9); };   // a class outside 0..5
+  const struct {
+    std::function<void()> body;
+    std::string line;
+  } cases[] = {
+      {[&] { MatAdd(a(), b()); }, ReportLine("A(2x3) + B(3x2) : Not same size", "MatAdd()")},
+      {[] { MatAdd(MatDef("", 1, 1), MatDef("S", 2, 2)); }, ReportLine("(1x1) + S(2x2) : Not same size", "MatAdd()")},
+      {[&] { MatSub(a(), b()); }, ReportLine("A(2x3) - B(3x2) : Not same size", "MatSub()")},
+      {[&] { MatMulElem(a(), b()); }, ReportLine("A(2x3) .* B(3x2) : Not same size", "MatMulElem()")},
+      {[&] { MatDivElem(a(), b()); }, ReportLine("A(2x3) ./ B(3x2) : Not same size", "MatDivElem()")},
+      {[&] { MatMul(a(), a()); }, ReportLine("A(2x3) * A(2x3) : Inconsistent size", "MatMul()")},
+      {[&] { MatCatRow(a(), MatDef("B", 3, 3)); },
+       ReportLine("[A(2x3), B(3x3)] : Inconsistent row number", "MatCatRow()")},
+      {[&] { MatCatColumn(a(), b()); },
+       ReportLine("[[A(2x3)][B(3x2)]] : Inconsistent column number", "MatCatColumn()")},
+      // Row-less operands may be very wide; their join must still fit a size.
+      {[] { MatCatRow(MatDef("W", 0, 2000000000), MatDef("W", 0, 2000000000)); },
+       ReportLine("[W(0x2000000000), W(0x2000000000)] : Not appropriate column or row number", "MatCatRow()")},
+      {[] { MatIncrement(C_MatDef("Z", 2, 2)); }, ReportLine("Z(2x2)++ : Incorrect class matrix", "MatIncrement()")},
+      {[] { MatDecrement(C_MatDef("Z", 2, 2)); }, ReportLine("Z(2x2)-- : Incorrect class matrix", "MatDecrement()")},
+      {[&] { MatTrans(x()); }, ReportLine("X(1x1)' : Incorrect class matrix", "MatTrans()")},
+      {[&] { MatNegate(x()); }, ReportLine("- X(1x1) : Incorrect class matrix", "MatNegate()")},
+      {[&] { MatAdd(MatDef("A", 1, 1), x()); }, ReportLine("A(1x1) + X(1x1) : Incorrect class matrix", "MatAdd()")},
+      {[&] { MatScale(x(), 0.5); }, ReportLine("X(1x1) * 0.5 : Incorrect class matrix", "MatScale()")},
+      {[&] { MatSub_double(x(), 2, 1); }, ReportLine("2 .- X(1x1) : Incorrect class matrix", "MatSub_double()")},
+      {[&] { MatSub_Complex(x(), CompDef("w", 1, -2), 1); },
+       ReportLine("w(1,-2) .- X(1x1) : Incorrect class matrix", "MatSub_Complex()")},
+      {[] { MatRealToComp(OfClass("X", 4)); }, ReportLine("(X(1x1), *) : Incorrect class matrix", "MatRealToComp()")},
+      {[] { MatCompToPoly(MatDef("X", 1, 3)); },
+       ReportLine("Polynomial(X(1x3)) : Not a complex matrix", "MatCompToPoly()")},
+      {[] { MatPolyToRat(MatDef("X", 1, 3)); },
+       ReportLine("RaMatrix(X(1x3)) : Not a polynomial matrix", "MatPolyToRat()")},
+      // The real operand is promoted under its own name.
+      {[] { MatDivElem(Real("A", 1, 2, {1, 2}), Complex2("B", 1, 2, {1, 0, 0, 0})); },
+       Literal("ComplexValueDiv(): Can't divide by zero.\n") +
+           ReportLine("A(1x2) ./ B(1x2) : Zero division", "C_Mat_DivElem()")},
+      {[] { MatInvElem(Complex2("T", 1, 2, {1, 0, 1e-17, 1e-17})); },
+       ReportLine("T(1x2).~ : Zero Element", "C_Mat_InvElem()")},
+  };
+  for (const auto& c : cases) EXPECT_EXIT(c.body(), kFatal, c.line);
 }
 
 }  // namespace

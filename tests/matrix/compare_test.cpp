@@ -1,7 +1,6 @@
 // Element-wise comparisons, zero and equality tests, random matrices.
-#include "matrix_test_util.h"
+#include "support/values.h"
 #include "support/vorn_test.h"
-#include "values_test_util.h"
 
 namespace {
 

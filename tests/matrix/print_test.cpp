@@ -2,7 +2,6 @@
 #include <cmath>
 #include <string>
 
-#include "matrix_test_util.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -4,9 +4,8 @@
 #include <random>
 #include <utility>
 
-#include "matrix_test_util.h"
+#include "support/values.h"
 #include "support/vorn_test.h"
-#include "values_test_util.h"
 
 namespace {
 

@@ -62,7 +62,9 @@ inline void ExpectShape(const Matrix* m, int rows, int cols, int class_) {
 // Shape, class and values (bit for bit) at once.
 inline void ExpectMatrix(const Matrix* m, int rows, int cols, int class_, const V& values) {
   ExpectShape(m, rows, cols, class_);
-  if (m->rows == rows && m->cols == cols && m->class_ == class_) EXPECT_TRUE(SameBits(valuesOf(m), values));
+  if (m->rows == rows && m->cols == cols && m->class_ == class_) {
+    EXPECT_TRUE(SameBits(valuesOf(m), values));
+  }
 }
 
 }  // namespace vorn_values
