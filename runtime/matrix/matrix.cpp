@@ -77,11 +77,7 @@ int MatTableCount(int n, int class_) {
   return recyclable(n, class_) ? matrix_table_count[bucketKey(n, class_)] : 0;
 }
 
-int MatLiveCount() {
-  int count = 0;
-  for (Matrix* m = topmat->next; m != nullptr; m = m->next) count++;
-  return count;
-}
+int MatLiveCount() { return vorn_registry::liveCount(topmat); }
 
 void MatAppendToLastMat(Matrix* m) { vorn_registry::append(lastmat, m); }
 void MatSetLastMat(Matrix* m) { lastmat = m; }
@@ -157,10 +153,7 @@ void MatUndef(Matrix* m) {
   MatInstall(m);
 }
 
-void MatUndefs(Matrix* m) {
-  if (m == nullptr) return;
-  vorn_registry::releaseFrom(m, MatUndef);
-}
+void MatUndefs(Matrix* m) { vorn_registry::releaseFrom(m, MatUndef); }
 
 void MatMultiUndefs(int count, ...) {
   va_list ap;
@@ -173,9 +166,7 @@ void MatTmpUndef() { vorn_registry::releaseTemporaries(lastmat, MatUndef); }
 
 void MatFree(Matrix* m) { vorn_registry::setLifetime(m, vorn_registry::kTemporary); }
 
-void MatFrees(Matrix* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void MatFrees(Matrix* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 void MatObjectTmpUndefWalk() {
   // Anything made temporary while these walks run (a nested List released

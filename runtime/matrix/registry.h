@@ -138,15 +138,17 @@ inline void releaseTemporaries(T* last, Release release) {
   }
 }
 
-// Ends a scope: every local from marker on becomes a temporary.
+// Ends a scope: every local from marker on becomes a temporary. A null
+// marker (a scope never opened) changes nothing.
 template <class T>
 inline void freeLocalsFrom(T* marker) {
+  if (marker == nullptr) return;
   noteLifetimeChange();
   for (T* obj = marker; obj != nullptr; obj = obj->next)
     if (obj->type == kLocal) obj->type = kTemporary;
 }
 
-// Releases marker and every record after it.
+// Releases marker and every record after it; nothing for a null marker.
 template <class T, class Release>
 inline void releaseFrom(T* marker, Release release) {
   for (T* obj = marker; obj != nullptr;) {
@@ -154,6 +156,14 @@ inline void releaseFrom(T* marker, Release release) {
     release(obj);
     obj = after;
   }
+}
+
+// Number of records on the live list after the sentinel top.
+template <class T>
+inline int liveCount(const T* top) {
+  int count = 0;
+  for (const T* obj = top->next; obj != nullptr; obj = obj->next) count++;
+  return count;
 }
 
 // Reads a registry limit from the environment as a base-10 integer;

@@ -68,11 +68,7 @@ void CompInit() {
 
 int CompTableCount() { return comp_table_count; }
 
-int CompLiveCount() {
-  int count = 0;
-  for (Complex* z = topcomp->next; z != nullptr; z = z->next) count++;
-  return count;
-}
+int CompLiveCount() { return vorn_registry::liveCount(topcomp); }
 
 Complex* CompRequest() { return vorn_registry::request(&comp_table, &comp_table_count, 0); }
 void CompInstall(Complex* z) { vorn_registry::install(&comp_table, &comp_table_count, 0, z); }
@@ -112,16 +108,12 @@ void CompUndef(Complex* z) {
   CompInstall(z);
 }
 
-void CompUndefs(Complex* z) {
-  if (z != nullptr) vorn_registry::releaseFrom(z, CompUndef);
-}
+void CompUndefs(Complex* z) { vorn_registry::releaseFrom(z, CompUndef); }
 
 void CompTmpUndef() { vorn_registry::releaseTemporaries(lastcomp, CompUndef); }
 void CompFree(Complex* z) { vorn_registry::setLifetime(z, vorn_registry::kTemporary); }
 
-void CompFrees(Complex* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void CompFrees(Complex* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 Complex* CompSetName(Complex* z, const char* name) {
   vorn_registry::setName(z->name, name);

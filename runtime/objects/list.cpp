@@ -352,11 +352,7 @@ void ListInit() {
 
 int ListTableCount(int length) { return recyclable(length) ? list_table_count[length] : 0; }
 
-int ListLiveCount() {
-  int count = 0;
-  for (List* l = toplist->next; l != nullptr; l = l->next) count++;
-  return count;
-}
+int ListLiveCount() { return vorn_registry::liveCount(toplist); }
 
 List* ListRequest(int length) {
   if (!recyclable(length)) return nullptr;
@@ -432,16 +428,12 @@ void ListUndef(List* l) {
   ListInstall(l);
 }
 
-void ListUndefs(List* l) {
-  if (l != nullptr) vorn_registry::releaseFrom(l, ListUndef);
-}
+void ListUndefs(List* l) { vorn_registry::releaseFrom(l, ListUndef); }
 
 void ListTmpUndef() { vorn_registry::releaseTemporaries(lastlist, ListUndef); }
 void ListFree(List* l) { vorn_registry::setLifetime(l, vorn_registry::kTemporary); }
 
-void ListFrees(List* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void ListFrees(List* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 List* ListSetName(List* l, const char* name) {
   vorn_registry::setName(l->name, name);

@@ -130,11 +130,7 @@ int PolyTableCount(int degree, int class_) {
   return recyclable(degree, class_) ? polynomial_table_count[bucketKey(degree, class_)] : 0;
 }
 
-int PolyLiveCount() {
-  int count = 0;
-  for (Polynomial* p = toppoly->next; p != nullptr; p = p->next) count++;
-  return count;
-}
+int PolyLiveCount() { return vorn_registry::liveCount(toppoly); }
 
 Polynomial* PolyDef(const char* name, int degree, const char* variable) {
   return define(name, degree, variable, 0);
@@ -182,16 +178,12 @@ void PolyUndef(Polynomial* p) {
   PolyInstall(p);
 }
 
-void PolyUndefs(Polynomial* p) {
-  if (p != nullptr) vorn_registry::releaseFrom(p, PolyUndef);
-}
+void PolyUndefs(Polynomial* p) { vorn_registry::releaseFrom(p, PolyUndef); }
 
 void PolyTmpUndef() { vorn_registry::releaseTemporaries(lastpoly, PolyUndef); }
 void PolyFree(Polynomial* p) { vorn_registry::setLifetime(p, vorn_registry::kTemporary); }
 
-void PolyFrees(Polynomial* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void PolyFrees(Polynomial* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 Polynomial* PolySetName(Polynomial* p, const char* name) {
   vorn_registry::setName(p->name, name);

@@ -123,11 +123,7 @@ void RatInit() {
 
 int RatTableCount() { return rational_table_count; }
 
-int RatLiveCount() {
-  int count = 0;
-  for (Rational* r = toprat->next; r != nullptr; r = r->next) count++;
-  return count;
-}
+int RatLiveCount() { return vorn_registry::liveCount(toprat); }
 
 Rational* RatDef(const char* name, int n, int d) { return define(name, n, d, 0); }
 Rational* C_RatDef(const char* name, int n, int d) { return define(name, n, d, 1); }
@@ -157,16 +153,12 @@ void RatUndef(Rational* r) {
   RatInstall(r);
 }
 
-void RatUndefs(Rational* r) {
-  if (r != nullptr) vorn_registry::releaseFrom(r, RatUndef);
-}
+void RatUndefs(Rational* r) { vorn_registry::releaseFrom(r, RatUndef); }
 
 void RatTmpUndef() { vorn_registry::releaseTemporaries(lastrat, RatUndef); }
 void RatFree(Rational* r) { vorn_registry::setLifetime(r, vorn_registry::kTemporary); }
 
-void RatFrees(Rational* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void RatFrees(Rational* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 Rational* RatSetName(Rational* r, const char* name) {
   vorn_registry::setName(r->name, name);

@@ -195,11 +195,7 @@ int vnStringTableCount(int length) {
   return recyclable(length) ? vnstring_table_count[bucketKey(length)] : 0;
 }
 
-int vnStringLiveCount() {
-  int count = 0;
-  for (String* s = topvnstring->next; s != nullptr; s = s->next) count++;
-  return count;
-}
+int vnStringLiveCount() { return vorn_registry::liveCount(topvnstring); }
 
 String* vnStringRequest(int length) {
   if (!recyclable(length)) return nullptr;
@@ -274,16 +270,12 @@ void vnStringUndef(String* s) {
   vnStringInstall(s);
 }
 
-void vnStringUndefs(String* s) {
-  if (s != nullptr) vorn_registry::releaseFrom(s, vnStringUndef);
-}
+void vnStringUndefs(String* s) { vorn_registry::releaseFrom(s, vnStringUndef); }
 
 void vnStringTmpUndef() { vorn_registry::releaseTemporaries(lastvnstring, vnStringUndef); }
 void vnStringFree(String* s) { vorn_registry::setLifetime(s, vorn_registry::kTemporary); }
 
-void vnStringFrees(String* marker) {
-  if (marker != nullptr) vorn_registry::freeLocalsFrom(marker);
-}
+void vnStringFrees(String* marker) { vorn_registry::freeLocalsFrom(marker); }
 
 String* vnStringSetName(String* s, const char* name) {
   vorn_registry::setName(s->name, name);
