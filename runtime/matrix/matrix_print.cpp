@@ -44,6 +44,30 @@ Matrix* printWithHead(Matrix* m, int kind) {
   return m;
 }
 
+// Blocks of `block` columns: a column header line (head(j) for each
+// column), then one line per row; an element is `width` doubles, each in
+// its own field.
+template <class Head>
+void printBlocks(Matrix* m, int block, int width, Head head) {
+  if (m->rows == 0 || m->cols == 0) return;
+  const double* const d = MatReal(m);
+  for (int first = 1; first <= m->cols; first += block) {
+    const int last = std::min(first + block - 1, m->cols);
+    std::fputs("      ", stdout);
+    for (int j = first; j <= last; j++) head(j);
+    std::fputs("\n", stdout);
+    for (int i = 1; i <= m->rows; i++) {
+      std::printf(" (%3d)", i);
+      for (int j = first; j <= last; j++) {
+        const size_t at = static_cast<size_t>(i - 1) * m->cols + (j - 1);
+        const double* const z = d + static_cast<size_t>(width) * at;
+        for (int k = 0; k < width; k++) printElement(z[k]);
+      }
+      std::fputs("\n", stdout);
+    }
+  }
+}
+
 }  // namespace
 
 void MatPrintHead(Matrix* m, int kind) {
@@ -57,41 +81,13 @@ Matrix* MatPrint(Matrix* m) { return printWithHead(m, 1); }
 Matrix* MatPrintArray(Matrix* m) { return printWithHead(m, 2); }
 Matrix* MatPrintIndex(Matrix* m) { return printWithHead(m, 3); }
 
-// Blocks of four columns: a column header line, then one line per row.
+// Blocks of four columns.
 void Mat_Print(Matrix* m) {
-  if (m->rows == 0 || m->cols == 0) return;
-  const double* const d = MatReal(m);
-  for (int first = 1; first <= m->cols; first += kRealBlock) {
-    const int last = std::min(first + kRealBlock - 1, m->cols);
-    std::fputs("      ", stdout);
-    for (int j = first; j <= last; j++) std::printf("      (%3d)     ", j);
-    std::fputs("\n", stdout);
-    for (int i = 1; i <= m->rows; i++) {
-      std::printf(" (%3d)", i);
-      for (int j = first; j <= last; j++)
-        printElement(d[static_cast<size_t>(i - 1) * m->cols + (j - 1)]);
-      std::fputs("\n", stdout);
-    }
-  }
+  printBlocks(m, kRealBlock, 1, [](int j) { std::printf("      (%3d)     ", j); });
 }
 
 // Blocks of two columns, each column as a real and an imaginary field.
 void C_Mat_Print(Matrix* m) {
-  if (m->rows == 0 || m->cols == 0) return;
-  const double* const d = MatReal(m);
-  for (int first = 1; first <= m->cols; first += kComplexBlock) {
-    const int last = std::min(first + kComplexBlock - 1, m->cols);
-    std::fputs("      ", stdout);
-    for (int j = first; j <= last; j++) std::printf("  [ (%3d)-Real      (%3d)-Imag ]", j, j);
-    std::fputs("\n", stdout);
-    for (int i = 1; i <= m->rows; i++) {
-      std::printf(" (%3d)", i);
-      for (int j = first; j <= last; j++) {
-        const double* const z = d + 2 * (static_cast<size_t>(i - 1) * m->cols + (j - 1));
-        printElement(z[0]);
-        printElement(z[1]);
-      }
-      std::fputs("\n", stdout);
-    }
-  }
+  printBlocks(m, kComplexBlock, 2,
+              [](int j) { std::printf("  [ (%3d)-Real      (%3d)-Imag ]", j, j); });
 }
