@@ -81,6 +81,18 @@ ComplexValue logOfSumWithRoot(const ComplexValue& z, ComplexValue w) {
   return s;
 }
 
+using ValueFunction = ComplexValue* (*)(ComplexValue*, const ComplexValue*);
+
+// c = f(a) / g(a), the shape of tan and tanh; a zero g(a) is the quotient's
+// fatal report.
+ComplexValue* ratioOf(ComplexValue* c, const ComplexValue* a, ValueFunction f, ValueFunction g) {
+  ComplexValue s, k;
+  f(&s, a);
+  g(&k, a);
+  divSelfChecked(&s, &k);
+  return ComplexValueCopy(c, &s);
+}
+
 }  // namespace
 
 ComplexValue* ComplexValueDef(double re, double im) {
@@ -220,11 +232,7 @@ ComplexValue* ComplexValueCos(ComplexValue* c, const ComplexValue* a) {
 }
 
 ComplexValue* ComplexValueTan(ComplexValue* c, const ComplexValue* a) {
-  ComplexValue s, k;
-  ComplexValueSin(&s, a);
-  ComplexValueCos(&k, a);
-  divSelfChecked(&s, &k);
-  return ComplexValueCopy(c, &s);
+  return ratioOf(c, a, ComplexValueSin, ComplexValueCos);
 }
 
 ComplexValue* ComplexValueSinh(ComplexValue* c, const ComplexValue* a) {
@@ -236,11 +244,7 @@ ComplexValue* ComplexValueCosh(ComplexValue* c, const ComplexValue* a) {
 }
 
 ComplexValue* ComplexValueTanh(ComplexValue* c, const ComplexValue* a) {
-  ComplexValue s, k;
-  ComplexValueSinh(&s, a);
-  ComplexValueCosh(&k, a);
-  divSelfChecked(&s, &k);
-  return ComplexValueCopy(c, &s);
+  return ratioOf(c, a, ComplexValueSinh, ComplexValueCosh);
 }
 
 // asin z = -i log(i z + sqrt(1 - z^2))
