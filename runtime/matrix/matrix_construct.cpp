@@ -75,6 +75,30 @@ Matrix* defineRecord(const char* name, int rows, int cols, int class_) {
 
 [[noreturn]] void sizeError(const char* tag) { MatError(tag, kBadSize, nullptr); }
 
+// The named constructors: a size no record can describe is reported as
+// fn("name", rows, cols) from fn().
+Matrix* defineChecked(const char* fn, const char* tag, const char* name, int rows, int cols,
+                      int class_) {
+  if (!sizeOk(rows, cols)) {
+    MatErrorSource("%s(\"%s\", %d, %d)", fn, textOr(name), rows, cols);
+    sizeError(tag);
+  }
+  return defineRecord(name, rows, cols, class_);
+}
+
+// The unnamed constructors report a bad size as word(rows, cols), or
+// word(n) for the square forms, from tag.
+void checkSize(const char* word, const char* tag, int rows, int cols) {
+  if (sizeOk(rows, cols)) return;
+  MatErrorSource("%s(%d, %d)", word, rows, cols);
+  sizeError(tag);
+}
+void checkSquare(const char* word, const char* tag, int n) {
+  if (sizeOk(n, n)) return;
+  MatErrorSource("%s(%d)", word, n);
+  sizeError(tag);
+}
+
 // Doubles of m's storage (both parts for complex elements).
 inline size_t doublesOf(const Matrix* m) {
   return static_cast<size_t>(countOf(m)) * static_cast<size_t>(widthOf(m->class_));
@@ -296,38 +320,25 @@ double* vecCellAt(Matrix* m, int k) {
 // Real constructors.
 
 Matrix* MatDef(const char* name, int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("MatDef(\"%s\", %d, %d)", textOr(name), rows, cols);
-    sizeError("MatDef()");
-  }
-  return defineRecord(name, rows, cols, MAT_REAL);
+  return defineChecked("MatDef", "MatDef()", name, rows, cols, MAT_REAL);
 }
 
 Matrix* MatNonNameDef(int rows, int cols) { return MatDef("", rows, cols); }
 
 Matrix* MatZDef2(int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("Z(%d, %d)", rows, cols);
-    sizeError("MatZDef2()");
-  }
+  checkSize("Z", "MatZDef2()", rows, cols);
   Matrix* m = MatDef("", rows, cols);
   fillDoubles(m, 0.0);
   return m;
 }
 
 Matrix* MatZDef(int n) {
-  if (!sizeOk(n, n)) {
-    MatErrorSource("Z(%d)", n);
-    sizeError("MatZDef()");
-  }
+  checkSquare("Z", "MatZDef()", n);
   return MatZDef2(n, n);
 }
 
 Matrix* MatOneDef(int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("ONE(%d, %d)", rows, cols);
-    sizeError("MatOneDef()");
-  }
+  checkSize("ONE", "MatOneDef()", rows, cols);
   Matrix* m = MatDef("", rows, cols);
   fillDoubles(m, 1.0);
   return m;
@@ -343,10 +354,7 @@ Matrix* MatFillDef(int rows, int cols, double value) {
 Matrix* MatSameSizeFillDef(Matrix* m, double value) { return MatFillDef(m->rows, m->cols, value); }
 
 Matrix* MatIDef2(int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("I(%d, %d)", rows, cols);
-    sizeError("MatIDef2()");
-  }
+  checkSize("I", "MatIDef2()", rows, cols);
   Matrix* m = MatZDef2(rows, cols);
   const int n = std::min(rows, cols);
   for (int i = 1; i <= n; i++) MatReal(m)[offset(m, i, i)] = 1.0;
@@ -354,10 +362,7 @@ Matrix* MatIDef2(int rows, int cols) {
 }
 
 Matrix* MatIDef(int n) {
-  if (!sizeOk(n, n)) {
-    MatErrorSource("I(%d)", n);
-    sizeError("MatIDef()");
-  }
+  checkSquare("I", "MatIDef()", n);
   return MatIDef2(n, n);
 }
 
@@ -432,20 +437,13 @@ Matrix* MatMulDef(Matrix* a, Matrix* b) {
 // Complex constructors.
 
 Matrix* C_MatDef(const char* name, int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("C_MatDef(\"%s\", %d, %d)", textOr(name), rows, cols);
-    sizeError("C_MatDef()");
-  }
-  return defineRecord(name, rows, cols, MAT_COMPLEX);
+  return defineChecked("C_MatDef", "C_MatDef()", name, rows, cols, MAT_COMPLEX);
 }
 
 Matrix* C_MatNonNameDef(int rows, int cols) { return C_MatDef("", rows, cols); }
 
 Matrix* C_MatZDef2(int rows, int cols) {
-  if (!sizeOk(rows, cols)) {
-    MatErrorSource("Z(%d, %d)", rows, cols);
-    sizeError("C_MatZDef2()");
-  }
+  checkSize("Z", "C_MatZDef2()", rows, cols);
   Matrix* m = C_MatDef("", rows, cols);
   fillDoubles(m, 0.0);
   return m;
