@@ -1,29 +1,29 @@
+// Lists: recycling, storing and reading elements with their component
+// codes, deep access, growth, copies and assignment, multiple results,
+// printing.
 #include <string>
-#include <vector>
 
-#include "matrix/matrix_test_util.h"
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
+using namespace vorn_values;
 using ListTest = VornTest;
 using ListDeathTest = VornTest;
-
 
 // A List report: the message is followed by a space before " in ".
 std::string ListLine(const std::string& source, const std::string& message, const std::string& tag) {
   return ReportLine((source.empty() ? "" : source + " : ") + message + " ", tag);
 }
 
-Matrix* Row(const std::vector<double>& values) {
-  Matrix* m = MatDef("", 1, static_cast<int>(values.size()));
-  for (size_t k = 0; k < values.size(); k++) MatReal(m)[k] = values[k];
-  return m;
+int32_t intAt(List* l, int i) { return *static_cast<int32_t*>(ListGetElementP(l, i, LIST_INTEGER)); }
+double realAt(List* l, int i) { return *static_cast<double*>(ListGetElementP(l, i, LIST_REAL)); }
+Matrix* matAt(List* l, int i, int class_ = LIST_MATRIX) {
+  return static_cast<Matrix*>(ListGetElementP(l, i, class_));
 }
-
-std::vector<double> Values(Matrix* m) {
-  return std::vector<double>(MatReal(m), MatReal(m) + m->rows * m->cols);
-}
+std::string textAt(List* l, int i) { return static_cast<String*>(ListGetElementP(l, i, LIST_STRING))->text; }
+List* listAt(List* l, int i) { return static_cast<List*>(ListGetElementP(l, i, LIST_LIST)); }
 
 // x^2 + 2 in the variable "x".
 Polynomial* Quadratic() {
@@ -39,11 +39,7 @@ void ReleaseAllTemporaries() {
   for (int k = 0; k < 4; k++) MatObjectTmpUndef();
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------- registry
-
-TEST_F(ListTest, ReleasedListIsReusedWithItsArrays) {
+TEST_F(ListTest, RecyclingByLength) {
   List* l = ListDef("a", 3);
   int16_t* classes = l->classes;
   ListSlot* elements = l->elements;
@@ -51,29 +47,23 @@ TEST_F(ListTest, ReleasedListIsReusedWithItsArrays) {
   const int parked = ListTableCount(3);
   ListUndef(l);
   EXPECT_EQ(ListTableCount(3), parked + 1);
-  EXPECT_TRUE(l->parked);
-
-  List* again = ListDef("b", 3);
+  List* again = ListDef("b", 3);   // the same record, arrays and all, emptied
   EXPECT_EQ(again, l);
   EXPECT_EQ(again->classes, classes);
   EXPECT_EQ(again->elements, elements);
   EXPECT_STREQ(again->name, "b");
-  EXPECT_EQ(again->type, 0);
   for (int i = 1; i <= 3; i++) EXPECT_EQ(ListGetClass(again, i), LIST_UNDEF);
   ListUndef(again);
-}
 
-TEST_F(ListTest, EmptyRecordServesAnyLengthAndLongListsAreDestroyed) {
+  // An empty record serves any length; long lists are destroyed.
   while (ListTableCount(7) > 0) ListDestroy(ListSetType(ListDef("", 7), 0));
   List* empty = ListDef("", 0);
   EXPECT_EQ(empty->classes, nullptr);
   ListUndef(empty);
-  List* seven = ListDef("", 7);   // no record of length 7: the empty one
+  List* seven = ListDef("", 7);
   EXPECT_EQ(seven, empty);
   ASSERT_NE(seven->classes, nullptr);
   ListUndef(seven);
-  EXPECT_EQ(ListTableCount(7), 1);
-
   const int live = ListLiveCount();
   ListUndef(ListDef("", 1001));   // past LIST_LENGTH_MAX (default 1000)
   EXPECT_EQ(ListLiveCount(), live);
@@ -89,19 +79,16 @@ TEST_F(ListDeathTest, ReleasingTwiceIsFatal) {
 
 TEST_F(ListTest, ReleaseFreesElementObjectsAndDefersNestedLists) {
   const LiveCounts before = CurrentLiveCounts();
-  List* inner = ListDef("", 1);
   List* l = ListElementsDef(4, LIST_STRING, vnStringStringDef("w"), LIST_MATRIX, Row({1, 2}),
-                            LIST_POLYNOMIAL, Quadratic(), LIST_LIST, inner);
+                            LIST_POLYNOMIAL, Quadratic(), LIST_LIST, ListDef("", 1));
   ListSetType(l, 1);
-  MatObjectTmpUndef();   // the originals after l go; the copies stay with l
-  List* copy = static_cast<List*>(ListGetElementP(l, 4, LIST_LIST));
+  MatObjectTmpUndef();   // the originals go; the copies stay with l
+  List* copy = listAt(l, 4);
   ListUndef(l);
   EXPECT_EQ(copy->type, 0);   // released with the next release of temporaries
   ListTmpUndef();
   EXPECT_EQ(CurrentLiveCounts(), before);
 }
-
-// ---------------------------------------------------------- storing values
 
 TEST_F(ListTest, SetElementStoresCopiesWithComponentCodes) {
   String* s = vnStringStringDef("em");
@@ -121,23 +108,24 @@ TEST_F(ListTest, SetElementStoresCopiesWithComponentCodes) {
   ListSetElement(l, 8, LIST_ARRAY, m);
   ListSetElement(l, 9, LIST_LIST, inner);
   ListSetElement(l, 10, LIST_BUILTIN_FUNC, nullptr);
-
   // Each stored object is a copy carrying its kind's component code.
-  const std::pair<void*, int> expects[] = {{s, 2}, {nullptr, -1}, {nullptr, -1}, {z, 2}, {p, 4},
-                                           {r, 3}, {m, 3},         {m, 3},         {inner, 3}};
-  for (int i = 1; i <= 9; i++) {
-    if (expects[i - 1].first == nullptr) continue;
-    void* stored = ListGetElementP(l, i, LIST_UNDEF);
-    EXPECT_NE(stored, expects[i - 1].first) << i;
-    const int type = i == 1 ? static_cast<String*>(stored)->type
-                   : i == 4 ? static_cast<Complex*>(stored)->type
-                   : i == 5 ? static_cast<Polynomial*>(stored)->type
-                   : i == 6 ? static_cast<Rational*>(stored)->type
-                   : i == 9 ? static_cast<List*>(stored)->type
-                            : static_cast<Matrix*>(stored)->type;
-    EXPECT_EQ(type, expects[i - 1].second) << i;
+  const struct {
+    int i;
+    void* original;
+    int type;
+  } objects[] = {{1, s, 2}, {4, z, 2}, {5, p, 4}, {6, r, 3}, {7, m, 3}, {8, m, 3}, {9, inner, 3}};
+  for (const auto& o : objects) {
+    void* stored = ListGetElementP(l, o.i, LIST_UNDEF);
+    EXPECT_NE(stored, o.original) << o.i;
+    const int type = o.i == 1 ? static_cast<String*>(stored)->type
+                   : o.i == 4 ? static_cast<Complex*>(stored)->type
+                   : o.i == 5 ? static_cast<Polynomial*>(stored)->type
+                   : o.i == 6 ? static_cast<Rational*>(stored)->type
+                   : o.i == 9 ? static_cast<List*>(stored)->type
+                              : static_cast<Matrix*>(stored)->type;
+    EXPECT_EQ(type, o.type) << o.i;
   }
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 2, LIST_INTEGER)), 42);
+  EXPECT_EQ(intAt(l, 2), 42);
   EXPECT_EQ(static_cast<Complex*>(ListGetElementP(l, 4, LIST_COMPLEX))->im, -2.0);
   EXPECT_STREQ(static_cast<Polynomial*>(ListGetElementP(l, 5, LIST_POLYNOMIAL))->variable, "x");
   EXPECT_EQ(ListGetClass(l, 10), LIST_BUILTIN_FUNC);
@@ -146,31 +134,27 @@ TEST_F(ListTest, SetElementStoresCopiesWithComponentCodes) {
   ReleaseAllTemporaries();
 }
 
-TEST_F(ListTest, ListStoredIntoItselfIsTheListAsItWas) {
+// Storing a List into itself, or an element into its own place, uses the
+// value as it was.
+TEST_F(ListTest, StoringFromItself) {
   List* l = ListElementsDef(2, LIST_INTEGER, 1, LIST_INTEGER, 7);
   ListSetElement(l, 2, LIST_LIST, l);
-  List* inner = static_cast<List*>(ListGetElementP(l, 2, LIST_LIST));
+  List* inner = listAt(l, 2);
   ASSERT_NE(inner, l);
   ASSERT_EQ(inner->length, 2);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(inner, 2, LIST_INTEGER)), 7);
-  // Appending a List to itself stores it as it was, too.
+  EXPECT_EQ(intAt(inner, 2), 7);
   ListAppendElement(l, LIST_LIST, l);
   ASSERT_EQ(l->length, 3);
-  EXPECT_EQ(static_cast<List*>(ListGetElementP(l, 3, LIST_LIST))->length, 2);
-  ReleaseAllTemporaries();
-}
+  EXPECT_EQ(listAt(l, 3)->length, 2);
 
-TEST_F(ListTest, StoringTheObjectAlreadyThereKeepsItsValue) {
-  List* l = ListElementsDef(2, LIST_STRING, vnStringStringDef("keep"), LIST_MATRIX, Row({4, 5}));
-  ListSetElement(l, 1, LIST_STRING, ListGetElementP(l, 1, LIST_STRING));
-  ListSetObject(l, 2, LIST_MATRIX, &l->elements[1]);
-  EXPECT_STREQ(static_cast<String*>(ListGetElementP(l, 1, LIST_STRING))->text, "keep");
-  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(l, 2, LIST_MATRIX))),
-            (std::vector<double>{4, 5}));
-  ListSetElementP(l, 2, LIST_INDEX, ListGetElementP(l, 2, LIST_MATRIX));   // hand over itself
-  EXPECT_EQ(ListGetClass(l, 2), LIST_INDEX);
-  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(l, 2, LIST_INDEX))),
-            (std::vector<double>{4, 5}));
+  List* k = ListElementsDef(2, LIST_STRING, vnStringStringDef("keep"), LIST_MATRIX, Row({4, 5}));
+  ListSetElement(k, 1, LIST_STRING, ListGetElementP(k, 1, LIST_STRING));
+  ListSetObject(k, 2, LIST_MATRIX, &k->elements[1]);
+  EXPECT_EQ(textAt(k, 1), "keep");
+  EXPECT_EQ(valuesOf(matAt(k, 2)), (V{4, 5}));
+  ListSetElementP(k, 2, LIST_INDEX, matAt(k, 2));   // hand over itself
+  EXPECT_EQ(valuesOf(matAt(k, 2, LIST_INDEX)), (V{4, 5}));
+  ReleaseAllTemporaries();
 }
 
 TEST_F(ListTest, SetElementPTakesTheObjectOver) {
@@ -179,130 +163,88 @@ TEST_F(ListTest, SetElementPTakesTheObjectOver) {
   List* l = ListSetType(ListDef("", 2), 1);
   ListSetElementP(l, 1, LIST_MATRIX, m);
   ListSetElementP(l, 2, LIST_POLYNOMIAL, p);
-  EXPECT_EQ(ListGetElementP(l, 1, LIST_MATRIX), m);
+  EXPECT_EQ(matAt(l, 1), m);
   EXPECT_EQ(m->type, 3);
   EXPECT_EQ(p->type, 4);
   MatObjectTmpUndef();   // neither is a temporary any more
-  EXPECT_FALSE(m->parked);
-  EXPECT_FALSE(p->parked);
+  EXPECT_FALSE(m->parked || p->parked);
   ListUndef(l);   // and they go with their List
-  EXPECT_TRUE(m->parked);
-  EXPECT_TRUE(p->parked);
+  EXPECT_TRUE(m->parked && p->parked);
 }
 
-TEST_F(ListTest, ElementsDefAndObjectsDefCopyTheirValues) {
-  Matrix* m = Row({3, 4});
-  List* l = ListElementsDef(3, LIST_MATRIX, m, LIST_REAL, -1.25, LIST_INTEGER, -3);
-  EXPECT_EQ(l->type, 0);
-  EXPECT_STREQ(l->name, "");
-  EXPECT_NE(ListGetElementP(l, 1, LIST_MATRIX), m);
-  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 2, LIST_REAL)), -1.25);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 3, LIST_INTEGER)), -3);
-
-  List* o = ListObjectsDef(2, LIST_REAL, &l->elements[1], LIST_MATRIX, &l->elements[0]);
-  EXPECT_EQ(*static_cast<double*>(ListGetElementP(o, 1, LIST_REAL)), -1.25);
-  EXPECT_NE(ListGetElementP(o, 2, LIST_MATRIX), ListGetElementP(l, 1, LIST_MATRIX));
-  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(o, 2, LIST_MATRIX))),
-            (std::vector<double>{3, 4}));
-}
-
-TEST_F(ListDeathTest, ElementsDefRejectsClassesOutsideOneToTen) {
-  EXPECT_EXIT(ListElementsDef(2, LIST_INTEGER, 1, 11, nullptr), kFatal,
-              ListLine("", "Incorrect class", "ListElementsDef()"));
-  EXPECT_EXIT(ListElementsDef(1, LIST_UNDEF, nullptr), kFatal, Literal("Incorrect class"));
-}
-
-// ------------------------------------------------------- reading elements
-
-TEST_F(ListTest, GetElementCopiesObjectsAndPointsAtNumbers) {
-  List* l = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_REAL, 0.5, LIST_STRING,
-                            vnStringStringDef("s"));
-  Matrix* stored = static_cast<Matrix*>(ListGetElementP(l, 1, LIST_MATRIX));
+TEST_F(ListTest, ReadingCopiesObjectsAndPointsAtNumbers) {
+  List* l = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_REAL, 0.5, LIST_STRING, vnStringStringDef("s"));
+  Matrix* stored = matAt(l, 1);
   Matrix* copy = static_cast<Matrix*>(ListGetElement(l, 1, LIST_MATRIX));
   EXPECT_NE(copy, stored);
   EXPECT_EQ(copy->type, 0);
-  EXPECT_EQ(Values(copy), Values(stored));
+  EXPECT_EQ(valuesOf(copy), (V{1, 2}));
   EXPECT_EQ(ListGetElement(l, 2, LIST_REAL), &l->elements[1].real);
-  for (int c : {LIST_ARRAY, LIST_INDEX, LIST_UNDEF})   // all read a Matrix element
-    EXPECT_EQ(ListGetElementP(l, 1, c), stored) << c;
+  for (int c : {LIST_ARRAY, LIST_INDEX, LIST_UNDEF}) EXPECT_EQ(ListGetElementP(l, 1, c), stored) << c;
   String* s = static_cast<String*>(ListGetElement(l, 3, LIST_UNDEF));   // 260: any class
   EXPECT_STREQ(s->text, "s");
   EXPECT_EQ(s->type, 0);
-
   ListSlot* held = ListGetObject(l, 1);
   EXPECT_NE(held->object, stored);
-  EXPECT_EQ(Values(static_cast<Matrix*>(held->object)), Values(stored));
+  EXPECT_EQ(valuesOf(static_cast<Matrix*>(held->object)), (V{1, 2}));
   efree(held);
-  held = ListGetObject(l, 2);
-  EXPECT_EQ(held->real, 0.5);
-  efree(held);
+  List* o = ListObjectsDef(2, LIST_REAL, &l->elements[1], LIST_MATRIX, &l->elements[0]);
+  EXPECT_EQ(realAt(o, 1), 0.5);
+  EXPECT_NE(matAt(o, 2), stored);
+  EXPECT_EQ(valuesOf(matAt(o, 2)), (V{1, 2}));
 }
 
-TEST_F(ListDeathTest, ReadFailuresNameTheElementAndClass) {
+TEST_F(ListDeathTest, AccessFailuresNameTheElementAndClass) {
   List* l = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INTEGER, 1);
   EXPECT_EXIT(ListGetElementP(l, 1, LIST_STRING), kFatal,
               ListLine("{...}(1, String)", "Mismatched element class", "ListGetElementP()"));
   EXPECT_EXIT(ListGetElementP(l, 3, LIST_MATRIX), kFatal,
               ListLine("{...}(3, Matrix)", "Index is out of range", "ListGetElementP()"));
   ListSetName(l, "w");
-  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal,
-              ListLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
+  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal, ListLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
   EXPECT_EXIT(ListGetElement(l, 2, LIST_REAL), kFatal,
               ListLine("w(2, Real)", "Mismatched element class", "ListGetElement()"));
-  EXPECT_EXIT(ListGetObject(l, 3), kFatal,
-              ListLine("w(3)", "Index is out of range", "ListGetObject()"));
-  EXPECT_EXIT(ListGetClass(l, 3), kFatal,
-              ListLine("typeof(w, 3)", "Index is out of range", "ListGetClass()"));
+  EXPECT_EXIT(ListGetObject(l, 3), kFatal, ListLine("w(3)", "Index is out of range", "ListGetObject()"));
+  EXPECT_EXIT(ListGetClass(l, 3), kFatal, ListLine("typeof(w, 3)", "Index is out of range", "ListGetClass()"));
   List* u = ListDef("", 1);   // an undefined element matches no class, not even 260
   EXPECT_EXIT(ListGetElementP(u, 1, LIST_UNDEF), kFatal,
               ListLine("{...}(1, Undefined)", "Mismatched element class", "ListGetElementP()"));
-}
-
-TEST_F(ListDeathTest, StoreFailuresNameTheTarget) {
-  List* l = ListDef("x", 2);
-  EXPECT_EXIT(ListSetElement(l, 3, LIST_INTEGER, 1), kFatal,
+  List* x = ListDef("x", 2);
+  EXPECT_EXIT(ListSetElement(x, 3, LIST_INTEGER, 1), kFatal,
               ListLine("x(3) = \"\"", "Index is out of range", "ListSetElement()"));
-  EXPECT_EXIT(ListSetElementP(l, 0, LIST_MATRIX, Row({1})), kFatal,
+  EXPECT_EXIT(ListSetElementP(x, 0, LIST_MATRIX, Row({1})), kFatal,
               ListLine("x(0) = \"\"", "Index is out of range", "ListSetElement()"));
-  EXPECT_EXIT(ListSetObject(l, 5, LIST_REAL, &l->elements[0]), kFatal,
+  EXPECT_EXIT(ListSetObject(x, 5, LIST_REAL, &x->elements[0]), kFatal,
               ListLine("x(5) = \"\"", "Index is out of range", "ListSetObject()"));
+  EXPECT_EXIT(ListElementsDef(2, LIST_INTEGER, 1, 11, nullptr), kFatal,
+              ListLine("", "Incorrect class", "ListElementsDef()"));
+  EXPECT_EXIT(ListElementsDef(1, LIST_UNDEF, nullptr), kFatal, Literal("Incorrect class"));
 }
 
 TEST_F(ListTest, ClassesNamesAndClassMasks) {
-  List* l = ListElementsDef(4, LIST_INTEGER, 1, LIST_REAL, 1.0, LIST_MATRIX, Row({1}),
-                            LIST_INTEGER, 2);
+  List* l = ListElementsDef(4, LIST_INTEGER, 1, LIST_REAL, 1.0, LIST_MATRIX, Row({1}), LIST_INTEGER, 2);
   List* classes = ListGetClasses(l);
   ASSERT_EQ(classes->length, 4);
   const int expected[] = {2, 3, 7, 2};
-  for (int i = 1; i <= 4; i++)
-    EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(classes, i, LIST_INTEGER)), expected[i - 1]);
-  EXPECT_EQ(Values(ListIsClass(l, LIST_INTEGER)), (std::vector<double>{1, 0, 0, 1}));
-  EXPECT_EQ(Values(ListIsNotClass(l, LIST_INTEGER)), (std::vector<double>{0, 1, 1, 0}));
-  Matrix* none = ListIsClass(ListDef("", 0), LIST_REAL);
-  EXPECT_EQ(none->rows, 1);
-  EXPECT_EQ(none->cols, 0);
-
+  for (int i = 1; i <= 4; i++) EXPECT_EQ(intAt(classes, i), expected[i - 1]);
+  EXPECT_EQ(valuesOf(ListIsClass(l, LIST_INTEGER)), (V{1, 0, 0, 1}));
+  EXPECT_EQ(valuesOf(ListIsNotClass(l, LIST_INTEGER)), (V{0, 1, 1, 0}));
+  ExpectShape(ListIsClass(ListDef("", 0), LIST_REAL), 1, 0, MAT_REAL);
   const std::pair<int, const char*> names[] = {
-      {1, "String"},        {5, "Polynomial"},    {9, "Index"},       {10, "List"},
+      {1, "String"},        {5, "Polynomial"},    {9, "Index"},         {10, "List"},
       {260, "Undefined"},   {275, "void Func"},   {330, "Buitin-Func"}, {331, "Buitin-Proc"},
       {334, "Dynamic-Func"}, {335, "Dynamic-Proc"}, {0, "Undefined"},   {11, "Undefined"}};
   for (const auto& n : names) EXPECT_STREQ(ListClassName(n.first), n.second) << n.first;
-}
-
-TEST_F(ListTest, SetClassRetagsMatricesAndReleasesOtherKinds) {
-  List* l = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_STRING, vnStringStringDef("a"));
-  Matrix* m = static_cast<Matrix*>(ListGetElementP(l, 1, LIST_MATRIX));
-  ListSetClass(l, 1, LIST_INDEX);
-  EXPECT_EQ(ListGetElementP(l, 1, LIST_INDEX), m);
+  // Retagging: a Matrix stays, another kind is released.
+  List* t = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_STRING, vnStringStringDef("a"));
+  Matrix* m = matAt(t, 1);
+  ListSetClass(t, 1, LIST_INDEX);
+  EXPECT_EQ(matAt(t, 1, LIST_INDEX), m);
   const int strings = vnStringLiveCount();
-  ListSetClass(l, 2, LIST_INTEGER);
+  ListSetClass(t, 2, LIST_INTEGER);
   EXPECT_EQ(vnStringLiveCount(), strings - 1);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(l, 2, LIST_INTEGER)), 0);
+  EXPECT_EQ(intAt(t, 2), 0);
 }
-
-// ----------------------------------------------------------- deep access
-
-namespace {
 
 // {1, {2.5, {"deep"}}}
 List* Nested() {
@@ -311,17 +253,14 @@ List* Nested() {
   return ListElementsDef(2, LIST_INTEGER, 1, LIST_LIST, middle);
 }
 
-}  // namespace
-
 TEST_F(ListTest, DeepAccessFollowsThePathInBothForms) {
   List* l = Nested();
   const int toString[] = {2, 2, 1};
-  List* middle = static_cast<List*>(ListGetElementP(l, 2, LIST_LIST));
+  List* middle = listAt(l, 2);
   EXPECT_EQ(ListGetDeepListP(l, 2, 2, 1), middle);
-  EXPECT_EQ(ListGetDeepListP2(l, 3, toString), ListGetElementP(middle, 2, LIST_LIST));
+  EXPECT_EQ(ListGetDeepListP2(l, 3, toString), listAt(middle, 2));
   EXPECT_EQ(ListGetDeepListP(l, 1, 2), l);
   EXPECT_EQ(ListGetDeepLength(l, 2, 2, 2), 1);
-  EXPECT_EQ(ListGetDeepLength(l, 1, 2), 2);
   EXPECT_EQ(ListGetDeepLength2(l, 3, toString), 0);   // a String, not a List
   EXPECT_EQ(ListGetDeepClass(l, 2, 2, 1), LIST_REAL);
   EXPECT_EQ(ListGetDeepClass2(l, 3, toString), LIST_STRING);
@@ -349,22 +288,19 @@ TEST_F(ListTest, DeepAccessFollowsThePathInBothForms) {
 
 TEST_F(ListDeathTest, DeepAccessFailures) {
   List* l = Nested();
-  const int zero[] = {2, 0};
-  const int throughNumber[] = {1, 1};
-  const int pastEnd[] = {3, 1};
-  EXPECT_EXIT(ListGetDeepClass(l, 0), kFatal,
-              Literal("\nDepth must be positive in \"(2 element(s))\" in ListGetDeepClass().\n"));
-  EXPECT_EXIT(ListGetDeepListP2(l, 2, zero), kFatal,
-              Literal("\nLength must be > 0 in \"(2 element(s))\" in ListGetDeepListP2().\n"));
+  const int zero[] = {2, 0}, throughNumber[] = {1, 1}, pastEnd[] = {3, 1};
+  const std::string where = " in \"(2 element(s))\" in ";
+  EXPECT_EXIT(ListGetDeepClass(l, 0), kFatal, Literal("\nDepth must be positive" + where + "ListGetDeepClass().\n"));
+  EXPECT_EXIT(ListGetDeepListP2(l, 2, zero), kFatal, Literal("\nLength must be > 0" + where + "ListGetDeepListP2().\n"));
   EXPECT_EXIT(ListGetDeepElementP2(l, 2, throughNumber, LIST_UNDEF), kFatal,
-              Literal("\nMismatched element in \"(2 element(s))\" in ListGetDeepElementP2().\n"));
+              Literal("\nMismatched element" + where + "ListGetDeepElementP2().\n"));
   EXPECT_EXIT(ListGetDeepLength2(l, 2, pastEnd), kFatal, Literal("Mismatched element"));
   ListSlot slot;
   slot.integer = 1;
   EXPECT_EXIT(ListSetDeepObject(l, 2, 2, -1, LIST_INTEGER, &slot), kFatal,
-              Literal("Length must be > 0 in \"(2 element(s))\" in ListSetDeepObjcect().\n"));
+              Literal("Length must be > 0" + where + "ListSetDeepObjcect().\n"));
   EXPECT_EXIT(ListSetDeepObject(l, 2, 1, 1, LIST_INTEGER, &slot), kFatal,
-              Literal("Mismatched element in \"(2 element(s))\" in ListSetDeepObject().\n"));
+              Literal("Mismatched element" + where + "ListSetDeepObject().\n"));
   // The last index is checked by the operation applied in the List reached.
   EXPECT_EXIT(ListGetDeepElementP(l, 2, 2, 3, LIST_REAL), kFatal,
               ListLine("{...}(3, Real)", "Index is out of range", "ListGetElementP()"));
@@ -373,21 +309,17 @@ TEST_F(ListDeathTest, DeepAccessFailures) {
   ReleaseAllTemporaries();
 }
 
-// ---------------------------------------------------------------- growth
-
 TEST_F(ListTest, AppendAndReDefKeepLeadingElements) {
   List* l = ListDef("", 0);
   ListAppendElement(l, LIST_REAL, 1.5);
   ListAppendElement(l, LIST_STRING, vnStringStringDef("b"));
   ListAppendObject(l, LIST_REAL, &l->elements[0]);   // a slot of l itself
   ASSERT_EQ(l->length, 3);
-  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 3, LIST_REAL)), 1.5);
-  EXPECT_STREQ(static_cast<String*>(ListGetElementP(l, 2, LIST_STRING))->text, "b");
-
+  EXPECT_EQ(realAt(l, 3), 1.5);
+  EXPECT_EQ(textAt(l, 2), "b");
   ListReDef(l, 5);
-  EXPECT_EQ(l->length, 5);
   EXPECT_EQ(ListGetClass(l, 5), LIST_UNDEF);
-  EXPECT_EQ(*static_cast<double*>(ListGetElementP(l, 1, LIST_REAL)), 1.5);
+  EXPECT_EQ(realAt(l, 1), 1.5);
   const int strings = vnStringLiveCount();
   ListSetLength(l, 1);   // the String cut off is released
   EXPECT_EQ(l->length, 1);
@@ -396,111 +328,76 @@ TEST_F(ListTest, AppendAndReDefKeepLeadingElements) {
   EXPECT_EQ(l->classes, nullptr);
 }
 
-// --------------------------------------------------- copy and assignment
-
-TEST_F(ListTest, CopyAndDupAreDeep) {
-  List* src = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_LIST,
-                              ListElementsDef(1, LIST_INTEGER, 4), LIST_INTEGER, 6);
-  ListSetName(src, "src");
+TEST_F(ListTest, CopiesAreDeepAndSwapExchanges) {
+  List* src = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_LIST, ListElementsDef(1, LIST_INTEGER, 4),
+                              LIST_INTEGER, 6);
   List* dup = ListDup(src);
-  EXPECT_STREQ(dup->name, "");
-  EXPECT_EQ(dup->type, 0);
-  List* dst = ListElementsDef(3, LIST_STRING, vnStringStringDef("old"), LIST_REAL, 0.0,
-                              LIST_REAL, 0.0);
+  List* dst = ListElementsDef(3, LIST_STRING, vnStringStringDef("old"), LIST_REAL, 0.0, LIST_REAL, 0.0);
   ListCopy(dst, src);
   for (List* copy : {dup, dst}) {
     for (int i = 1; i <= 3; i++) EXPECT_EQ(ListGetClass(copy, i), ListGetClass(src, i));
-    EXPECT_NE(ListGetElementP(copy, 1, LIST_MATRIX), ListGetElementP(src, 1, LIST_MATRIX));
-    List* inner = static_cast<List*>(ListGetElementP(copy, 2, LIST_LIST));
-    EXPECT_NE(inner, ListGetElementP(src, 2, LIST_LIST));
-    EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(inner, 1, LIST_INTEGER)), 4);
-    EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(copy, 1, LIST_MATRIX))),
-              (std::vector<double>{1, 2}));
+    EXPECT_NE(matAt(copy, 1), matAt(src, 1));
+    EXPECT_NE(listAt(copy, 2), listAt(src, 2));
+    EXPECT_EQ(intAt(listAt(copy, 2), 1), 4);
+    EXPECT_EQ(valuesOf(matAt(copy, 1)), (V{1, 2}));
   }
+  List* other = ListElementsDef(3, LIST_REAL, 2.0, LIST_STRING, vnStringStringDef("a"), LIST_INTEGER, 1);
+  ListSwap(dup, other);
+  EXPECT_EQ(realAt(dup, 1), 2.0);
+  EXPECT_EQ(textAt(dup, 2), "a");
+  EXPECT_EQ(valuesOf(matAt(other, 1)), (V{1, 2}));
+  // An element copy takes the source's length and code; a move exchanges.
+  List* a = ListSetType(ListElementsDef(1, LIST_INTEGER, 1), 1);
+  List* b = ListSetType(ListElementsDef(2, LIST_MATRIX, Row({2}), LIST_REAL, 3.0), 4);
+  ListElementCopy(a, b);
+  EXPECT_EQ(a->length, 2);
+  EXPECT_EQ(a->type, 4);   // follows src
+  EXPECT_NE(matAt(a, 1), matAt(b, 1));
+  List* c = ListSetType(ListElementsDef(1, LIST_INTEGER, 9), 1);
+  Matrix* matrix = matAt(a, 1);
+  ListMove(c, a);   // c keeps type 1, a becomes a temporary holding c's old contents
+  EXPECT_EQ(c->type, 1);
+  EXPECT_EQ(a->type, 0);
+  EXPECT_EQ(matAt(c, 1), matrix);
+  EXPECT_EQ(intAt(a, 1), 9);
+  ListSetType(b, 0);
+  ListSetType(c, 0);
   ReleaseAllTemporaries();
 }
 
 TEST_F(ListDeathTest, CopyAndSwapNeedEqualLengths) {
-  List* a = ListDef("", 2);
-  List* b = ListDef("B", 3);
-  EXPECT_EXIT(ListCopy(a, b), kFatal,
-              Literal("\nConfliction of length in \"B (3 element(s))\" and \"(2 element(s))\" "
-                      "in ListCopy().\n"));
-  EXPECT_EXIT(ListSwap(a, b), kFatal,
-              Literal("\nConfliction of length in \"B (3 element(s))\" and \"(2 element(s))\" "
-                      "in ListSwap().\n"));
-}
-
-TEST_F(ListTest, ElementCopyAndMove) {
-  List* a = ListSetType(ListElementsDef(1, LIST_INTEGER, 1), 1);
-  List* b = ListElementsDef(2, LIST_MATRIX, Row({2}), LIST_REAL, 3.0);
-  ListSetType(b, 4);
-  ListElementCopy(a, b);
-  EXPECT_EQ(a->length, 2);
-  EXPECT_EQ(a->type, 4);   // follows src
-  EXPECT_NE(ListGetElementP(a, 1, LIST_MATRIX), ListGetElementP(b, 1, LIST_MATRIX));
-
-  List* c = ListSetType(ListElementsDef(1, LIST_INTEGER, 9), 1);
-  void* matrix = ListGetElementP(a, 1, LIST_MATRIX);
-  ListMove(c, a);   // c keeps type 1, a becomes a temporary holding c's old contents
-  EXPECT_EQ(c->type, 1);
-  EXPECT_EQ(a->type, 0);
-  EXPECT_EQ(ListGetElementP(c, 1, LIST_MATRIX), matrix);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(a, 1, LIST_INTEGER)), 9);
-  ListSetType(b, 0);
-  ListSetType(c, 0);
+  const std::string conflict = "\nConfliction of length in \"B (3 element(s))\" and \"(2 element(s))\" in ";
+  EXPECT_EXIT(ListCopy(ListDef("", 2), ListDef("B", 3)), kFatal, Literal(conflict + "ListCopy().\n"));
+  EXPECT_EXIT(ListSwap(ListDef("", 2), ListDef("B", 3)), kFatal, Literal(conflict + "ListSwap().\n"));
 }
 
 TEST_F(ListTest, AssignTakesOverTemporariesAndCopiesOthers) {
   List* var = ListSetType(ListDef("v", 1), 1);
   List* tmp = ListElementsDef(2, LIST_MATRIX, Row({5}), LIST_REAL, 1.0);
-  void* matrix = ListGetElementP(tmp, 1, LIST_MATRIX);
+  Matrix* matrix = matAt(tmp, 1);
   const int parked = ListTableCount(1);
   ListAssign(var, tmp);
   EXPECT_EQ(var->type, 1);
   EXPECT_STREQ(var->name, "v");
-  EXPECT_EQ(ListGetElementP(var, 1, LIST_MATRIX), matrix);   // taken over, not copied
+  EXPECT_EQ(matAt(var, 1), matrix);   // taken over, not copied
   EXPECT_EQ(ListTableCount(1), parked + 1);   // tmp went with the temporaries
-
   List* other = ListSetType(ListElementsDef(1, LIST_INTEGER, 3), 4);
   ListAssign(var, other);
   EXPECT_EQ(var->type, 1);
-  EXPECT_EQ(var->length, 1);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(var, 1, LIST_INTEGER)), 3);
+  EXPECT_EQ(intAt(var, 1), 3);
   EXPECT_EQ(other->type, 4);
-
   Matrix* pending = Row({1});
   ListAssign(var, var);   // self-assignment releases nothing
   EXPECT_FALSE(pending->parked);
+  // From an element of itself.
+  ListAssign(var, ListElementsDef(1, LIST_LIST, ListElementsDef(2, LIST_INTEGER, 1, LIST_INTEGER, 2)));
+  ListAssign(var, listAt(var, 1));
+  ASSERT_EQ(var->length, 2);
+  EXPECT_EQ(intAt(var, 2), 2);
   ListSetType(var, 0);
   ListSetType(other, 0);
-}
-
-TEST_F(ListTest, AssignFromAnElementOfItself) {
-  List* var = ListSetType(ListElementsDef(1, LIST_LIST, ListElementsDef(2, LIST_INTEGER, 1,
-                                                                         LIST_INTEGER, 2)),
-                          1);
-  MatObjectTmpUndef();
-  ListAssign(var, static_cast<List*>(ListGetElementP(var, 1, LIST_LIST)));
-  ASSERT_EQ(var->length, 2);
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(var, 2, LIST_INTEGER)), 2);
-  ListSetType(var, 0);
   ReleaseAllTemporaries();
 }
-
-TEST_F(ListTest, SwapExchangesContents) {
-  List* a = ListElementsDef(2, LIST_INTEGER, 1, LIST_STRING, vnStringStringDef("a"));
-  List* b = ListElementsDef(2, LIST_REAL, 2.0, LIST_MATRIX, Row({3}));
-  ListSwap(a, b);
-  EXPECT_EQ(*static_cast<double*>(ListGetElementP(a, 1, LIST_REAL)), 2.0);
-  EXPECT_EQ(Values(static_cast<Matrix*>(ListGetElementP(a, 2, LIST_MATRIX))), std::vector<double>{3});
-  EXPECT_EQ(*static_cast<int32_t*>(ListGetElementP(b, 1, LIST_INTEGER)), 1);
-  EXPECT_STREQ(static_cast<String*>(ListGetElementP(b, 2, LIST_STRING))->text, "a");
-}
-
-// ------------------------------------------------- multiple-value results
-
-namespace {
 
 // A routine in the compiled style: scope markers, a local, one result List
 // (the sufficient statistics and a log-likelihood, as getss returns).
@@ -512,7 +409,6 @@ List* statsOf(Matrix* data) {
   Rational* ratMark = RatSetType(RatDef("", -1, -1), 1);
   List* listMark = ListSetType(ListDef("", 0), 1);
   Matrix* sums = MatSetType(MatDef("sums", 0, 0), 1);
-
   Matrix* doubled = MatDef("", data->rows, data->cols);
   double total = 0.0;
   for (int k = 0; k < data->rows * data->cols; k++) {
@@ -522,7 +418,6 @@ List* statsOf(Matrix* data) {
   MatAssign(sums, doubled);
   // The returned List is released with the caller's statement.
   List* result = ListElementsDef(2, LIST_MATRIX, sums, LIST_REAL, total);
-
   CompFrees(compMark);
   vnStringFrees(strMark);
   MatFrees(matMark);
@@ -532,23 +427,20 @@ List* statsOf(Matrix* data) {
   return result;
 }
 
-}  // namespace
-
 TEST_F(ListTest, MultipleValuesAreUnpackedByPosition) {
   MatObjectControl(1);
   Matrix* ss = MatSetType(MatDef("ssret", 0, 0), 1);
   double ll = 0.0;
   List* temp = ListSetType(ListDef("", 0), 1);
   Matrix* data = MatSetType(Row({1, 2, 3}), 1);
-
   LiveCounts steady{};
   List* record = nullptr;
   for (int call = 0; call < 50; call++) {
     List* result = statsOf(data);
     ListAssign(temp, result);
     ListSetName(temp, "LIST_TEMP");
-    MatAssign(ss, static_cast<Matrix*>(ListGetElementP(temp, 1, LIST_MATRIX)));
-    ll = *static_cast<double*>(ListGetElementP(temp, 2, LIST_REAL));
+    MatAssign(ss, matAt(temp, 1));
+    ll = realAt(temp, 2);
     MatObjectTmpUndef();
     if (call == 0) continue;   // temp held no elements before
     if (call == 1) {
@@ -561,20 +453,10 @@ TEST_F(ListTest, MultipleValuesAreUnpackedByPosition) {
     EXPECT_EQ(result, record) << call;
     EXPECT_TRUE(result->parked) << call;
   }
-  EXPECT_EQ(Values(ss), (std::vector<double>{2, 4, 6}));
+  EXPECT_EQ(valuesOf(ss), (V{2, 4, 6}));
   EXPECT_EQ(ll, 6.0);
   EXPECT_STREQ(temp->name, "LIST_TEMP");
   MatObjectControl(0);
-}
-
-TEST_F(ListDeathTest, UnpackingPastTheEndOrWithAnotherClassIsFatal) {
-  List* temp = ListSetName(ListSetType(ListDef("", 0), 1), "LIST_TEMP");
-  ListAssign(temp, ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INDEX, Row({1})));
-  EXPECT_EXIT(ListGetElementP(temp, 3, LIST_REAL), kFatal,
-              ListLine("LIST_TEMP(3, Real)", "Index is out of range", "ListGetElementP()"));
-  EXPECT_EXIT(ListGetElementP(temp, 2, LIST_REAL), kFatal,
-              ListLine("LIST_TEMP(2, Real)", "Mismatched element class", "ListGetElementP()"));
-  ListSetType(temp, 0);
 }
 
 TEST_F(ListTest, GetAndAssignElementUnpacksATemporaryList) {
@@ -585,9 +467,9 @@ TEST_F(ListTest, GetAndAssignElementUnpacksATemporaryList) {
   double x = 0.0;
   List* result = ListElementsDef(5, LIST_MATRIX, Row({7, 8}), LIST_STRING, vnStringStringDef("w"),
                                  LIST_INTEGER, 11, LIST_REAL, 0.25, LIST_POLYNOMIAL, Quadratic());
-  ListGetAndAssignElement(result, 5, LIST_ARRAY, m, LIST_STRING, s, LIST_INTEGER, &n, LIST_REAL,
-                          &x, LIST_POLYNOMIAL, p);
-  EXPECT_EQ(Values(m), (std::vector<double>{7, 8}));
+  ListGetAndAssignElement(result, 5, LIST_ARRAY, m, LIST_STRING, s, LIST_INTEGER, &n, LIST_REAL, &x,
+                          LIST_POLYNOMIAL, p);
+  EXPECT_EQ(valuesOf(m), (V{7, 8}));
   EXPECT_STREQ(s->text, "w");
   EXPECT_EQ(n, 11);
   EXPECT_EQ(x, 0.25);
@@ -600,7 +482,14 @@ TEST_F(ListTest, GetAndAssignElementUnpacksATemporaryList) {
   PolySetType(p, 0);
 }
 
-TEST_F(ListDeathTest, GetAndAssignElementCountMustFitTheList) {
+TEST_F(ListDeathTest, UnpackingFailures) {
+  List* temp = ListSetName(ListSetType(ListDef("", 0), 1), "LIST_TEMP");
+  ListAssign(temp, ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INDEX, Row({1})));
+  EXPECT_EXIT(ListGetElementP(temp, 3, LIST_REAL), kFatal,
+              ListLine("LIST_TEMP(3, Real)", "Index is out of range", "ListGetElementP()"));
+  EXPECT_EXIT(ListGetElementP(temp, 2, LIST_REAL), kFatal,
+              ListLine("LIST_TEMP(2, Real)", "Mismatched element class", "ListGetElementP()"));
+  ListSetType(temp, 0);
   List* l = ListSetName(ListElementsDef(1, LIST_INTEGER, 1), "r");
   int32_t n = 0;
   EXPECT_EXIT(ListGetAndAssignElement(l, 2, LIST_INTEGER, &n, LIST_INTEGER, &n), kFatal,
@@ -609,10 +498,9 @@ TEST_F(ListDeathTest, GetAndAssignElementCountMustFitTheList) {
               ListLine("r(0) = \"\"", "Index is out of range", "ListGetAndAssignElement()"));
 }
 
-// ---------------------------------------------------------------- output
-
 TEST_F(ListTest, PrintWritesEveryElementForm) {
   List* inner = ListElementsDef(1, LIST_INTEGER, 1);
+  ListReDef(inner, 2);
   List* l = ListDef("L", 11);
   ListSetElement(l, 1, LIST_STRING, vnStringStringDef("em"));
   ListSetElement(l, 2, LIST_INTEGER, -3);
@@ -623,23 +511,18 @@ TEST_F(ListTest, PrintWritesEveryElementForm) {
   ListSetElement(l, 7, LIST_MATRIX, Row({1}));
   ListSetElement(l, 8, LIST_ARRAY, Row({1}));
   ListSetElement(l, 9, LIST_INDEX, Row({1}));
-  ListReDef(inner, 2);
   ListSetElement(l, 10, LIST_LIST, inner);
   EXPECT_EQ(StdoutOf([&] { ListPrint(l); }),
-            "L = {\"em\", -3, 1E+20, (1,-Inf), POLYNOMIAL, RATIONAL, MATRIX, ARRAY, INDEX, "
-            "{1, UNDEF}, UNDEF}\n");
-  List* small = ListElementsDef(1, LIST_REAL, 0.5);
-  EXPECT_EQ(StdoutOf([&] { ListPrint(small); }), "ans = {0.5}\n");
-  EXPECT_EQ(StdoutOf([&] { ListPrint(ListDef("", 0)); }), "ans = {}\n");
+            "L = {\"em\", -3, 1E+20, (1,-Inf), POLYNOMIAL, RATIONAL, MATRIX, ARRAY, INDEX, {1, UNDEF}, UNDEF}\n");
+  EXPECT_EQ(StdoutOf([] { ListPrint(ListElementsDef(1, LIST_REAL, 0.5)); }), "ans = {0.5}\n");
+  EXPECT_EQ(StdoutOf([] { ListPrint(ListDef("", 0)); }), "ans = {}\n");
   EXPECT_EQ(StdoutOf([&] { ListElementPrint(l, 3); }), "1E+20");
-  ReleaseAllTemporaries();
-}
-
-TEST_F(ListTest, DataFilesOpenOrSayWhy) {
   EXPECT_EQ(StderrOf([] {
               EXPECT_EQ(datafile_read_open("/nonexistent/dir/f"), nullptr);
               EXPECT_EQ(datafile_write_open("/nonexistent/dir/f"), nullptr);
             }),
-            "Can't open /nonexistent/dir/f for \"read\"\n"
-            "Can't open /nonexistent/dir/f for \"write\"\n");
+            "Can't open /nonexistent/dir/f for \"read\"\nCan't open /nonexistent/dir/f for \"write\"\n");
+  ReleaseAllTemporaries();
 }
+
+}  // namespace

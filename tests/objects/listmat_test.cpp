@@ -3,8 +3,7 @@
 // element read by position and class with ListGetElementP.
 #include <cstdint>
 
-#include "matrix/matrix_test_util.h"
-#include "matrix/values_test_util.h"
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,14 +1,14 @@
+// Rationals: recycling, copies, moves and assignment, and the reports.
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "matrix/matrix_test_util.h"
 #include "support/vorn_test.h"
 
 namespace {
 
 using RationalTest = VornTest;
 using RationalDeathTest = VornTest;
-
 
 std::vector<double> Row(Polynomial* p) {
   const size_t n = static_cast<size_t>(p->coef->cols) * (p->class_ == 1 ? 2 : 1);
@@ -41,8 +41,6 @@ void ExpectConsistent(Rational* r) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- registry
-
 TEST_F(RationalTest, ParkedRecordGivesUpItsPolynomials) {
   Rational* r = OneOverSPlusTwo();
   const int polys = PolyLiveCount();
@@ -60,56 +58,22 @@ TEST_F(RationalTest, ParkedRecordGivesUpItsPolynomials) {
   EXPECT_EQ(Row(again->nume), std::vector<double>(6, 0.0));
 }
 
-TEST_F(RationalDeathTest, ReleasingTwiceIsFatal) {
-  Rational* r = RatDef("", 0, 0);
-  RatUndef(r);
-  EXPECT_EXIT(RatUndef(r), kFatal, ReportLine("Duplicate undefining", "RatUndef()"));
-  EXPECT_EXIT(RatDestroy(r), kFatal, ReportLine("Duplicate destroying", "RatDestroy()"));
-}
-
-TEST_F(RationalDeathTest, UndefinedChecksDescribeTheOperands) {
-  Rational* empty = RatSetName(RatDef("", -1, 2), "e");
-  Rational* half = OneOverSPlusTwo();
-  RatUndefCheck(half, "RatAdd()");   // passes
-  EXPECT_EXIT(RatUndefCheck(empty, "RatAdd()"), kFatal,
-              ReportLine("Undefined rational for 'e(s^-1/s^-1)'", "RatAdd()"));
-  EXPECT_EXIT(RatUndefCheck2(half, empty, "RatMul()"), kFatal,
-              ReportLine("Undefined rational for '(s^0/s^1)' and 'e(s^-1/s^-1)'", "RatMul()"));
-  // Only the numerator empty is enough.
-  Rational* partial = OneOverSPlusTwo();
-  RatSetType(partial, 1);
-  PolyElementCopy(partial->nume, PolyDef("", -1, nullptr));
-  partial->nume->type = 2;
-  EXPECT_EXIT(RatUndefCheck(partial, "RatEval()"), kFatal, Literal("Undefined rational"));
-  RatSetType(partial, 0);
-}
-
-// ------------------------------------------------------------------ copies
-
-TEST_F(RationalTest, DupIsDeepAndKeepsTheVariable) {
+TEST_F(RationalTest, DupIsDeepAndCopyOverwritesBothPolynomials) {
   Rational* r = OneOverSPlusTwo();
   PolySetVar(r->nume, "q");
   PolySetVar(r->deno, "q");
   Rational* dup = RatDup(r);
-  EXPECT_NE(dup, r);
   EXPECT_NE(dup->nume, r->nume);
   EXPECT_NE(dup->deno, r->deno);
-  EXPECT_EQ(dup->type, 0);
-  EXPECT_STREQ(dup->name, "");
-  EXPECT_EQ(dup->nume_degree, 0);
   EXPECT_EQ(dup->deno_degree, 1);
   EXPECT_EQ(Row(dup->deno), (std::vector<double>{2, 1}));
   EXPECT_STREQ(dup->deno->variable, "q");
   ExpectConsistent(dup);
   Fill(dup->deno, {9, 9});
   EXPECT_EQ(Row(r->deno), (std::vector<double>{2, 1}));
-}
-
-TEST_F(RationalTest, CopyOverwritesBothPolynomials) {
-  Rational* src = OneOverSPlusTwo();
   Rational* dst = RatDef("d", 0, 1);
   Polynomial* nume = dst->nume;
-  RatCopy(dst, src);
+  RatCopy(dst, r);
   EXPECT_EQ(dst->nume, nume);   // values copied into dst's own polynomials
   EXPECT_EQ(Row(dst->nume), (std::vector<double>{1}));
   EXPECT_EQ(Row(dst->deno), (std::vector<double>{2, 1}));
@@ -156,22 +120,6 @@ TEST_F(RationalTest, ElementCopyChangeMoveAndSwap) {
   RatSetType(other, 0);
 }
 
-TEST_F(RationalDeathTest, CopyAndSwapNeedTheSameShape) {
-  Rational* real = RatSetName(OneOverSPlusTwo(), "a");
-  Rational* complex = RatSetName(C_RatDef("", 0, 1), "b");
-  Rational* wider = RatDef("", 1, 1);
-  EXPECT_EXIT(RatCopy(real, complex), kFatal,
-              ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatCopy()"));
-  EXPECT_EXIT(RatCopy(real, wider), kFatal,
-              ReportLine("Confliction of size for '(s^1/s^1)' and 'a(s^0/s^1)'", "RatCopy()"));
-  EXPECT_EXIT(RatSwap(real, complex), kFatal,
-              ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatSwap()"));
-  EXPECT_EXIT(RatSwap(wider, real), kFatal,
-              ReportLine("Confliction of size for 'a(s^0/s^1)' and '(s^1/s^1)'", "RatSwap()"));
-}
-
-// -------------------------------------------------------------- assignment
-
 TEST_F(RationalTest, AssignTakesOverATemporaryAndCopiesOthers) {
   Rational* var = RatSetType(RatDef("v", 0, 0), 1);
   Rational* tmp = OneOverSPlusTwo();
@@ -205,17 +153,39 @@ TEST_F(RationalTest, AssignReleasesTheTemporariesOfEveryKind) {
   Polynomial* p = PolyDef("", 0, nullptr);
   Complex* z = CompDef("", 0.0, 0.0);
   RatAssign(var, OneOverSPlusTwo());
-  EXPECT_TRUE(m->parked);
-  EXPECT_TRUE(s->parked);
-  EXPECT_TRUE(l->parked);
-  EXPECT_TRUE(p->parked);
-  EXPECT_TRUE(z->parked);
+  EXPECT_TRUE(m->parked && s->parked && l->parked && p->parked && z->parked);
   RatSetType(var, 0);
 }
 
-TEST_F(RationalDeathTest, AssigningAnEmptyRationalIsFatal) {
+TEST_F(RationalDeathTest, Reports) {
+  Rational* empty = RatSetName(RatDef("", -1, 2), "e");
+  Rational* half = OneOverSPlusTwo();
+  RatUndefCheck(half, "RatAdd()");   // passes
+  Rational* partial = RatSetType(OneOverSPlusTwo(), 1);   // only the numerator empty
+  PolyElementCopy(partial->nume, PolyDef("", -1, nullptr));
+  partial->nume->type = 2;
+  Rational* real = RatSetName(OneOverSPlusTwo(), "a");
+  Rational* complex = RatSetName(C_RatDef("", 0, 1), "b");
+  Rational* wider = RatDef("", 1, 1);
   Rational* var = RatSetType(RatDef("v", 0, 0), 1);
-  EXPECT_EXIT(RatAssign(var, RatDef("", -1, -1)), kFatal,
-              ReportLine("Undefined rational for '(s^-1/s^-1)'", "RatAssign()"));
+  Rational* parked = RatDef("", 0, 0);   // last, so that nothing revives it
+  RatUndef(parked);
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { RatUndef(parked); }, ReportLine("Duplicate undefining", "RatUndef()")},
+      {[&] { RatDestroy(parked); }, ReportLine("Duplicate destroying", "RatDestroy()")},
+      {[&] { RatUndefCheck(empty, "RatAdd()"); }, ReportLine("Undefined rational for 'e(s^-1/s^-1)'", "RatAdd()")},
+      {[&] { RatUndefCheck2(half, empty, "RatMul()"); },
+       ReportLine("Undefined rational for '(s^0/s^1)' and 'e(s^-1/s^-1)'", "RatMul()")},
+      {[&] { RatUndefCheck(partial, "RatEval()"); }, Literal("Undefined rational")},
+      {[&] { RatCopy(real, complex); },
+       ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatCopy()")},
+      {[&] { RatCopy(real, wider); }, ReportLine("Confliction of size for '(s^1/s^1)' and 'a(s^0/s^1)'", "RatCopy()")},
+      {[&] { RatSwap(real, complex); },
+       ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatSwap()")},
+      {[&] { RatSwap(wider, real); }, ReportLine("Confliction of size for 'a(s^0/s^1)' and '(s^1/s^1)'", "RatSwap()")},
+      {[&] { RatAssign(var, RatDef("", -1, -1)); }, ReportLine("Undefined rational for '(s^-1/s^-1)'", "RatAssign()")},
+  };
+  for (const auto& c : cases) EXPECT_EXIT(c.first(), kFatal, c.second);
+  RatSetType(partial, 0);
   RatSetType(var, 0);
 }

@@ -1,16 +1,16 @@
-#include <unistd.h>
-
+// Strings: recycling, access, copies and assignment, operators, input and
+// output.
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
+using vorn_values::Row;
+using vorn_values::V;
+using vorn_values::valuesOf;
 using StringTest = VornTest;
 using StringDeathTest = VornTest;
 
@@ -18,40 +18,10 @@ String* S(const char* text) { return vnStringStringDef(text); }
 String* Undefined() { return vnStringDef("", -1); }
 std::string T(const String* s) { return std::string(s->text, static_cast<size_t>(s->length)); }
 
-Matrix* Row(const std::vector<double>& values) {
-  Matrix* m = MatDef("", 1, static_cast<int>(values.size()));
-  for (size_t k = 0; k < values.size(); k++) MatReal(m)[k] = values[k];
-  return m;
-}
-
-std::vector<double> Values(Matrix* m) {
-  return std::vector<double>(MatReal(m), MatReal(m) + m->rows * m->cols);
-}
-
-std::string TempPath(const std::string& content) {
-  char path[] = "/tmp/vnstring_testXXXXXX";
-  const int fd = mkstemp(path);
-  if (fd >= 0) {
-    ssize_t ignored = write(fd, content.data(), content.size());
-    (void)ignored;
-    close(fd);
-  }
-  return path;
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-
 }  // namespace
 
-// ------------------------------------------------------------- registry
 
-TEST_F(StringTest, ReleasedRecordIsReusedWithItsBuffers) {
+TEST_F(StringTest, Recycling) {
   String* s = vnStringDef("ab", 5);
   char* text = s->text;
   char* name = s->name;
@@ -63,9 +33,8 @@ TEST_F(StringTest, ReleasedRecordIsReusedWithItsBuffers) {
   EXPECT_STREQ(t->name, "cd");
   EXPECT_EQ(t->text[5], '\0');
   EXPECT_EQ(t->type, 0);
-}
-
-TEST_F(StringTest, ParkingStopsAtLongestRecycledLength) {
+  vnStringUndef(t);
+  // Parking stops at the longest recycled length; undefined ones are parked.
   const int max = vnStringGarbageLengthMax();
   for (int length : {-1, 0, max}) {
     const int parked = vnStringTableCount(length);
@@ -91,15 +60,15 @@ TEST_F(StringTest, ScopeKeepsLocalsUntilFrees) {
 }
 
 TEST_F(StringDeathTest, RegistryMisuseIsFatal) {
-  EXPECT_EXIT({ String* s = S("a"); vnStringUndef(s); vnStringUndef(s); }, kFatal,
-              "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
+  String* twice = S("a");
+  vnStringUndef(twice);
+  EXPECT_EXIT(vnStringUndef(twice), kFatal, "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
   EXPECT_EXIT(vnStringDef("x", -2), kFatal,
               "\nvnStringDef\\(\"x\", -2\\) : Not appropriate length in vnStringDef\\(\\)\\.\n");
   EXPECT_EXIT(vnStringMul(Undefined(), 2), kFatal,
               "\nUndefined string for '\\(length=-1\\)' in vnStringMul\\(\\)\\.\n");
 }
 
-// -------------------------------------------------- construction, access
 
 TEST_F(StringTest, ConstructorsAndSetters) {
   EXPECT_EQ(T(vnStringStringDef(nullptr)), "");
@@ -125,7 +94,6 @@ TEST_F(StringDeathTest, SetCharOutOfRangeDescribesTheAssignment) {
               "\nw\\(3\\)\\(4\\) = z : Index is not appropriate in vnStringSetChar\\(\\)\\.\n");
 }
 
-// ---------------------------------------------- copy, move, assignment
 
 TEST_F(StringTest, AssignTakesOverTemporariesAndCopiesOthers) {
   String* dst = vnStringSetType(vnStringDef("d", 2), 1);
@@ -225,7 +193,6 @@ TEST_F(StringDeathTest, BadPositionsAreFatal) {
               "Confliction of length .* in vnStringSetSubString2");
 }
 
-// --------------------------------------------------------------- operators
 
 TEST_F(StringTest, Concatenation) {
   EXPECT_EQ(vnStringAdd(Undefined(), S(""))->length, 0);
@@ -247,11 +214,11 @@ TEST_F(StringTest, Comparisons) {
   EXPECT_EQ(vnStringIsEqual(S("x"), S("x")), 1);
   EXPECT_EQ(vnStringIsNotEqual(S("x"), S("x")), 0);
 
-  EXPECT_EQ(Values(vnStringCompareElem(S("abc"), S("b"), "<")), (std::vector<double>{1, 0, 0}));
-  EXPECT_EQ(Values(vnStringCompareElem(S("b"), S("abc"), ">=")), (std::vector<double>{1, 1, 0}));
-  EXPECT_EQ(Values(vnStringCompareElem(S("abc"), S("abd"), "!=")), (std::vector<double>{0, 0, 1}));
+  EXPECT_EQ(valuesOf(vnStringCompareElem(S("abc"), S("b"), "<")), (V{1, 0, 0}));
+  EXPECT_EQ(valuesOf(vnStringCompareElem(S("b"), S("abc"), ">=")), (V{1, 1, 0}));
+  EXPECT_EQ(valuesOf(vnStringCompareElem(S("abc"), S("abd"), "!=")), (V{0, 0, 1}));
   // Orderings take characters as signed bytes.
-  EXPECT_EQ(Values(vnStringCompareElem(S("\x80"), S("a"), "<")), (std::vector<double>{1}));
+  EXPECT_EQ(valuesOf(vnStringCompareElem(S("\x80"), S("a"), "<")), (V{1}));
 
   EXPECT_EQ(vnStringIndex(S("banana"), S("a")), 2);
   EXPECT_EQ(vnStringLastIndex(S("banana"), S("a")), 6);
@@ -266,52 +233,46 @@ TEST_F(StringDeathTest, OperatorMisuseIsFatal) {
   EXPECT_EXIT(vnStringIndex(S("ab"), S("ab")), kFatal, "Keyword is too long .* in vnStringIndex\\(\\)");
 }
 
-// -------------------------------------------------------- input and output
 
 TEST_F(StringTest, PrintAndSprintf) {
-  testing::internal::CaptureStdout();
-  vnStringPrint(vnStringSetName(S("hi"), "s"));
-  vnStringPrint(S("there"));
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "s = hi\nans = there\n");
+  EXPECT_EQ(StdoutOf([] {
+              vnStringPrint(vnStringSetName(S("hi"), "s"));
+              vnStringPrint(S("there"));
+            }),
+            "s = hi\nans = there\n");
   EXPECT_EQ(T(vnStringSprintf("%d-%s", 7, "x")), "7-x");
   EXPECT_EQ(vnStringSprintf("%4096s", "")->length, 4096);
 }
 
-TEST_F(StringTest, FilesAndChannels) {
-  const std::string path = TempPath("");
-  vnStringFileWrite(S("hello world"), path.c_str());
-  EXPECT_EQ(Slurp(path), "hello world");
-  EXPECT_EQ(T(vnStringFileRead(path.c_str())), "hello");
-  vnStringFileWrite(S(" \n "), path.c_str());
-  EXPECT_EQ(T(vnStringFileRead(path.c_str())), "");
-
-  StringFileWrite("ab\r\ncd", path.c_str());
-  const int fd = FileOpen(path.c_str(), "r");
+TEST_F(StringTest, FilesChannelsAndStandardInput) {
+  const ScratchFile file;
+  vnStringFileWrite(S("hello world"), file.path());
+  EXPECT_EQ(file.text(), "hello world");
+  EXPECT_EQ(T(vnStringFileRead(file.path())), "hello");
+  vnStringFileWrite(S(" \n "), file.path());
+  EXPECT_EQ(T(vnStringFileRead(file.path())), "");
+  file.put("ab\r\ncd");
+  const int fd = FileOpen(file.path(), "r");
   ASSERT_GE(fd, 0);
   EXPECT_EQ(T(vnStringFgets(fd, 100)), "ab\r\n");
   EXPECT_EQ(T(vnStringFgets(fd, 1)), "c");
   EXPECT_EQ(T(vnStringFgets(fd, 100)), "d");
   EXPECT_EQ(T(vnStringFgets(fd, 100)), "");
   FileClose(fd);
-  std::remove(path.c_str());
+  // A line read drops only the line feed; an empty line keeps the edited text.
+  EXPECT_EQ(0, RunInChild(
+                   [] {
+                     const bool gets = T(vnStringGets(100)) == "ab\r";
+                     String* s = vnStringSetName(S("old"), "v");
+                     const bool keep = T(vnStringEdit(s)) == "old";
+                     return gets && keep && T(vnStringEdit(s)) == "new text" ? 0 : 1;
+                   },
+                   "ab\r\n\nnew text\n")
+                   .status);
 }
 
-TEST_F(StringDeathTest, StandardInputAndFailures) {
-  const std::string path = TempPath("ab\r\n\nnew text\n");
-  EXPECT_EXIT(
-      {
-        if (std::freopen(path.c_str(), "r", stdin) == nullptr) std::exit(2);
-        const bool gets = T(vnStringGets(100)) == "ab\r";
-        String* s = vnStringSetName(S("old"), "v");
-        const bool keep = T(vnStringEdit(s)) == "old";   // an empty line keeps the text
-        const bool edit = T(vnStringEdit(s)) == "new text";
-        std::exit(gets && keep && edit ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
-  std::remove(path.c_str());
+TEST_F(StringDeathTest, InputFailures) {
   EXPECT_EXIT(vnStringFgets(4000, 10), kFatal, "\nFile is not opened in vnStringFgets\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringFileRead("/nonexistent/dir/file"), kFatal,
-              "\nCan't open file in vnStringFileRead\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringFileRead("/nonexistent/dir/file"), kFatal, "\nCan't open file in vnStringFileRead\\(\\)\\.\n");
   EXPECT_EXIT(vnStringSprintf("%4097s", ""), kFatal, "\nNot enough buffer size in vnStringSprintf\\(\\)\\.\n");
 }

@@ -1,3 +1,0 @@
-#pragma once
-#include "support/values.h"
-#include "support/vorn_test.h"
