@@ -7,41 +7,30 @@
 #include <string>
 #include <vector>
 
-#include "io_test_util.h"
+#include "support/values.h"
+#include "support/vorn_test.h"
 
 namespace {
 
-using ColumnFileTest = IoTest;
-using ColumnFileDeathTest = IoTest;
+using ColumnFileTest = VornFileTest;
+using ColumnFileDeathTest = VornFileTest;
 
-// Row-major values, (re, im) pairs for complex.
-std::vector<double> values(Matrix* m) {
-  const size_t n = static_cast<size_t>(m->rows) * m->cols * (m->class_ == MAT_COMPLEX ? 2 : 1);
-  return std::vector<double>(MatReal(m), MatReal(m) + n);
-}
-
-Matrix* filled(Matrix* m, const std::vector<double>& v) {
-  for (size_t k = 0; k < v.size(); k++) MatReal(m)[k] = v[k];
-  return m;
-}
+using namespace vorn_values;
 
 TEST_F(ColumnFileTest, WritesTheTransposeAndReadsItBack) {
-  Matrix* a = filled(MatDef("A", 3, 2), {1, 2, 3, 4, 5, -6});
+  Matrix* a = Real("A", 3, 2, {1, 2, 3, 4, 5, -6});
   MatFileWrite(a, path());
   EXPECT_EQ(saved(),
             "# 3 2\n"
             "  1.00000000E+00   3.00000000E+00   5.00000000E+00\n"
             "  2.00000000E+00   4.00000000E+00  -6.00000000E+00\n");
-  Matrix* b = MatFileRead(path());
-  EXPECT_EQ(b->rows, 3);
-  EXPECT_EQ(b->cols, 2);
-  EXPECT_EQ(values(b), values(a));
+  ExpectMatrix(MatFileRead(path()), 3, 2, MAT_REAL, {1, 2, 3, 4, 5, -6});
 
   const double inf = std::numeric_limits<double>::infinity();
-  Matrix* z = filled(C_MatDef("Z", 2, 2), {1, 2, 3, -4, -0.0, inf, 1.2345678912345, -inf});
+  Matrix* z = Complex2("Z", 2, 2, {1, 2, 3, -4, -0.0, inf, 1.2345678912345, -inf});
   MatFileWrite(z, path());
   EXPECT_EQ(saved().substr(0, 8), "# 2 2 C\n");
-  const std::vector<double> v = values(MatFileRead(path()));
+  const std::vector<double> v = valuesOf(MatFileRead(path()));
   ASSERT_EQ(v.size(), 8u);
   EXPECT_TRUE(v[4] == 0.0 && std::signbit(v[4]));
   EXPECT_EQ(v[5], inf);
@@ -50,8 +39,7 @@ TEST_F(ColumnFileTest, WritesTheTransposeAndReadsItBack) {
 
   for (auto shape : {std::pair<int, int>{0, 0}, {0, 3}, {4, 0}}) {
     MatFileWrite(MatDef("", shape.first, shape.second), path());
-    Matrix* e = MatFileRead(path());
-    EXPECT_EQ(e->rows * 10 + e->cols, shape.first * 10 + shape.second);
+    ExpectShape(MatFileRead(path()), shape.first, shape.second, MAT_REAL);
   }
 }
 
@@ -62,15 +50,11 @@ struct ReadCase {
   std::vector<double> values;
 };
 
-class ColumnFileRead : public IoTest, public ::testing::WithParamInterface<ReadCase> {};
+class ColumnFileRead : public VornFileTest, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(ColumnFileRead, Reads) {
   put(GetParam().text);
-  Matrix* m = MatFileRead(path());
-  EXPECT_EQ(m->rows, GetParam().rows);
-  EXPECT_EQ(m->cols, GetParam().cols);
-  EXPECT_EQ(m->class_, GetParam().class_);
-  EXPECT_EQ(values(m), GetParam().values);
+  ExpectMatrix(MatFileRead(path()), GetParam().rows, GetParam().cols, GetParam().class_, GetParam().values);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,12 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"emptyFile", "", 0, 0, MAT_REAL, {}}),
     [](const ::testing::TestParamInfo<ReadCase>& c) { return c.param.label; });
 
-class ColumnFileBroken : public IoTest, public ::testing::WithParamInterface<const char*> {};
+class ColumnFileBroken : public VornFileTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ColumnFileBroken, IsRefused) {
   put(GetParam());
-  EXPECT_EXIT(MatFileRead(path()), ::testing::ExitedWithCode(255),
-              "\nread << \"[^\"]*h4_[^\"]*\" : Data may be broken\\. in MatFileRead\\(\\)\\.\n");
+  EXPECT_EXIT(MatFileRead(path()), kFatal,
+              "\nread << \"[^\"]*vorn_scratch[^\"]*\" : Data may be broken\\. in MatFileRead\\(\\)\\.\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -104,22 +88,20 @@ INSTANTIATE_TEST_SUITE_P(
                       "# 2 1\n1 nope\n"));
 
 TEST_F(ColumnFileTest, ReadsAPlainTableFromStandardInput) {
-  put("1 2 3\n4 5 6\n");
-  EXPECT_EXIT(
-      {
-        if (std::freopen(path(), "r", stdin) == nullptr) std::exit(3);
-        Matrix* m = MatFileRead("stdin");
-        std::exit(m->rows == 2 && m->cols == 3 && MatReal(m)[5] == 6.0 ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(0, RunInChild(
+                   [] {
+                     Matrix* m = MatFileRead("stdin");
+                     return m->rows == 2 && m->cols == 3 && MatReal(m)[5] == 6.0 ? 0 : 1;
+                   },
+                   "1 2 3\n4 5 6\n")
+                   .status);
 }
 
 TEST_F(ColumnFileDeathTest, OpenFailuresAndWrongClass) {
-  const auto status = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(MatFileRead("/nonexistent-h4/in.txt"), status,
+  EXPECT_EXIT(MatFileRead("/nonexistent-h4/in.txt"), kFatal,
               "\nread << \"/nonexistent-h4/in.txt\" : Can't open file /nonexistent-h4/in.txt in "
               "MatFileRead\\(\\)\\.\n");
-  EXPECT_EXIT(MatFileWrite(MatDef("A", 2, 2), "/nonexistent-h4/out.txt"), status,
+  EXPECT_EXIT(MatFileWrite(MatDef("A", 2, 2), "/nonexistent-h4/out.txt"), kFatal,
               "\nprint A\\(2x2\\) >> \"/nonexistent-h4/out.txt\" : Can't open file [^ ]* in "
               "MatFileWrite\\(\\)\\.\n");
   char name[] = "P";
@@ -130,7 +112,7 @@ TEST_F(ColumnFileDeathTest, OpenFailuresAndWrongClass) {
   p.rows = 1;
   p.cols = 1;
   p.data = polys;
-  EXPECT_EXIT(MatFileWrite(&p, path()), status,
+  EXPECT_EXIT(MatFileWrite(&p, path()), kFatal,
               "\nprint P\\(1x1\\) >> \"[^\"]*\" : Neither a real matrix nor a complex matrix in "
               "MatFileWrite\\(\\)\\.\n");
 }

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "io_test_util.h"
+#include "support/vorn_test.h"
 #include "runtime/objects/polytext.h"
 
 namespace {
 
-using PolyTextTest = IoTest;
+using PolyTextTest = VornFileTest;
 
 // Coefficients constant first; complex ones as (re, im) pairs.
 Polynomial* poly(const std::vector<double>& c, bool complex = false) {
@@ -31,7 +31,7 @@ struct TextCase {
   const char* starred;   // star on
 };
 
-class PolyTextReal : public IoTest, public ::testing::WithParamInterface<TextCase> {};
+class PolyTextReal : public VornFileTest, public ::testing::WithParamInterface<TextCase> {};
 
 TEST_P(PolyTextReal, ReadsFromTheTopPowerDown) {
   Polynomial* p = poly(GetParam().coef);

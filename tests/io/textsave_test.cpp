@@ -5,23 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "io_test_util.h"
+#include "support/values.h"
+#include "support/vorn_test.h"
 
 namespace {
 
-using SaveTest = IoTest;
-using SaveDeathTest = IoTest;
+using vorn_values::Complex2;
+using vorn_values::Real;
+
+using SaveTest = VornFileTest;
+using SaveDeathTest = VornFileTest;
 
 const char* const kBadPath = "/nonexistent-h4/out.txt";
 const double kInf = std::numeric_limits<double>::infinity();
-
-// Real values row by row; complex ones as (re, im) pairs.
-Matrix* matrix(const char* name, int rows, int cols, const std::vector<double>& v,
-               bool complex = false) {
-  Matrix* m = complex ? C_MatDef(name, rows, cols) : MatDef(name, rows, cols);
-  for (size_t k = 0; k < v.size(); k++) MatReal(m)[k] = v[k];
-  return m;
-}
 
 Polynomial* poly(const char* name, const std::vector<double>& c) {
   Polynomial* p = PolyDef(name, static_cast<int>(c.size()) - 1, nullptr);
@@ -49,17 +45,12 @@ Matrix elementMatrix(char* name, int class_, int rows, int cols, void** elements
   return m;
 }
 
-std::string toStdout(void (*save)()) {
-  std::fflush(stdout);
-  ::testing::internal::CaptureStdout();
-  save();
-  std::printf("|");   // standard output is still open
-  std::fflush(stdout);
-  return ::testing::internal::GetCapturedStdout();
-}
-
 TEST_F(SaveTest, Scalars) {
-  EXPECT_EQ(toStdout([] { RealFileSave(0.5, "stdout", "x", 0, 1); }), "x =   5.00000000E-01;\n\n|");
+  EXPECT_EQ(StdoutOf([] {
+              RealFileSave(0.5, "stdout", "x", 0, 1);
+              std::printf("|");   // standard output is still open
+            }),
+            "x =   5.00000000E-01;\n\n|");
   EXPECT_EQ(IntegerFileSave(3, path(), "n", 0, 1), 0);
   IntegerFileSave(-7, path(), "", 1, 0);
   RealFileSave(-kInf, path(), "", 1, 0);
@@ -67,11 +58,11 @@ TEST_F(SaveTest, Scalars) {
   RealFileSave(-1234.5, path(), "y", 0, 0);
   EXPECT_EQ(saved(), "y =  -1.23450000E+03");
 
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(IntegerFileSave(1, kBadPath, "n", 1, 0), -1);
-  EXPECT_EQ(IntegerFileSave(1, kBadPath, "n", 0, 0), -1);
-  EXPECT_EQ(RealFileSave(1, kBadPath, "x", 1, 0), -1);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(StderrOf([] {
+              EXPECT_EQ(IntegerFileSave(1, kBadPath, "n", 1, 0), -1);
+              EXPECT_EQ(IntegerFileSave(1, kBadPath, "n", 0, 0), -1);
+              EXPECT_EQ(RealFileSave(1, kBadPath, "x", 1, 0), -1);
+            }),
             "IntegerFileSave(): Cann't open /nonexistent-h4/out.txt.\n"
             "IntegerFileSave(): Can't open /nonexistent-h4/out.txt.\n"
             "RealFileSave(): Can't open /nonexistent-h4/out.txt.\n");
@@ -107,19 +98,19 @@ TEST_F(SaveTest, LongPolynomialWrapsUnderItsName) {
 }
 
 TEST_F(SaveTest, RealAndComplexMatrices) {
-  MatFileSave(matrix("A", 2, 2, {1, 2, 3, 4}), path(), 0, 1, "");
+  MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), path(), 0, 1, "");
   EXPECT_EQ(saved(),
             "A = [\n"
             " [  1.00000000E+00,  2.00000000E+00  ]\n"
             " [  3.00000000E+00,  4.00000000E+00  ]];\n\n");
   // Four values to a line; the row goes on after two spaces.
-  MatFileSave(matrix("", 1, 5, {1, 2, 3, 4, -5}), path(), 0, 0, "");
+  MatFileSave(Real("", 1, 5, {1, 2, 3, 4, -5}), path(), 0, 0, "");
   EXPECT_EQ(saved(),
             "[[  1.00000000E+00,  2.00000000E+00,  3.00000000E+00,  4.00000000E+00,\n"
             "   -5.00000000E+00  ]]");
-  MatFileSave(matrix("", 2, 1, {kInf, std::nan("")}), path(), 0, 0, "Index");
+  MatFileSave(Real("", 2, 1, {kInf, std::nan("")}), path(), 0, 0, "Index");
   EXPECT_EQ(saved(), "Index([[             Inf  ]\n [             NaN  ]])");
-  MatFileSave(matrix("C", 1, 3, {1, 2, 3, -4, 0.5, 0}, true), path(), 0, 1, "");
+  MatFileSave(Complex2("C", 1, 3, {1, 2, 3, -4, 0.5, 0}), path(), 0, 1, "");
   EXPECT_EQ(saved(),
             "C = [\n"
             " [(  1.00000000E+00,  2.00000000E+00),  (  3.00000000E+00, -4.00000000E+00),  \n"
@@ -160,7 +151,7 @@ TEST_F(SaveTest, Lists) {
   ListSetElement(all, 1, LIST_ARRAY, MatDef("a", 0, 0));
   ListSetElement(all, 2, LIST_LIST, inner);
   ListSetElement(all, 3, LIST_REAL, 0.5);
-  ListSetElement(all, 4, LIST_MATRIX, matrix("m", 1, 1, {1}));
+  ListSetElement(all, 4, LIST_MATRIX, Real("m", 1, 1, {1}));
   ListSetElement(all, 5, LIST_COMPLEX, CompDef("z", 0, 1));
   ListFileSave(all, path(), 0, 0);
   EXPECT_EQ(saved(), "{Array([]),{s^2 - 1},  5.00000000E-01,[[  1.00000000E+00  ]],\"(0,1)\"}");
@@ -169,25 +160,24 @@ TEST_F(SaveTest, Lists) {
 }
 
 TEST_F(SaveDeathTest, FailuresAreFatalForObjects) {
-  const auto status = ::testing::ExitedWithCode(255);
-  EXPECT_EXIT(MatFileSave(matrix("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, ""), status,
+  EXPECT_EXIT(MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, ""), kFatal,
               "\nsave A\\(2x2\\), \"/nonexistent-h4/out.txt\" : Can't open file "
               "/nonexistent-h4/out.txt in MatFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0), status,
+  EXPECT_EXIT(CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0), kFatal,
               "\nsave z\\(1,-2.5\\), /nonexistent-h4/out.txt : Can't open file [^ ]* in "
               "CompFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(ListFileSave(ListDef("", 0), kBadPath, 1, 0), status,
+  EXPECT_EXIT(ListFileSave(ListDef("", 0), kBadPath, 1, 0), kFatal,
               "\nsave \\{\\.\\.\\.\\}, \"/nonexistent-h4/out.txt\" : Can't open file [^ ]*  in "
               "ListFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(RatFileSave(RatDef("r", -1, -1), path(), 0, 0), status,
+  EXPECT_EXIT(RatFileSave(RatDef("r", -1, -1), path(), 0, 0), kFatal,
               "\nUndefined rational for 'r\\(s\\^-1/s\\^-1\\)' in RatFileSave\\(\\)\\.\n");
   List* l = ListDef("L", 2);
   ListSetElement(l, 1, LIST_INTEGER, 3);
-  EXPECT_EXIT(ListFileSave(l, path(), 0, 0), status,
-              "\nsave L, [^ ]*h4_[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n");
+  EXPECT_EXIT(ListFileSave(l, path(), 0, 0), kFatal,
+              "\nsave L, [^ ]*vorn_scratch[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n");
   char name[] = "W";
   Matrix bad = elementMatrix(name, 7, 1, 1, nullptr);
-  EXPECT_EXIT(MatFileSave(&bad, path(), 0, 0, ""), status,
+  EXPECT_EXIT(MatFileSave(&bad, path(), 0, 0, ""), kFatal,
               "\nIncorrect class matrix for 'W\\(1 x 1\\)' in MatFileSave\\(\\)\\.\n");
 }
 

@@ -74,3 +74,12 @@ class ScratchFile {
  private:
   std::string path_;
 };
+
+// The fixture with a scratch file of its own.
+class VornFileTest : public VornTest {
+ protected:
+  const char* path() const { return file_.path(); }
+  std::string saved() const { return file_.text(); }
+  void put(const std::string& text) const { file_.put(text); }
+  const ScratchFile file_;
+};
