@@ -107,48 +107,50 @@ TEST_F(CommandLineTest, UsageNamesTheProgramWhateverItIsCalled) {
   rmdir(dir);
 }
 
-TEST_F(CommandLineTest, NlotBelowNselIsRejectedAfterTheTitle) {
-  const RunResult r = RunBrovane("ag 10 20 1 21 8");
-  EXPECT_EQ(r.out, kBanner + "Ag-EM training\n");
-  EXPECT_EQ(r.err, "ERROR: nlot (20) must not be smaller than nsel (21).\n");
-  EXPECT_EQ(r.status, 1);
+// The run configuration; the experiments follow it, only the front part is
+// checked here.
+struct ConfigCase {
+  const char* args;
+  std::string out;
+  const char* err;
+  int status;
+  const char* later = "";   // a text the rest of the output holds
+};
+
+class ConfigTest : public CommandLineTest, public ::testing::WithParamInterface<ConfigCase> {};
+
+TEST_P(ConfigTest, PrintsTheConfigurationOrStops) {
+  const RunResult r = RunBrovane(GetParam().args);
+  EXPECT_TRUE(startsWith(r.out, GetParam().out));
+  if (GetParam().status == 1) {
+    EXPECT_EQ(r.out, GetParam().out);
+  }
+  EXPECT_NE(r.out.find(GetParam().later, GetParam().out.size()), std::string::npos);
+  EXPECT_EQ(r.err, GetParam().err);
+  EXPECT_EQ(r.status, GetParam().status);
 }
 
-TEST_F(CommandLineTest, OutOfRangeNumbersAreClampedTo32Bits) {
-  const RunResult r = RunBrovane("ag 10 -99999999999 1 99999999999999999999999 8");
-  EXPECT_EQ(r.out, kBanner + "Ag-EM training\n");
-  EXPECT_EQ(r.err, "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n");
-  EXPECT_EQ(r.status, 1);
-}
+const std::string kAg = "Ag-EM training";
+const std::string kTwenty = "20 (subset size = 1, num of subsets = 20)";
 
-TEST_F(CommandLineTest, NselEqualToNlotIsAccepted) {
-  const RunResult r = RunBrovane("ag 10 20 1 20 1");
-  EXPECT_TRUE(startsWith(r.out, configuration("Ag-EM training", "20 (subset size = 1, num of subsets = 20)",
-                                              "num subset selection = 20, ensemble size = 1\n")));
-  EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(CommandLineTest, CvHasNoSelectionLine) {
-  const RunResult r = RunBrovane("cv 10 20 1");
-  EXPECT_TRUE(startsWith(r.out, configuration("CV-EM training", "20 (subset size = 1, num of subsets = 20)", "")));
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(CommandLineTest, EmTrainSetIsNlotTimesLsize) {
-  const RunResult r = RunBrovane("em 3 7 6");
-  EXPECT_TRUE(startsWith(r.out, configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", "")));
-  EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(CommandLineTest, NumbersAreReadLikeStrtol) {
-  // "12abc" is 12, "abc" is 0 (a valid niter), leading blanks and a sign
-  // are accepted.
-  const RunResult r = RunBrovane("ag abc '  +12abc' 1 ' 10x' 8x");
-  EXPECT_TRUE(startsWith(r.out, configuration("Ag-EM training", "12 (subset size = 1, num of subsets = 12)",
-                                              "num subset selection = 10, ensemble size = 8\n")));
-  EXPECT_NE(r.out.find("\n0        N/A     "), std::string::npos);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ConfigTest,
+    ::testing::Values(
+        ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n", "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
+        // Out-of-range numbers are clamped to 32 bits.
+        ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
+                   "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
+        ConfigCase{"ag 10 20 1 20 1",
+                   configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
+        ConfigCase{"cv 10 20 1", configuration("CV-EM training", kTwenty, ""), "", 0},
+        ConfigCase{"em 3 7 6", configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
+                   "", 0},
+        // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
+        // leading blanks and a sign are accepted.
+        ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
+                   configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
+                                 "num subset selection = 10, ensemble size = 8\n"),
+                   "", 0, "\n0        N/A     "}));
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
   Matrix* callers = MatDef("", 2, 2);
