@@ -79,82 +79,51 @@ TEST_F(RationalTest, DupIsDeepAndCopyOverwritesBothPolynomials) {
   EXPECT_EQ(Row(dst->deno), (std::vector<double>{2, 1}));
 }
 
-TEST_F(RationalTest, ElementCopyChangeMoveAndSwap) {
+TEST_F(RationalTest, ElementCopyMoveSwapAndAssign) {
   Rational* src = RatSetType(C_RatDef("", 1, 2), 4);
   Fill(src->deno, {1, 0, 0, 1, 2, 0});
-  Rational* dst = RatSetType(OneOverSPlusTwo(), 1);
-  RatSetName(dst, "d");
-  RatElementCopy(dst, src);
+  Rational* dst = RatSetName(RatSetType(OneOverSPlusTwo(), 1), "d");
+  RatElementCopy(dst, src);   // shape, class and code follow src, the name stays
   EXPECT_EQ(dst->class_, 1);
   EXPECT_EQ(dst->type, 4);
-  EXPECT_EQ(dst->nume_degree, 1);
   EXPECT_EQ(dst->deno_degree, 2);
   EXPECT_STREQ(dst->name, "d");
   EXPECT_NE(dst->deno, src->deno);
   EXPECT_EQ(Row(dst->deno), Row(src->deno));
   ExpectConsistent(dst);
-
-  Rational* other = OneOverSPlusTwo();
-  Polynomial* otherNume = other->nume;
-  RatSetType(dst, 1);
-  RatElementChange(dst, other);
-  EXPECT_EQ(dst->nume, otherNume);
-  EXPECT_EQ(dst->class_, 0);
-  EXPECT_EQ(dst->type, 0);
-  EXPECT_EQ(other->type, 1);
-  EXPECT_EQ(other->deno_degree, 2);
-
-  RatMove(other, dst);   // other keeps type 1, dst becomes a temporary
-  EXPECT_EQ(other->nume, otherNume);
-  EXPECT_EQ(other->type, 1);
-  EXPECT_EQ(dst->type, 0);
-  EXPECT_EQ(dst->class_, 1);
-
-  Rational* third = OneOverSPlusTwo();
-  Fill(third->deno, {5, 6});
-  RatSwap(other, third);
-  EXPECT_EQ(other->nume, otherNume);   // coefficients exchanged, polynomials stay
-  EXPECT_EQ(Row(other->deno), (std::vector<double>{5, 6}));
-  EXPECT_EQ(Row(third->deno), (std::vector<double>{2, 1}));
-  RatSetType(src, 0);
-  RatSetType(other, 0);
-}
-
-TEST_F(RationalTest, AssignTakesOverATemporaryAndCopiesOthers) {
   Rational* var = RatSetType(RatDef("v", 0, 0), 1);
+  Polynomial* varNume = var->nume;
+  RatMove(var, dst);   // var keeps type 1, dst becomes a temporary with var's old contents
+  EXPECT_EQ(var->type, 1);
+  EXPECT_EQ(var->class_, 1);
+  EXPECT_EQ(dst->type, 0);
+  EXPECT_EQ(dst->nume, varNume);
+  Rational* a = OneOverSPlusTwo();
+  Rational* b = OneOverSPlusTwo();
+  Polynomial* aNume = a->nume;
+  Fill(b->deno, {5, 6});
+  RatSwap(a, b);
+  EXPECT_EQ(a->nume, aNume);   // coefficients exchanged, polynomials stay
+  EXPECT_EQ(Row(a->deno), (std::vector<double>{5, 6}));
+  EXPECT_EQ(Row(b->deno), (std::vector<double>{2, 1}));
+
   Rational* tmp = OneOverSPlusTwo();
   Polynomial* deno = tmp->deno;
+  Matrix* m = MatDef("", 1, 1);   // a temporary of another kind
   RatAssign(var, tmp);
-  EXPECT_EQ(var->deno, deno);
+  EXPECT_EQ(var->deno, deno);   // taken over, not copied
   EXPECT_EQ(var->type, 1);
   EXPECT_STREQ(var->name, "v");
-  EXPECT_EQ(var->deno_degree, 1);
-  EXPECT_TRUE(tmp->parked);
-
+  EXPECT_TRUE(tmp->parked && m->parked);   // the statement's temporaries are released
   Rational* global = RatSetType(C_RatDef("", 0, 0), 4);
   RatAssign(var, global);
   EXPECT_NE(var->nume, global->nume);
-  EXPECT_EQ(var->class_, 1);
   EXPECT_EQ(var->type, 1);
   ExpectConsistent(var);
-
   Rational* pending = RatDef("", 0, 0);
   RatAssign(var, var);
   EXPECT_FALSE(pending->parked);
-  RatSetType(var, 0);
-  RatSetType(global, 0);
-}
-
-TEST_F(RationalTest, AssignReleasesTheTemporariesOfEveryKind) {
-  Rational* var = RatSetType(RatDef("v", 0, 0), 1);
-  Matrix* m = MatDef("", 1, 1);
-  String* s = vnStringStringDef("t");
-  List* l = ListDef("", 1);
-  Polynomial* p = PolyDef("", 0, nullptr);
-  Complex* z = CompDef("", 0.0, 0.0);
-  RatAssign(var, OneOverSPlusTwo());
-  EXPECT_TRUE(m->parked && s->parked && l->parked && p->parked && z->parked);
-  RatSetType(var, 0);
+  for (Rational* r : {src, var, global}) RatSetType(r, 0);
 }
 
 TEST_F(RationalDeathTest, Reports) {

@@ -20,7 +20,6 @@ std::string T(const String* s) { return std::string(s->text, static_cast<size_t>
 
 }  // namespace
 
-
 TEST_F(StringTest, Recycling) {
   String* s = vnStringDef("ab", 5);
   char* text = s->text;
@@ -59,17 +58,6 @@ TEST_F(StringTest, ScopeKeepsLocalsUntilFrees) {
   EXPECT_EQ(local->type, 0);
 }
 
-TEST_F(StringDeathTest, RegistryMisuseIsFatal) {
-  String* twice = S("a");
-  vnStringUndef(twice);
-  EXPECT_EXIT(vnStringUndef(twice), kFatal, "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringDef("x", -2), kFatal,
-              "\nvnStringDef\\(\"x\", -2\\) : Not appropriate length in vnStringDef\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringMul(Undefined(), 2), kFatal,
-              "\nUndefined string for '\\(length=-1\\)' in vnStringMul\\(\\)\\.\n");
-}
-
-
 TEST_F(StringTest, ConstructorsAndSetters) {
   EXPECT_EQ(T(vnStringStringDef(nullptr)), "");
   EXPECT_EQ(vnStringNull()->length, 0);
@@ -88,12 +76,6 @@ TEST_F(StringTest, ConstructorsAndSetters) {
   vnStringSetLength(s, -1);
   EXPECT_EQ(s->text, nullptr);
 }
-
-TEST_F(StringDeathTest, SetCharOutOfRangeDescribesTheAssignment) {
-  EXPECT_EXIT(vnStringSetChar(vnStringSetName(S("abc"), "w"), 4, 'z'), kFatal,
-              "\nw\\(3\\)\\(4\\) = z : Index is not appropriate in vnStringSetChar\\(\\)\\.\n");
-}
-
 
 TEST_F(StringTest, AssignTakesOverTemporariesAndCopiesOthers) {
   String* dst = vnStringSetType(vnStringDef("d", 2), 1);
@@ -144,15 +126,6 @@ TEST_F(StringTest, MoveCopyAndSwap) {
   vnStringUndef(a);
 }
 
-TEST_F(StringDeathTest, LengthConflicts) {
-  EXPECT_EXIT(vnStringCopy(S("ab"), vnStringSetName(S("abc"), "s")), kFatal,
-              "\nConfliction of length for 's\\(length=3\\)' and '\\(length=2\\)' in vnStringCopy\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringSwap(S("ab"), S("abc")), kFatal, "Confliction of length .* in vnStringSwap");
-  EXPECT_EXIT(vnStringPut(S("abcde"), 5, S("xy")), kFatal, "Confliction of length .* in vnStringPut");
-  EXPECT_EXIT(vnStringPartCopy(S("abc"), 1, 2, S("xyz"), 1, 3), kFatal,
-              "Confliction of length .* in vnStringPartCopy");
-}
-
 // ------------------------------------------------ characters, sub-strings
 
 TEST_F(StringTest, CharactersAndRanges) {
@@ -178,21 +151,6 @@ TEST_F(StringTest, SubStringsWithSteps) {
   EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 1, 1, S("XY"))), "abcdef");   // empty series
   EXPECT_EQ(T(vnStringSetSubString2(S("abc"), Row({1, 1}), S("xy"))), "ybc");
 }
-
-TEST_F(StringDeathTest, BadPositionsAreFatal) {
-  EXPECT_EXIT(vnStringCut(S("abc"), 3, 2), kFatal,
-              "\nIndex is out of range for '\\(length=3\\)' in vnStringCut\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringGetElem(S("abc"), 0), kFatal, "Index is out ouf range .* in vnGetStringElem\\(\\)");
-  EXPECT_EXIT(vnStringSetElem(S("abc"), 1, S("xy")), kFatal,
-              "Index is out ouf range for '\\(length=3\\)' and '\\(length=2\\)' in vnStringSetElem\\(\\)");
-  EXPECT_EXIT(vnStringGetSubString(S("abcde"), 2, 7, 2), kFatal,
-              "\nNot a suitable index for '\\(length=5\\)' in vnStringGetSubString2\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringGetSubString2(S("abc"), MatDef("", 2, 1)), kFatal,
-              "Not a suitable index .* in vnStringGetSubString2");
-  EXPECT_EXIT(vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy")), kFatal,
-              "Confliction of length .* in vnStringSetSubString2");
-}
-
 
 TEST_F(StringTest, Concatenation) {
   EXPECT_EQ(vnStringAdd(Undefined(), S(""))->length, 0);
@@ -224,15 +182,6 @@ TEST_F(StringTest, Comparisons) {
   EXPECT_EQ(vnStringLastIndex(S("banana"), S("a")), 6);
   EXPECT_EQ(vnStringIndex(S("banana"), S("z")), 0);
 }
-
-TEST_F(StringDeathTest, OperatorMisuseIsFatal) {
-  EXPECT_EXIT(vnStringMul(S("ab"), -1), kFatal,
-              "\nNumber must be positive for '\\(length=2\\)' in vnStringMul\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("abc"), "=="), kFatal, "Length mismatch .* in vnStringCompareElem");
-  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("ab"), "=<"), kFatal, "Incorrect operator .* in vnStringCompareElem");
-  EXPECT_EXIT(vnStringIndex(S("ab"), S("ab")), kFatal, "Keyword is too long .* in vnStringIndex\\(\\)");
-}
-
 
 TEST_F(StringTest, PrintAndSprintf) {
   EXPECT_EQ(StdoutOf([] {
@@ -271,7 +220,38 @@ TEST_F(StringTest, FilesChannelsAndStandardInput) {
                    .status);
 }
 
-TEST_F(StringDeathTest, InputFailures) {
+TEST_F(StringDeathTest, Reports) {
+  String* twice = S("a");
+  vnStringUndef(twice);
+  EXPECT_EXIT(vnStringUndef(twice), kFatal, "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringDef("x", -2), kFatal,
+              "\nvnStringDef\\(\"x\", -2\\) : Not appropriate length in vnStringDef\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringMul(Undefined(), 2), kFatal,
+              "\nUndefined string for '\\(length=-1\\)' in vnStringMul\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringSetChar(vnStringSetName(S("abc"), "w"), 4, 'z'), kFatal,
+              "\nw\\(3\\)\\(4\\) = z : Index is not appropriate in vnStringSetChar\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringCopy(S("ab"), vnStringSetName(S("abc"), "s")), kFatal,
+              "\nConfliction of length for 's\\(length=3\\)' and '\\(length=2\\)' in vnStringCopy\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringSwap(S("ab"), S("abc")), kFatal, "Confliction of length .* in vnStringSwap");
+  EXPECT_EXIT(vnStringPut(S("abcde"), 5, S("xy")), kFatal, "Confliction of length .* in vnStringPut");
+  EXPECT_EXIT(vnStringPartCopy(S("abc"), 1, 2, S("xyz"), 1, 3), kFatal,
+              "Confliction of length .* in vnStringPartCopy");
+  EXPECT_EXIT(vnStringCut(S("abc"), 3, 2), kFatal,
+              "\nIndex is out of range for '\\(length=3\\)' in vnStringCut\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringGetElem(S("abc"), 0), kFatal, "Index is out ouf range .* in vnGetStringElem\\(\\)");
+  EXPECT_EXIT(vnStringSetElem(S("abc"), 1, S("xy")), kFatal,
+              "Index is out ouf range for '\\(length=3\\)' and '\\(length=2\\)' in vnStringSetElem\\(\\)");
+  EXPECT_EXIT(vnStringGetSubString(S("abcde"), 2, 7, 2), kFatal,
+              "\nNot a suitable index for '\\(length=5\\)' in vnStringGetSubString2\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringGetSubString2(S("abc"), MatDef("", 2, 1)), kFatal,
+              "Not a suitable index .* in vnStringGetSubString2");
+  EXPECT_EXIT(vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy")), kFatal,
+              "Confliction of length .* in vnStringSetSubString2");
+  EXPECT_EXIT(vnStringMul(S("ab"), -1), kFatal,
+              "\nNumber must be positive for '\\(length=2\\)' in vnStringMul\\(\\)\\.\n");
+  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("abc"), "=="), kFatal, "Length mismatch .* in vnStringCompareElem");
+  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("ab"), "=<"), kFatal, "Incorrect operator .* in vnStringCompareElem");
+  EXPECT_EXIT(vnStringIndex(S("ab"), S("ab")), kFatal, "Keyword is too long .* in vnStringIndex\\(\\)");
   EXPECT_EXIT(vnStringFgets(4000, 10), kFatal, "\nFile is not opened in vnStringFgets\\(\\)\\.\n");
   EXPECT_EXIT(vnStringFileRead("/nonexistent/dir/file"), kFatal, "\nCan't open file in vnStringFileRead\\(\\)\\.\n");
   EXPECT_EXIT(vnStringSprintf("%4097s", ""), kFatal, "\nNot enough buffer size in vnStringSprintf\\(\\)\\.\n");
