@@ -136,7 +136,8 @@ const std::string kTwenty = "20 (subset size = 1, num of subsets = 20)";
 INSTANTIATE_TEST_SUITE_P(
     Runs, ConfigTest,
     ::testing::Values(
-        ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n", "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
+        ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n",
+                   "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
         // Out-of-range numbers are clamped to 32 bits.
         ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
                    "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},

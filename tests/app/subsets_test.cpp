@@ -33,13 +33,15 @@ TEST_F(SubsetsTest, BinomialCoefficients) {
                         {5, 5, 1},        {4, 2, 6},            {30, 15, 155117520},  {1, 1, 1},
                         {5, 6, 0},        {5, -1, 0}};
   for (const Case& c : cases) EXPECT_EQ(combination(c.N, c.K), c.expected) << c.N << " " << c.K;
-  EXPECT_EXIT(combination(34, 17), ::testing::ExitedWithCode(1), "^Error: combination C\\(N,K\\) overflow N=34 K=17\n$");
+  EXPECT_EXIT(combination(34, 17), ::testing::ExitedWithCode(1),
+              "^Error: combination C\\(N,K\\) overflow N=34 K=17\n$");
   // The factor bound is taken without 32-bit wrap-around.
   EXPECT_EXIT(combination(2147483647, 1), ::testing::ExitedWithCode(1), "overflow N=2147483647 K=1\n$");
 }
 
 TEST_F(SubsetsTest, Divisibility) {
-  const int cases[][3] = {{12, 4, 1}, {-12, 4, 1}, {13, 4, 0}, {-13, 4, 0}, {0, 7, 1}, {-2147483647 - 1, -1, 1}, {5, 0, 0}};
+  const int cases[][3] = {{12, 4, 1}, {-12, 4, 1}, {13, 4, 0},           {-13, 4, 0},
+                          {0, 7, 1},  {5, 0, 0},   {-2147483647 - 1, -1, 1}};
   for (const auto& c : cases) EXPECT_EQ(isdiv(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
@@ -121,7 +123,8 @@ TEST_F(SubsetsTest, ChosenSubsets) {
     EXPECT_GE(s.front(), 1);
     EXPECT_LE(s.back(), 20);
   }
-  EXPECT_EXIT(mCnk(4, 4, 2), ::testing::ExitedWithCode(1), "^ERROR SampIntsAWOrep: input is out of range m=1 n=2\\.\n$");
+  EXPECT_EXIT(mCnk(4, 4, 2), ::testing::ExitedWithCode(1),
+              "^ERROR SampIntsAWOrep: input is out of range m=1 n=2\\.\n$");
 }
 
 TEST_F(SubsetsTest, ShortMultipleResultStopsWith255) {

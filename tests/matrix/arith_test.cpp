@@ -68,7 +68,6 @@ TEST_F(ArithTest, ComplexElementWiseAndScalars) {
   ComplexValueDiv(&q, &x, &y);
   EXPECT_EQ(valuesOf(MatDivElem(a, b)), (V{q.re, q.im, 0.25, 1.5}));
   EXPECT_EQ(valuesOf(MatInvElem(Complex2("", 1, 1, {3, 4}))), (V{3.0 / 25, -4.0 / 25}));
-  EXPECT_EQ(valuesOf(MatScale(a, 2.0)), (V{2, 4, -6, 1}));
   EXPECT_EQ(valuesOf(MatSub_double(a, 1.0, 1)), (V{0, -2, 4, -0.5}));
   EXPECT_EQ(valuesOf(MatConj(a)), (V{1, -2, -3, -0.5}));
   Complex* z = CompDef("z", 1, -2);
@@ -78,7 +77,6 @@ TEST_F(ArithTest, ComplexElementWiseAndScalars) {
   Matrix* r = Real("R", 1, 2, {2, -1});
   ExpectMatrix(MatAdd_Complex(r, z), 1, 2, MAT_COMPLEX, {3, -2, 0, -2});
   EXPECT_EQ(valuesOf(MatSub_Complex(r, z, 0)), (V{1, 2, -2, 2}));
-  EXPECT_EQ(valuesOf(MatScaleC(r, z)), (V{2, -4, -1, 2}));
   // Transposes keep the signs of the imaginary parts, conjugates flip them.
   Matrix* m = Complex2("M", 2, 1, {1, 2, 3, -4});
   ExpectMatrix(MatTrans(m), 1, 2, MAT_COMPLEX, {1, 2, 3, -4});

@@ -49,26 +49,14 @@ TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
   EXPECT_EXIT(MatError2("F()", "Bad", nullptr, a), kFatal, ReportLine("Bad and 'A(1 x 1)'", "F()"));
 }
 
-// Each check passes on good operands and reports its message otherwise.
-TEST_F(ReportTest, ChecksPassOrReportTheirMessage) {
+// Each check reports its message on a bad operand.
+TEST_F(ReportTest, ChecksReportTheirMessage) {
   Matrix* s = MatDef("S", 2, 2);
   Matrix* w = MatDef("W", 2, 3);
   Matrix* e = MatDef("E", 0, 3);
   Matrix* c = C_MatDef("C", 2, 2);
   Matrix* p = MatSetClass(MatDef("P", 1, 1), MAT_C_POLY);
   Matrix* r = MatSetClass(MatDef("R", 1, 1), MAT_RATIONAL);
-  MatZeroSizeCheck(s, "T()");
-  MatZeroSizeCheck2(s, w, "T()");
-  MatSameSizeCheck(s, c, "T()");
-  MatSameClassCheck(s, w, "T()");
-  MatNonSquareCheck(s, "T()");
-  MatNonSquareCheck2(s, c, "T()");
-  MatNotRealCheck(s, "T()");
-  MatNotComplexCheck(c, "T()");
-  MatNotRealNorComplexCheck(c, "T()");
-  MatNotPolynomialCheck(p, "T()");
-  MatNotRationalCheck(r, "T()");
-
   const std::pair<std::function<void()>, std::string> failing[] = {
       {[&] { MatZeroSizeCheck(e, "T()"); }, "Zero-size matrix for 'E(0 x 3)'"},
       {[&] { MatZeroSizeCheck2(s, e, "T()"); }, "Zero-size matrix for 'S(2 x 2)' and 'E(0 x 3)'"},

@@ -201,7 +201,8 @@ TEST_F(ListDeathTest, AccessFailuresNameTheElementAndClass) {
   EXPECT_EXIT(ListGetElementP(l, 3, LIST_MATRIX), kFatal,
               ListLine("{...}(3, Matrix)", "Index is out of range", "ListGetElementP()"));
   ListSetName(l, "w");
-  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal, ListLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
+  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal,
+              ListLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
   EXPECT_EXIT(ListGetElement(l, 2, LIST_REAL), kFatal,
               ListLine("w(2, Real)", "Mismatched element class", "ListGetElement()"));
   EXPECT_EXIT(ListGetObject(l, 3), kFatal, ListLine("w(3)", "Index is out of range", "ListGetObject()"));
@@ -291,7 +292,8 @@ TEST_F(ListDeathTest, DeepAccessFailures) {
   const int zero[] = {2, 0}, throughNumber[] = {1, 1}, pastEnd[] = {3, 1};
   const std::string where = " in \"(2 element(s))\" in ";
   EXPECT_EXIT(ListGetDeepClass(l, 0), kFatal, Literal("\nDepth must be positive" + where + "ListGetDeepClass().\n"));
-  EXPECT_EXIT(ListGetDeepListP2(l, 2, zero), kFatal, Literal("\nLength must be > 0" + where + "ListGetDeepListP2().\n"));
+  EXPECT_EXIT(ListGetDeepListP2(l, 2, zero), kFatal,
+              Literal("\nLength must be > 0" + where + "ListGetDeepListP2().\n"));
   EXPECT_EXIT(ListGetDeepElementP2(l, 2, throughNumber, LIST_UNDEF), kFatal,
               Literal("\nMismatched element" + where + "ListGetDeepElementP2().\n"));
   EXPECT_EXIT(ListGetDeepLength2(l, 2, pastEnd), kFatal, Literal("Mismatched element"));
