@@ -143,7 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
         ConfigCase{"ag 10 20 1 20 1",
                    configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
-        ConfigCase{"cv 10 20 1", configuration("CV-EM training", kTwenty, ""), "", 0},
         ConfigCase{"em 3 7 6", configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
                    "", 0},
         // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),

@@ -184,10 +184,6 @@ TEST_F(ListTest, ReadingCopiesObjectsAndPointsAtNumbers) {
   String* s = static_cast<String*>(ListGetElement(l, 3, LIST_UNDEF));   // 260: any class
   EXPECT_STREQ(s->text, "s");
   EXPECT_EQ(s->type, 0);
-  ListSlot* held = ListGetObject(l, 1);
-  EXPECT_NE(held->object, stored);
-  EXPECT_EQ(valuesOf(static_cast<Matrix*>(held->object)), (V{1, 2}));
-  efree(held);
   List* o = ListObjectsDef(2, LIST_REAL, &l->elements[1], LIST_MATRIX, &l->elements[0]);
   EXPECT_EQ(realAt(o, 1), 0.5);
   EXPECT_NE(matAt(o, 2), stored);
@@ -330,7 +326,7 @@ TEST_F(ListTest, AppendAndReDefKeepLeadingElements) {
   EXPECT_EQ(l->classes, nullptr);
 }
 
-TEST_F(ListTest, CopiesAreDeepAndSwapExchanges) {
+TEST_F(ListTest, CopiesAreDeep) {
   List* src = ListElementsDef(3, LIST_MATRIX, Row({1, 2}), LIST_LIST, ListElementsDef(1, LIST_INTEGER, 4),
                               LIST_INTEGER, 6);
   List* dup = ListDup(src);
@@ -343,27 +339,6 @@ TEST_F(ListTest, CopiesAreDeepAndSwapExchanges) {
     EXPECT_EQ(intAt(listAt(copy, 2), 1), 4);
     EXPECT_EQ(valuesOf(matAt(copy, 1)), (V{1, 2}));
   }
-  List* other = ListElementsDef(3, LIST_REAL, 2.0, LIST_STRING, vnStringStringDef("a"), LIST_INTEGER, 1);
-  ListSwap(dup, other);
-  EXPECT_EQ(realAt(dup, 1), 2.0);
-  EXPECT_EQ(textAt(dup, 2), "a");
-  EXPECT_EQ(valuesOf(matAt(other, 1)), (V{1, 2}));
-  // An element copy takes the source's length and code; a move exchanges.
-  List* a = ListSetType(ListElementsDef(1, LIST_INTEGER, 1), 1);
-  List* b = ListSetType(ListElementsDef(2, LIST_MATRIX, Row({2}), LIST_REAL, 3.0), 4);
-  ListElementCopy(a, b);
-  EXPECT_EQ(a->length, 2);
-  EXPECT_EQ(a->type, 4);   // follows src
-  EXPECT_NE(matAt(a, 1), matAt(b, 1));
-  List* c = ListSetType(ListElementsDef(1, LIST_INTEGER, 9), 1);
-  Matrix* matrix = matAt(a, 1);
-  ListMove(c, a);   // c keeps type 1, a becomes a temporary holding c's old contents
-  EXPECT_EQ(c->type, 1);
-  EXPECT_EQ(a->type, 0);
-  EXPECT_EQ(matAt(c, 1), matrix);
-  EXPECT_EQ(intAt(a, 1), 9);
-  ListSetType(b, 0);
-  ListSetType(c, 0);
   ReleaseAllTemporaries();
 }
 
