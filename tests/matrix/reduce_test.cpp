@@ -92,20 +92,6 @@ TEST_F(ReduceTest, RowAndColumnValues) {
   EXPECT_DOUBLE_EQ(MatReal(c)[0], std::sqrt(2.0));
 }
 
-TEST_F(ReduceTest, MaximumAndMinimumReplaceTheIndex) {
-  Matrix* index = MatSetType(MatDef("ix", 0, 0), 1);
-  Matrix* m = Real("", 2, 3, {1, 9, 9, 4, -1, 4});
-  EXPECT_EQ(valuesOf(MatMaximum(m, index, 0)), (V{9, 4}));
-  EXPECT_EQ(valuesOf(index), (V{2, 1}));   // column numbers
-  ExpectShape(index, 2, 1, MAT_REAL);
-  EXPECT_EQ(valuesOf(MatMinimum(m, index, 1)), (V{1, -1, 4}));
-  EXPECT_EQ(valuesOf(index), (V{1, 2, 2}));   // row numbers
-  MatMinimum(MatDef("", 0, 4), index, 1);
-  ExpectShape(index, 0, 4, MAT_REAL);
-  EXPECT_EQ(index->type, 1);
-  MatUndef(index);
-}
-
 TEST_F(ReduceTest, RunningSumsAndProducts) {
   EXPECT_EQ(valuesOf(MatCumSumElem(Real("", 2, 2, {1, 2, 3, 4}))), (V{1, 3, 6, 10}));
   EXPECT_EQ(valuesOf(MatCumProdElem(Complex2("", 1, 3, {0, 1, 0, 1, 2, 0}))),

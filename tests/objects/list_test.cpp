@@ -232,15 +232,6 @@ TEST_F(ListTest, ClassesNamesAndClassMasks) {
       {260, "Undefined"},   {275, "void Func"},   {330, "Buitin-Func"}, {331, "Buitin-Proc"},
       {334, "Dynamic-Func"}, {335, "Dynamic-Proc"}, {0, "Undefined"},   {11, "Undefined"}};
   for (const auto& n : names) EXPECT_STREQ(ListClassName(n.first), n.second) << n.first;
-  // Retagging: a Matrix stays, another kind is released.
-  List* t = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_STRING, vnStringStringDef("a"));
-  Matrix* m = matAt(t, 1);
-  ListSetClass(t, 1, LIST_INDEX);
-  EXPECT_EQ(matAt(t, 1, LIST_INDEX), m);
-  const int strings = vnStringLiveCount();
-  ListSetClass(t, 2, LIST_INTEGER);
-  EXPECT_EQ(vnStringLiveCount(), strings - 1);
-  EXPECT_EQ(intAt(t, 2), 0);
 }
 
 // {1, {2.5, {"deep"}}}
