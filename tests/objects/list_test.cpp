@@ -1,6 +1,7 @@
 // Lists: recycling, storing and reading elements with their component
 // codes, deep access, growth, copies and assignment, multiple results,
 // printing.
+#include <functional>
 #include <string>
 
 #include "support/values.h"
@@ -192,30 +193,30 @@ TEST_F(ListTest, ReadingCopiesObjectsAndPointsAtNumbers) {
 
 TEST_F(ListDeathTest, AccessFailuresNameTheElementAndClass) {
   List* l = ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INTEGER, 1);
-  EXPECT_EXIT(ListGetElementP(l, 1, LIST_STRING), kFatal,
-              ListLine("{...}(1, String)", "Mismatched element class", "ListGetElementP()"));
-  EXPECT_EXIT(ListGetElementP(l, 3, LIST_MATRIX), kFatal,
-              ListLine("{...}(3, Matrix)", "Index is out of range", "ListGetElementP()"));
-  ListSetName(l, "w");
-  EXPECT_EXIT(ListGetElement(l, 0, LIST_REAL), kFatal,
-              ListLine("w(0, Real)", "Index is out of range", "ListGetElement()"));
-  EXPECT_EXIT(ListGetElement(l, 2, LIST_REAL), kFatal,
-              ListLine("w(2, Real)", "Mismatched element class", "ListGetElement()"));
-  EXPECT_EXIT(ListGetObject(l, 3), kFatal, ListLine("w(3)", "Index is out of range", "ListGetObject()"));
-  EXPECT_EXIT(ListGetClass(l, 3), kFatal, ListLine("typeof(w, 3)", "Index is out of range", "ListGetClass()"));
+  List* w = ListSetName(ListElementsDef(2, LIST_MATRIX, Row({1}), LIST_INTEGER, 1), "w");
   List* u = ListDef("", 1);   // an undefined element matches no class, not even 260
-  EXPECT_EXIT(ListGetElementP(u, 1, LIST_UNDEF), kFatal,
-              ListLine("{...}(1, Undefined)", "Mismatched element class", "ListGetElementP()"));
   List* x = ListDef("x", 2);
-  EXPECT_EXIT(ListSetElement(x, 3, LIST_INTEGER, 1), kFatal,
-              ListLine("x(3) = \"\"", "Index is out of range", "ListSetElement()"));
-  EXPECT_EXIT(ListSetElementP(x, 0, LIST_MATRIX, Row({1})), kFatal,
-              ListLine("x(0) = \"\"", "Index is out of range", "ListSetElement()"));
-  EXPECT_EXIT(ListSetObject(x, 5, LIST_REAL, &x->elements[0]), kFatal,
-              ListLine("x(5) = \"\"", "Index is out of range", "ListSetObject()"));
-  EXPECT_EXIT(ListElementsDef(2, LIST_INTEGER, 1, 11, nullptr), kFatal,
-              ListLine("", "Incorrect class", "ListElementsDef()"));
-  EXPECT_EXIT(ListElementsDef(1, LIST_UNDEF, nullptr), kFatal, Literal("Incorrect class"));
+  const std::string range = "Index is out of range", mismatch = "Mismatched element class";
+  const struct {
+    std::function<void()> body;
+    const char* source;
+    std::string message;
+    const char* tag;
+  } cases[] = {
+      {[&] { ListGetElementP(l, 1, LIST_STRING); }, "{...}(1, String)", mismatch, "ListGetElementP()"},
+      {[&] { ListGetElementP(l, 3, LIST_MATRIX); }, "{...}(3, Matrix)", range, "ListGetElementP()"},
+      {[&] { ListGetElementP(u, 1, LIST_UNDEF); }, "{...}(1, Undefined)", mismatch, "ListGetElementP()"},
+      {[&] { ListGetElement(w, 0, LIST_REAL); }, "w(0, Real)", range, "ListGetElement()"},
+      {[&] { ListGetElement(w, 2, LIST_REAL); }, "w(2, Real)", mismatch, "ListGetElement()"},
+      {[&] { ListGetObject(w, 3); }, "w(3)", range, "ListGetObject()"},
+      {[&] { ListGetClass(w, 3); }, "typeof(w, 3)", range, "ListGetClass()"},
+      {[&] { ListSetElement(x, 3, LIST_INTEGER, 1); }, "x(3) = \"\"", range, "ListSetElement()"},
+      {[&] { ListSetElementP(x, 0, LIST_MATRIX, Row({1})); }, "x(0) = \"\"", range, "ListSetElement()"},
+      {[&] { ListSetObject(x, 5, LIST_REAL, &x->elements[0]); }, "x(5) = \"\"", range, "ListSetObject()"},
+      {[] { ListElementsDef(2, LIST_INTEGER, 1, 11, nullptr); }, "", "Incorrect class", "ListElementsDef()"},
+      {[] { ListElementsDef(1, LIST_UNDEF, nullptr); }, "", "Incorrect class", "ListElementsDef()"},
+  };
+  for (const auto& c : cases) EXPECT_EXIT(c.body(), kFatal, ListLine(c.source, c.message, c.tag)) << c.source;
 }
 
 TEST_F(ListTest, ClassesNamesAndClassMasks) {
