@@ -172,14 +172,16 @@ void MatObjectTmpUndefWalk() {
   // Anything made temporary while these walks run (a nested List released
   // with its holder) is left for the next release.
   vorn_registry::tmpEpochSeen = vorn_registry::tmpEpoch;
-  // A walk stops at once on a local or marker: after a statement that made
-  // no temporary of a kind, that kind's last record is one.
-  if (lastrat->type != vorn_registry::kLocal) RatTmpUndef();
-  if (lastpoly->type != vorn_registry::kLocal) PolyTmpUndef();
-  if (lastlist->type != vorn_registry::kLocal) ListTmpUndef();
-  if (lastvnstring->type != vorn_registry::kLocal) vnStringTmpUndef();
-  if (lastcomp->type != vorn_registry::kLocal) CompTmpUndef();
-  if (lastmat->type != vorn_registry::kLocal) MatTmpUndef();
+  // A kind whose count has not moved has nothing new for its walk, and a
+  // walk would stop at once on a last record that is a local or marker.
+  using vorn_registry::kindChangedSinceWalk;
+  using vorn_registry::kLocal;
+  if (kindChangedSinceWalk<Rational>() && lastrat->type != kLocal) RatTmpUndef();
+  if (kindChangedSinceWalk<Polynomial>() && lastpoly->type != kLocal) PolyTmpUndef();
+  if (kindChangedSinceWalk<List>() && lastlist->type != kLocal) ListTmpUndef();
+  if (kindChangedSinceWalk<String>() && lastvnstring->type != kLocal) vnStringTmpUndef();
+  if (kindChangedSinceWalk<Complex>() && lastcomp->type != kLocal) CompTmpUndef();
+  if (kindChangedSinceWalk<Matrix>() && lastmat->type != kLocal) MatTmpUndef();
 }
 
 void MatObjectControl(int flag) {

@@ -18,26 +18,44 @@ enum : int {
   kGlobal = 4,     // lives until exit
 };
 
-// Counts the events that can leave a temporary on a live list: a record
-// appended, a lifetime code changed. The statement-end release of all kinds
-// has nothing to do while the count is what it was after its last walk.
+// Counts the events that can leave a temporary within reach of a release
+// walk: a record appended, a lifetime code changed, a local or marker taken
+// off a live list (the walk stops at those). The statement-end release of
+// all kinds has nothing to do while the count is what it was after its last
+// walk, and a kind whose own count has not moved needs no walk either.
 extern unsigned tmpEpoch;
 extern unsigned tmpEpochSeen;
-inline void noteLifetimeChange() { ++tmpEpoch; }
+template <class T>
+struct KindEpoch {
+  static inline unsigned changes = 1;
+  static inline unsigned seen = 0;
+};
+template <class T>
+inline void noteLifetimeChange() {
+  ++tmpEpoch;
+  ++KindEpoch<T>::changes;
+}
+// True when T's count moved since the last call; then it counts as seen.
+template <class T>
+inline bool kindChangedSinceWalk() {
+  if (KindEpoch<T>::changes == KindEpoch<T>::seen) return false;
+  KindEpoch<T>::seen = KindEpoch<T>::changes;
+  return true;
+}
 
 // Every lifetime change goes through these two, so that the count above
 // sees it.
 template <class T>
 inline void setLifetime(T* obj, int type) {
   obj->type = static_cast<decltype(obj->type)>(type);
-  noteLifetimeChange();
+  noteLifetimeChange<T>();
 }
 template <class T>
 inline void swapLifetime(T* a, T* b) {
   const auto type = a->type;
   a->type = b->type;
   b->type = type;
-  noteLifetimeChange();
+  noteLifetimeChange<T>();
 }
 
 // Gives src's contents to dst by exchange(dst, src); dst keeps its
@@ -72,7 +90,7 @@ inline T* assignRecord(T* dst, T* src, Exchange exchange, Copy copy, ReleaseAll 
 // Appends obj after last; last moves to obj.
 template <class T>
 inline void append(T*& last, T* obj) {
-  noteLifetimeChange();
+  noteLifetimeChange<T>();
   last->next = obj;
   obj->prev = last;
   obj->next = nullptr;
@@ -87,6 +105,7 @@ inline bool unlink(T*& last, T* obj) {
   T* const before = obj->prev;
   T* const after = obj->next;
   if (before == nullptr) return false;
+  if (obj->type == kLocal) noteLifetimeChange<T>();
   before->next = after;
   if (after != nullptr) after->prev = before;
   else last = before;
@@ -143,7 +162,7 @@ inline void releaseTemporaries(T* last, Release release) {
 template <class T>
 inline void freeLocalsFrom(T* marker) {
   if (marker == nullptr) return;
-  noteLifetimeChange();
+  noteLifetimeChange<T>();
   for (T* obj = marker; obj != nullptr; obj = obj->next)
     if (obj->type == kLocal) obj->type = kTemporary;
 }

@@ -92,6 +92,21 @@ TEST_F(RegistryTest, ObjectControlOpensAndClosesAScopeOfEveryKind) {
   EXPECT_EQ(CurrentLiveCounts(), before);
 }
 
+// The statement-end release skips kinds where nothing changed; taking a
+// scope's markers off the list must count as a change, or the caller's
+// temporaries before them would outlive the caller's statement.
+TEST_F(RegistryTest, CallersTemporariesGoAfterAScopeIsReleasedWhole) {
+  Matrix* callers = MatDef("", 1, 2);
+  String* callersText = vnStringStringDef("caller");
+  MatObjectControl(1);
+  MatDef("", 2, 2);
+  MatObjectTmpUndef();
+  MatObjectControl(0);
+  MatObjectTmpUndef();
+  EXPECT_TRUE(callers->parked);
+  EXPECT_TRUE(callersText->parked);
+}
+
 using RegistryDeathTest = RegistryTest;
 
 TEST_F(RegistryDeathTest, DoubleReleaseIsFatal) {
