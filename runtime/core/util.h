@@ -10,8 +10,10 @@ char* RealToString(double value, char* buffer, const char* format);
 char* vorn_itoa(int n);     // new text, caller frees with efree
 char* ftoa(double x);       // new text of "%G"
 
-// The runtime's power rule: 1.0 for 0^0, else the C library's pow, always
-// called at run time (never folded into a multiplication by the compiler).
+// The runtime's power rule: 1.0 for 0^0, else exactly the C library's pow
+// result. The library is called at run time, never folded by the compiler;
+// a square is formed exactly and returned directly when the library's
+// rounding provably agrees with it.
 double vornPower(double base, double exponent);
 // x(x-1)(x-2)... down to a factor in (0, 1]: 0 for x < 0, 1 up to 1, +Inf
 // once the product overflows, NaN for NaN.
