@@ -92,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Words, UsageTest,
                                            "em 10 20 1 5",        // one word too many
                                            "cv 10 20",            // one word too few
                                            "ag 10 20 1 12",       // one word too few
-                                           "ag 10 20 1 12 8 1"));  // one word too many
+                                           "ag 10 20 1 12 8 1"),  // one word too many
+                         ArgsTestName());
 
 TEST_F(CommandLineTest, UsageNamesTheProgramWhateverItIsCalled) {
   char dir[] = "/tmp/brovane_linkXXXXXX";
@@ -116,6 +117,8 @@ struct ConfigCase {
   int status;
   const char* later = "";   // a text the rest of the output holds
 };
+// Shown by the test runner as the command line it runs.
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
 
 class ConfigTest : public CommandLineTest, public ::testing::WithParamInterface<ConfigCase> {};
 
@@ -150,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
                    configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
                                  "num subset selection = 10, ensemble size = 8\n"),
-                   "", 0, "\n0        N/A     "}));
+                   "", 0, "\n0        N/A     "}),
+    ArgsTestName());
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
   Matrix* callers = MatDef("", 2, 2);

@@ -34,6 +34,8 @@ struct Report {
   const char* args;
   std::string expected;
 };
+// Shown by the test runner as the command line it runs.
+void PrintTo(const Report& c, std::ostream* os) { *os << '"' << c.args << '"'; }
 
 const Report kReports[] = {
     {"em 10 20 1", configuration("Parallel-EM training", "") + kHeader +
@@ -88,8 +90,8 @@ TEST_P(ReportTest, RunsToItsReport) {
 
 // Two runs, each one test (a run is slow under the sanitizers): both must
 // give the same bytes.
-INSTANTIATE_TEST_SUITE_P(Run, ReportTest, ::testing::ValuesIn(kReports));
-INSTANTIATE_TEST_SUITE_P(Rerun, ReportTest, ::testing::ValuesIn(kReports));
+INSTANTIATE_TEST_SUITE_P(Run, ReportTest, ::testing::ValuesIn(kReports), ArgsTestName());
+INSTANTIATE_TEST_SUITE_P(Rerun, ReportTest, ::testing::ValuesIn(kReports), ArgsTestName());
 
 TEST(RunTest, NoIterationGivesOnlyTheInitialModelLine) {
   const RunResult r = RunBrovane("em 0 20 1");
@@ -111,6 +113,8 @@ struct Rejection {
   const char* title;
   const char* message;
 };
+// Shown by the test runner as the command line it runs.
+void PrintTo(const Rejection& c, std::ostream* os) { *os << '"' << c.args << '"'; }
 
 class RejectionTest : public ::testing::TestWithParam<Rejection> {};
 
@@ -134,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{"em 3 29826162 1", "Parallel-EM training", "ERROR: nlot is too large (nlot = 29826162).\n"},
         Rejection{"em 3 2 268435456", "Parallel-EM training",
                   "ERROR: nlot x lsize is too large (nlot = 2, lsize = 268435456).\n"},
-        Rejection{"ag 3 5 2 2 29826162", "Ag-EM training", "ERROR: enss is too large (enss = 29826162).\n"}));
+        Rejection{"ag 3 5 2 2 29826162", "Ag-EM training", "ERROR: enss is too large (enss = 29826162).\n"}),
+    ArgsTestName());
 
 }  // namespace

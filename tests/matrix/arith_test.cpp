@@ -173,6 +173,7 @@ void ExpectBitExactProduct(Matrix* a, Matrix* b) {
 struct ProductSize {
   int m, p, n;
 };
+void PrintTo(const ProductSize& s, std::ostream* os) { *os << s.m << "x" << s.p << " * " << s.p << "x" << s.n; }
 
 class ProductOrderTest : public ArithTest, public ::testing::WithParamInterface<ProductSize> {};
 

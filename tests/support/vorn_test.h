@@ -42,6 +42,28 @@ struct RunResult {
 // captures its standard output, standard error and exit status.
 RunResult RunBrovane(const std::string& args, const std::string& env = "");
 
+// Names a test case after the command line it runs ("ag 10 20 1" gives
+// "3_ag_10_20_1" for the fourth case): parameters are a command line, or a
+// struct whose `args` member is one.
+inline const char* ArgsOf(const char* args) { return args; }
+template <class P>
+const char* ArgsOf(const P& param) {
+  return param.args;
+}
+struct ArgsTestName {
+  template <class P>
+  std::string operator()(const ::testing::TestParamInfo<P>& info) const {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* c = ArgsOf(info.param); *c != '\0'; c++) {
+      const bool keep = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+      if (keep) name += *c;
+      else if (name.back() != '_') name += '_';
+    }
+    if (name.back() == '_') name += "none";
+    return name;
+  }
+};
+
 // Runs body in a forked child whose standard input reads `input`; the
 // status is body's return value (or what the child passed to exit).
 RunResult RunInChild(const std::function<int()>& body, const std::string& input = "");
