@@ -49,6 +49,7 @@ struct ReadCase {
   int rows, cols, class_;
   std::vector<double> values;
 };
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.label; }
 
 class ColumnFileRead : public VornFileTest, public ::testing::WithParamInterface<ReadCase> {};
 

@@ -30,6 +30,7 @@ struct TextCase {
   const char* plain;     // star off
   const char* starred;   // star on
 };
+void PrintTo(const TextCase& c, std::ostream* os) { *os << '"' << c.plain << '"'; }
 
 class PolyTextReal : public VornFileTest, public ::testing::WithParamInterface<TextCase> {};
 

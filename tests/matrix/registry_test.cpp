@@ -149,6 +149,7 @@ struct EnvCase {
   const char* env;
   int sizeMax, tableMax, parkedOf4;  // parkedOf4: 1x7 records kept of 4 released
 };
+void PrintTo(const EnvCase& c, std::ostream* os) { *os << '"' << c.env << '"'; }
 
 class RegistryEnv : public ::testing::TestWithParam<EnvCase> {};
 
