@@ -27,12 +27,6 @@ constexpr double kVarianceFloor = 1.0e-5;
 
 bool isBad(double x) { return x < 0.0 || !std::isfinite(x); }
 
-// m(i, j) += x, updated in place through the element's address.
-void addTo(Matrix* m, int i, int j, double x) {
-  double* const cell = MatGetPtr(m, i, j);
-  *cell = *cell + x;
-}
-
 // The joint density of column n of data in component m: the product of the
 // densities of its D values, taken in dimension order.
 double componentDensity(Matrix* model, int m, Matrix* data, int n, int D) {
@@ -95,11 +89,11 @@ List* getss(Matrix* model, Matrix* data) {
     }
     for (int m = 1; m <= M; m++) {
       const double gamma = MatGetValue(mixPr, 1, m);
-      addTo(ss, 1, m, gamma);
+      AddToElement(ss, 1, m, gamma);
       for (int d = 1; d <= D; d++) {
         const double x = MatGetValue(dval, d, 1);
-        addTo(ss, 2 * d, m, gamma * x);
-        addTo(ss, 2 * d + 1, m, gamma * (x * x));
+        AddToElement(ss, 2 * d, m, gamma * x);
+        AddToElement(ss, 2 * d + 1, m, gamma * (x * x));
       }
     }
 

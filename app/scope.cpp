@@ -11,6 +11,11 @@
 #include "runtime/objects/rational.h"
 #include "runtime/objects/vnstring.h"
 
+void AddToElement(Matrix* m, int i, int j, double x) {
+  double* const cell = MatGetPtr(m, i, j);
+  *cell = *cell + x;
+}
+
 ScopeMarkers OpenScope() {
   ScopeMarkers scope;
   scope.comp = CompSetType(CompDef("", 0.0, 0.0), 1);

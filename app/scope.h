@@ -38,3 +38,7 @@ void CloseScope(const ScopeMarkers& scope);
 // standard error and the process exits with status 255 (plot windows left
 // open). The caller then reads the values by position.
 void UnpackResults(List* temp, List* result, int count, const char* names);
+
+// m(i, j) += x, the compiled form of an in-place update: through the
+// element's address, read and written once.
+void AddToElement(Matrix* m, int i, int j, double x);

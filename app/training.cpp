@@ -19,9 +19,6 @@
 
 namespace {
 
-// m(i, j) += x
-void addTo(Matrix* m, int i, int j, double x) { MatSetValue(m, i, j, MatGetValue(m, i, j) + x); }
-
 // Block k (rows (k-1)R+1 .. kR) of a stack of R x cols blocks.
 Matrix* block(Matrix* stack, int k, int R) { return MatCut(stack, (k - 1) * R + 1, 1, k * R, MatGetCols(stack)); }
 
@@ -56,9 +53,9 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
   const int R = MatGetRows(sstmp);
   const int M = MatGetCols(sstmp);
 
-  addTo(llresults, 2, 1, evalm(model, train));
+  AddToElement(llresults, 2, 1, evalm(model, train));
   MatObjectTmpUndef();
-  addTo(llresults, 3, 1, evalm(model, test));
+  AddToElement(llresults, 3, 1, evalm(model, test));
   MatObjectTmpUndef();
 
   MatAssign(bmodel, MatZDef2(enss * R, M));
@@ -76,7 +73,7 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
           const double llret = eStep(temp, ssret, block(bmodel, e, R), MatCut(train, 1, first, D, first + lsize - 1));
           MatPut(bss, row, 1, MatAdd(block(bss, l, R), ssret));
           MatObjectTmpUndef();
-          addTo(llresults, 1, it, llret);
+          AddToElement(llresults, 1, it, llret);
         }
         MatPut(bss, row, 1, MatScale(block(bss, l, R), 1.0 / enss));
         MatObjectTmpUndef();
@@ -87,7 +84,7 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
                                    MatCut(train, 1, first, D, first + lsize - 1));
         MatPut(bss, row, 1, ssret);
         MatObjectTmpUndef();
-        addTo(llresults, 1, it, llret);
+        AddToElement(llresults, 1, it, llret);
       }
     }
 
@@ -120,9 +117,9 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
     }
     MatAssign(model, getmodel(bss, D));
 
-    addTo(llresults, 2, it + 1, evalm(model, train));
+    AddToElement(llresults, 2, it + 1, evalm(model, train));
     MatObjectTmpUndef();
-    addTo(llresults, 3, it + 1, evalm(model, test));
+    AddToElement(llresults, 3, it + 1, evalm(model, test));
     MatObjectTmpUndef();
   }
 

@@ -1,8 +1,6 @@
 // Start-up shared by the benchmarks.
 #pragma once
 
-#include <cmath>
-
 #include "runtime/vorn.h"
 
 namespace vorn_bench {
@@ -15,8 +13,7 @@ inline void startRuntime(bool openScope = false) {
   static bool started = false;
   if (started) return;
   started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  VornInitRegistries();
+  VornInitRuntime();
   if (openScope) MatObjectControl(1);
 }
 

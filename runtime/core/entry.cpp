@@ -62,12 +62,16 @@ void VornInitRegistries() {
   ListInit();
 }
 
-List* VornStartUp(int argc, char** argv) {
+void VornInitRuntime() {
   vorn_eps = std::pow(2.0, -52.0);
   vorn_version(5.0);
   vorn_withlog_flag = 0;
-  readLogSwitch();
   VornInitRegistries();
+}
+
+List* VornStartUp(int argc, char** argv) {
+  VornInitRuntime();
+  readLogSwitch();
 
   llresults = MatDef("", 0, 0);
   MatSetType(llresults, 4);

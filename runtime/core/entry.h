@@ -19,6 +19,11 @@ double vorn_version(double v);
 // Matrix, Polynomial, Rational, List.
 void VornInitRegistries();
 
+// The runtime part of start-up: the tolerance, the language level, the log
+// off, then the registries. Programs that embed the runtime without main
+// (tests, benchmarks) call this alone.
+void VornInitRuntime();
+
 // The start-up of main: settings, registries, the global result matrix,
 // the argument list "Vorn_ARGUMENTS". Returns the argument list.
 List* VornStartUp(int argc, char** argv);

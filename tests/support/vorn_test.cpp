@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,10 +12,7 @@ void VornTestStartUp() {
   static bool started = false;
   if (started) return;
   started = true;
-  vorn_eps = std::pow(2.0, -52.0);
-  vorn_version(5.0);
-  vorn_withlog_flag = 0;
-  VornInitRegistries();
+  VornInitRuntime();
 }
 
 bool LiveCounts::operator==(const LiveCounts& o) const {
