@@ -16,7 +16,7 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_report.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "runtime/matrix/registry.h"
+#include "runtime/core/registry.h"
 
 struct Polynomial;
 struct Rational;

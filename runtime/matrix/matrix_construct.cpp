@@ -10,7 +10,7 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sub.h"
-#include "runtime/matrix/registry.h"
+#include "runtime/core/registry.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/rational.h"
 

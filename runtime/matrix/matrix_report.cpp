@@ -7,32 +7,29 @@
 
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 
 namespace {
 
-void describe(std::string& body, const char* joint, const Matrix* m) {
-  if (m->name[0] != '\0')
-    vorn_report::appendf(body, " %s '%s(%d x %d)'", joint, m->name, m->rows, m->cols);
-  else
-    vorn_report::appendf(body, " %s '(%d x %d)'", joint, m->rows, m->cols);
-}
-
-struct Operands {
-  Matrix* m1;
-  Matrix* m2;
-};
-
-// Small operands (1 to 100 elements) are appended to the log in the text
-// save layout.
-void saveOperands(const void* context) {
-  const Operands* ops = static_cast<const Operands*>(context);
-  for (Matrix* m : {ops->m1, ops->m2}) {
-    if (m == nullptr || m->rows == 0 || m->cols == 0) continue;
-    if (static_cast<long>(m->rows) * m->cols >= 101) continue;
+struct MatrixReport {
+  static constexpr const char* kAfterMessage = "";
+  static constexpr const char* kLogFailure = "Can't open %s.\n";
+  static char* source() { return mat_err_src; }
+  static void describe(std::string& body, bool second, const Matrix* m) {
+    const char* joint = second ? "and" : "for";
+    if (m->name[0] != '\0')
+      vorn_report::appendf(body, " %s '%s(%d x %d)'", joint, m->name, m->rows, m->cols);
+    else
+      vorn_report::appendf(body, " %s '(%d x %d)'", joint, m->rows, m->cols);
+  }
+  // Small operands (1 to 100 elements) are appended to the log in the text
+  // save layout.
+  static void saveOperand(Matrix* m) {
+    if (m->rows == 0 || m->cols == 0) return;
+    if (static_cast<long>(m->rows) * m->cols >= 101) return;
     MatFileSave(m, vorn_report::kLogFile, 1, 1, "");
   }
-}
+};
 
 }  // namespace
 
@@ -44,26 +41,15 @@ void MatErrorSource(const char* format, ...) {
 }
 
 void MatErrorWarning(const char* tag, const char* message, Matrix* m1, Matrix* m2, int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(mat_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s", mat_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s", message);
-    if (m1 != nullptr) describe(body, "for", m1);
-    if (m2 != nullptr) describe(body, "and", m2);
-  }
-  Operands ops{m1, m2};
-  vorn_report::emit(tag, body, mat_err_src, is_error, "Can't open %s.\n", saveOperands, &ops);
+  vorn_report::errorWarning<MatrixReport>(tag, message, m1, m2, is_error);
 }
 
 void MatError(const char* tag, const char* message, Matrix* m) {
-  MatErrorWarning(tag, message, m, nullptr, 1);
-  std::abort();  // not reached: the report ends the process
+  vorn_report::fatal<MatrixReport>(tag, message, m, static_cast<Matrix*>(nullptr));
 }
 
 void MatError2(const char* tag, const char* message, Matrix* m1, Matrix* m2) {
-  MatErrorWarning(tag, message, m1, m2, 1);
-  std::abort();
+  vorn_report::fatal<MatrixReport>(tag, message, m1, m2);
 }
 
 void MatWarning(const char* tag, const char* message, Matrix* m) {

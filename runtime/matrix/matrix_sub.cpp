@@ -13,7 +13,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sort.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 
 namespace {
 

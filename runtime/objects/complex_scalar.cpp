@@ -12,8 +12,8 @@
 #include "runtime/core/util.h"
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
-#include "runtime/matrix/registry.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/registry.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/rational.h"
@@ -25,28 +25,45 @@ char* comp_err_src = nullptr;
 
 namespace {
 
-// Every Complex has the same shape, so the recycling table is one stack.
-Complex* comp_table = nullptr;
-int comp_table_count = 0;
-int garbage_table_max = 0;
+struct ComplexKind {
+  using Record = Complex;
+  static constexpr const char* kUndefTag = "CompUndef()";
+  static constexpr const char* kDestroyTag = "CompDestroy()";
+  static constexpr const char* kInstallTag = "CompInstall()";
+  static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
-void describe(std::string& body, const char* joint, const Complex* z) {
-  if (z->name[0] != '\0')
-    vorn_report::appendf(body, " %s '%s(%g,%g)'", joint, z->name, z->re, z->im);
-  else
-    vorn_report::appendf(body, " %s '(%g,%g)'", joint, z->re, z->im);
-}
+  static Complex*& top() { return topcomp; }
+  static Complex*& last() { return lastcomp; }
+  // Every Complex has the same shape: one stack.
+  static bool bucketOf(const Complex*, size_t* key) {
+    *key = 0;
+    return true;
+  }
+  static void park(Complex*) {}
+  static void poison(Complex* z) {
+    vorn_registry::poisonBytes(&z->re, sizeof z->re);
+    vorn_registry::poisonBytes(&z->im, sizeof z->im);
+  }
+  static void freeContents(Complex*) {}
+  [[noreturn]] static void reportFatal(const char* tag, const char* message, Complex* z) {
+    CompError(tag, message, z);
+  }
+  static Complex* destroyOperand() { return nullptr; }
 
-struct Operands {
-  Complex* z1;
-  Complex* z2;
+  static constexpr const char* kAfterMessage = "";
+  static constexpr const char* kLogFailure = "Can't open logfile.\n";
+  static char* source() { return comp_err_src; }
+  static void describe(std::string& body, bool second, const Complex* z) {
+    const char* joint = second ? "and" : "for";
+    if (z->name[0] != '\0')
+      vorn_report::appendf(body, " %s '%s(%g,%g)'", joint, z->name, z->re, z->im);
+    else
+      vorn_report::appendf(body, " %s '(%g,%g)'", joint, z->re, z->im);
+  }
+  static void saveOperand(Complex* z) { CompFileSave(z, vorn_report::kLogFile, 1, 1); }
 };
 
-void saveOperands(const void* context) {
-  const Operands* ops = static_cast<const Operands*>(context);
-  if (ops->z1 != nullptr) CompFileSave(ops->z1, vorn_report::kLogFile, 1, 1);
-  if (ops->z2 != nullptr) CompFileSave(ops->z2, vorn_report::kLogFile, 1, 1);
-}
+using Registry = vorn_registry::Registry<ComplexKind>;
 
 }  // namespace
 
@@ -61,97 +78,50 @@ void CompInit() {
   topcomp->next = nullptr;
   topcomp->parked = false;
   lastcomp = topcomp;
-  garbage_table_max = vorn_registry::envLimit("COMP_TABLE_MAX", 0, 0);
+  Registry::start(vorn_registry::envLimit("COMP_TABLE_MAX", 0, 0), 1);
   comp_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   comp_err_src[0] = '\0';
 }
 
-int CompTableCount() { return comp_table_count; }
+int CompTableCount() { return Registry::population(0); }
+int CompLiveCount() { return Registry::liveCount(); }
 
-int CompLiveCount() { return vorn_registry::liveCount(topcomp); }
-
-Complex* CompRequest() { return vorn_registry::request(&comp_table, &comp_table_count, 0); }
-void CompInstall(Complex* z) { vorn_registry::install(&comp_table, &comp_table_count, 0, z); }
-void CompAppendToLastComp(Complex* z) { vorn_registry::append(lastcomp, z); }
+Complex* CompRequest() { return Registry::request(0); }
+void CompInstall(Complex* z) { Registry::install(z); }
+void CompAppendToLastComp(Complex* z) { Registry::append(z); }
 void CompSetLastComp(Complex* z) { lastcomp = z; }
 
 Complex* CompDef(const char* name, double re, double im) {
-  Complex* z = CompRequest();
-  if (z == nullptr) {
-    z = static_cast<Complex*>(emalloc(sizeof(Complex)));
-    z->name = nullptr;
-    z->parked = false;
-  }
-  CompAppendToLastComp(z);
-  vorn_registry::setLifetime(z, vorn_registry::kTemporary);
+  Complex* z = Registry::request(0);
+  if (z == nullptr) z = Registry::allocate();
+  Registry::enlist(z);
   z->re = re;
   z->im = im;
   vorn_registry::setName(z->name, name);
   return z;
 }
 
-void CompDestroy(Complex* z) {
-  if (z->parked || !vorn_registry::unlink(lastcomp, z))
-    CompError("CompDestroy()", "Duplicate destroying", nullptr);
-  efree(z->name);
-  efree(z);
-}
-
-void CompUndef(Complex* z) {
-  if (z->parked) CompError("CompUndef()", "Duplicate undefing", nullptr);
-  if (!vorn_registry::bucketAccepts(comp_table_count, garbage_table_max)) {
-    CompDestroy(z);
-    return;
-  }
-  if (!vorn_registry::unlink(lastcomp, z)) CompError("CompUndef()", "Duplicate undefing", nullptr);
-  z->type = vorn_registry::kTemporary;  // parked: off the live list
-  CompInstall(z);
-}
-
-void CompUndefs(Complex* z) { vorn_registry::releaseFrom(z, CompUndef); }
-
-void CompTmpUndef() { vorn_registry::releaseTemporaries(lastcomp, CompUndef); }
-void CompFree(Complex* z) { vorn_registry::setLifetime(z, vorn_registry::kTemporary); }
-
-void CompFrees(Complex* marker) { vorn_registry::freeLocalsFrom(marker); }
-
-Complex* CompSetName(Complex* z, const char* name) {
-  vorn_registry::setName(z->name, name);
-  return z;
-}
-
-Complex* CompSetType(Complex* z, int type) {
-  vorn_registry::setLifetime(z, type);
-  return z;
-}
+void CompDestroy(Complex* z) { Registry::destroy(z); }
+void CompUndef(Complex* z) { Registry::undef(z); }
+void CompUndefs(Complex* z) { Registry::undefs(z); }
+void CompTmpUndef() { Registry::tmpUndef(); }
+void CompFree(Complex* z) { Registry::free(z); }
+void CompFrees(Complex* marker) { Registry::frees(marker); }
+Complex* CompSetName(Complex* z, const char* name) { return Registry::setName(z, name); }
+Complex* CompSetType(Complex* z, int type) { return Registry::setType(z, type); }
 
 void CompErrorWarning(const char* tag, const char* message, Complex* z1, Complex* z2, int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(comp_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s", comp_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s", message);
-    if (z1 != nullptr) describe(body, "for", z1);
-    if (z2 != nullptr) describe(body, "and", z2);
-  }
-  Operands ops{z1, z2};
-  vorn_report::emit(tag, body, comp_err_src, is_error, "Can't open logfile.\n", saveOperands, &ops);
+  vorn_report::errorWarning<ComplexKind>(tag, message, z1, z2, is_error);
 }
-
 void CompError(const char* tag, const char* message, Complex* z) {
-  CompErrorWarning(tag, message, z, nullptr, 1);
-  std::abort();
+  vorn_report::fatal<ComplexKind>(tag, message, z, static_cast<Complex*>(nullptr));
 }
-
 void CompError2(const char* tag, const char* message, Complex* z1, Complex* z2) {
-  CompErrorWarning(tag, message, z1, z2, 1);
-  std::abort();
+  vorn_report::fatal<ComplexKind>(tag, message, z1, z2);
 }
-
 void CompWarning(const char* tag, const char* message, Complex* z) {
   CompErrorWarning(tag, message, z, nullptr, 0);
 }
-
 void CompWarning2(const char* tag, const char* message, Complex* z1, Complex* z2) {
   CompErrorWarning(tag, message, z1, z2, 0);
 }

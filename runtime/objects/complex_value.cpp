@@ -6,7 +6,7 @@
 
 #include "runtime/core/memory.h"
 #include "runtime/core/util.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 
 namespace {

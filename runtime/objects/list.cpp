@@ -12,8 +12,8 @@
 #include "runtime/core/util.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
-#include "runtime/matrix/registry.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/registry.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/rational.h"
@@ -26,10 +26,7 @@ char* list_err_src = nullptr;
 namespace {
 
 // Buckets by length, 0 to garbage_length_max; parked records keep arrays.
-List** list_table = nullptr;
-int* list_table_count = nullptr;
 int garbage_length_max = 1000;
-int garbage_table_max = 0;
 
 inline bool recyclable(int length) { return length >= 0 && length <= garbage_length_max; }
 
@@ -47,13 +44,6 @@ inline ListSlot emptySlot() {
 }
 
 const char* shownName(const List* l) { return l->name[0] != '\0' ? l->name : "{...}"; }
-
-void describe(std::string& body, const char* joint, const List* l) {
-  if (l->name[0] != '\0')
-    vorn_report::appendf(body, "%s\"%s (%d element(s))\"", joint, l->name, l->length);
-  else
-    vorn_report::appendf(body, "%s\"(%d element(s))\"", joint, l->length);
-}
 
 __attribute__((format(printf, 1, 2))) void setSource(const char* format, ...) {
   va_list ap;
@@ -327,6 +317,56 @@ FILE* openData(const char* path, const char* mode, const char* word) {
 
 // ---------------------------------------------------------------- registry
 
+namespace {
+
+struct ListKind {
+  using Record = List;
+  static constexpr const char* kUndefTag = "ListUndef()";
+  static constexpr const char* kDestroyTag = "ListDestroy()";
+  static constexpr const char* kInstallTag = "ListInstall()";
+  static constexpr const char* kDuplicateUndef = "Duplicate undefining";
+
+  static List*& top() { return toplist; }
+  static List*& last() { return lastlist; }
+  static bool bucketOf(const List* l, size_t* key) {
+    if (!recyclable(l->length)) return false;
+    *key = static_cast<size_t>(l->length);
+    return true;
+  }
+  static void park(List* l) { releaseElements(l); }
+  static void poison(List* l) {
+    if (l->length > 0) {
+      vorn_registry::poisonBytes(l->classes, sizeof(int16_t) * static_cast<size_t>(l->length));
+      vorn_registry::poisonBytes(l->elements, sizeof(ListSlot) * static_cast<size_t>(l->length));
+    }
+  }
+  static void freeContents(List* l) {
+    releaseElements(l);
+    freeArrays(l);
+  }
+  [[noreturn]] static void reportFatal(const char* tag, const char* message, List* l) {
+    ListError(tag, message, l);
+  }
+  static List* destroyOperand() { return nullptr; }
+
+  // A List report puts a space after the message and quotes its operands.
+  static constexpr const char* kAfterMessage = " ";
+  static constexpr const char* kLogFailure = "Can't open logfile\n";
+  static char* source() { return list_err_src; }
+  static void describe(std::string& body, bool second, const List* l) {
+    const char* joint = second ? " and " : "in ";
+    if (l->name[0] != '\0')
+      vorn_report::appendf(body, "%s\"%s (%d element(s))\"", joint, l->name, l->length);
+    else
+      vorn_report::appendf(body, "%s\"(%d element(s))\"", joint, l->length);
+  }
+  static void saveOperand(List*) {}  // Lists are not written to the log
+};
+
+using Registry = vorn_registry::Registry<ListKind>;
+
+}  // namespace
+
 void ListInit() {
   if (toplist != nullptr) return;
   toplist = static_cast<List*>(emalloc(sizeof(List)));
@@ -341,46 +381,37 @@ void ListInit() {
   lastlist = toplist;
 
   // The bucket population limit shares the Polynomial kind's variable.
-  garbage_table_max = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
+  const int tableMax = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
   garbage_length_max = vorn_registry::envLimit("LIST_LENGTH_MAX", 1000, 1000);
-  const size_t buckets = static_cast<size_t>(garbage_length_max) + 1;
-  list_table = vorn_registry::allocTable<List*>(buckets);
-  list_table_count = vorn_registry::allocTable<int>(buckets);
+  Registry::start(tableMax, static_cast<size_t>(garbage_length_max) + 1);
   list_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   list_err_src[0] = '\0';
 }
 
-int ListTableCount(int length) { return recyclable(length) ? list_table_count[length] : 0; }
+int ListTableCount(int length) {
+  return recyclable(length) ? Registry::population(static_cast<size_t>(length)) : 0;
+}
 
-int ListLiveCount() { return vorn_registry::liveCount(toplist); }
+int ListLiveCount() { return Registry::liveCount(); }
 
 List* ListRequest(int length) {
-  if (!recyclable(length)) return nullptr;
-  return vorn_registry::request(list_table, list_table_count, static_cast<size_t>(length));
+  return recyclable(length) ? Registry::request(static_cast<size_t>(length)) : nullptr;
 }
 
-void ListInstall(List* l) {
-  vorn_registry::install(list_table, list_table_count, static_cast<size_t>(l->length), l);
-}
-
-void ListAppendToLastList(List* l) { vorn_registry::append(lastlist, l); }
+void ListInstall(List* l) { Registry::install(l); }
+void ListAppendToLastList(List* l) { Registry::append(l); }
 void ListSetLastList(List* l) { lastlist = l; }
 
 List* ListDef(const char* name, int length) {
   if (length < 0) length = 0;
   List* l = ListRequest(length);
   if (l == nullptr) {
-    l = ListRequest(0);
-    if (l == nullptr) {
-      l = static_cast<List*>(emalloc(sizeof(List)));
-      l->name = nullptr;
-      l->parked = false;
-    }
+    l = ListRequest(0);  // a parked empty record has no arrays to keep
+    if (l == nullptr) l = Registry::allocate();
     allocateArrays(l, length);
   }
-  ListAppendToLastList(l);
+  Registry::enlist(l);
   l->length = length;
-  vorn_registry::setLifetime(l, vorn_registry::kTemporary);
   vorn_registry::setName(l->name, name);
   clearSlots(l, 0, length);
   return l;
@@ -406,44 +437,14 @@ void ListElementDestroy(List* l, int i) {
   l->classes[i - 1] = LIST_UNDEF;
 }
 
-void ListDestroy(List* l) {
-  if (l->parked || !vorn_registry::unlink(lastlist, l))
-    ListError("ListDestroy()", "Duplicate destroying", nullptr);
-  releaseElements(l);
-  freeArrays(l);
-  efree(l->name);
-  efree(l);
-}
-
-void ListUndef(List* l) {
-  if (l->parked) ListError("ListUndef()", "Duplicate undefining", nullptr);
-  if (!recyclable(l->length) ||
-      !vorn_registry::bucketAccepts(list_table_count[l->length], garbage_table_max)) {
-    ListDestroy(l);
-    return;
-  }
-  if (!vorn_registry::unlink(lastlist, l)) ListError("ListUndef()", "Duplicate undefining", nullptr);
-  releaseElements(l);
-  l->type = vorn_registry::kTemporary;  // parked: off the live list
-  ListInstall(l);
-}
-
-void ListUndefs(List* l) { vorn_registry::releaseFrom(l, ListUndef); }
-
-void ListTmpUndef() { vorn_registry::releaseTemporaries(lastlist, ListUndef); }
-void ListFree(List* l) { vorn_registry::setLifetime(l, vorn_registry::kTemporary); }
-
-void ListFrees(List* marker) { vorn_registry::freeLocalsFrom(marker); }
-
-List* ListSetName(List* l, const char* name) {
-  vorn_registry::setName(l->name, name);
-  return l;
-}
-
-List* ListSetType(List* l, int type) {
-  vorn_registry::setLifetime(l, type);
-  return l;
-}
+void ListDestroy(List* l) { Registry::destroy(l); }
+void ListUndef(List* l) { Registry::undef(l); }
+void ListUndefs(List* l) { Registry::undefs(l); }
+void ListTmpUndef() { Registry::tmpUndef(); }
+void ListFree(List* l) { Registry::free(l); }
+void ListFrees(List* marker) { Registry::frees(marker); }
+List* ListSetName(List* l, const char* name) { return Registry::setName(l, name); }
+List* ListSetType(List* l, int type) { return Registry::setType(l, type); }
 
 // ------------------------------------------------------------ construction
 
@@ -931,31 +932,17 @@ FILE* datafile_read_open(const char* path) { return openData(path, "rb", "read")
 // ----------------------------------------------------------------- reports
 
 void ListErrorWarning(const char* tag, const char* message, List* l1, List* l2, int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(list_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s ", list_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s ", message);
-    if (l1 != nullptr) describe(body, "in ", l1);
-    if (l2 != nullptr) describe(body, " and ", l2);
-  }
-  vorn_report::emit(tag, body, list_err_src, is_error, "Can't open logfile\n", nullptr, nullptr);
+  vorn_report::errorWarning<ListKind>(tag, message, l1, l2, is_error);
 }
-
 void ListError(const char* tag, const char* message, List* l) {
-  ListErrorWarning(tag, message, l, nullptr, 1);
-  std::abort();
+  vorn_report::fatal<ListKind>(tag, message, l, static_cast<List*>(nullptr));
 }
-
 void ListError2(const char* tag, const char* message, List* l1, List* l2) {
-  ListErrorWarning(tag, message, l1, l2, 1);
-  std::abort();
+  vorn_report::fatal<ListKind>(tag, message, l1, l2);
 }
-
 void ListWarning(const char* tag, const char* message, List* l) {
   ListErrorWarning(tag, message, l, nullptr, 0);
 }
-
 void ListWarning2(const char* tag, const char* message, List* l1, List* l2) {
   ListErrorWarning(tag, message, l1, l2, 0);
 }

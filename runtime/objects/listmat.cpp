@@ -6,7 +6,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_reduce.h"
 #include "runtime/matrix/matrix_sort.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/list.h"
 
 namespace {

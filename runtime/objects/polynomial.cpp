@@ -10,8 +10,8 @@
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
-#include "runtime/matrix/registry.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/registry.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/rational.h"
@@ -24,10 +24,7 @@ char* poly_err_src = nullptr;
 namespace {
 
 // Buckets by degree (-1 .. garbage_degree_max) and class (0, 1).
-Polynomial** polynomial_table = nullptr;
-int* polynomial_table_count = nullptr;
 int garbage_degree_max = 1000;
-int garbage_table_max = 0;
 
 inline bool recyclable(int degree, int class_) {
   return degree >= -1 && degree <= garbage_degree_max && (class_ == 0 || class_ == 1);
@@ -39,23 +36,53 @@ inline size_t bucketKey(int degree, int class_) {
 
 const char* variableName(const Polynomial* p) { return p->variable != nullptr ? p->variable : "s"; }
 
-void describe(std::string& body, const char* joint, const Polynomial* p) {
-  if (p->name[0] != '\0')
-    vorn_report::appendf(body, " %s '%s(%s^%d)'", joint, p->name, variableName(p), p->degree);
-  else
-    vorn_report::appendf(body, " %s '(%s^%d)'", joint, variableName(p), p->degree);
-}
+struct PolynomialKind {
+  using Record = Polynomial;
+  static constexpr const char* kUndefTag = "PolyUndef()";
+  static constexpr const char* kDestroyTag = "PolyDestroy()";
+  static constexpr const char* kInstallTag = "PolyInstall()";
+  static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
-struct Operands {
-  Polynomial* p1;
-  Polynomial* p2;
+  static Polynomial*& top() { return toppoly; }
+  static Polynomial*& last() { return lastpoly; }
+  static bool bucketOf(const Polynomial* p, size_t* key) {
+    if (!recyclable(p->degree, p->class_)) return false;
+    *key = bucketKey(p->degree, p->class_);
+    return true;
+  }
+  // The parked record keeps its coefficient row, but off the Matrix live
+  // list: a release of matrices from a scope marker must not free it under
+  // the parked polynomial.
+  static void park(Polynomial* p) { vorn_registry::unlink(lastmat, p->coef); }
+  static void poison(Polynomial* p) {
+    const int n = p->coef->rows * p->coef->cols * (p->class_ == 1 ? 2 : 1);
+    vorn_registry::poisonBytes(p->coef->data, sizeof(double) * static_cast<size_t>(n));
+  }
+  static void freeContents(Polynomial* p) {
+    MatUndef(p->coef);
+    if (p->variable != nullptr) efree(p->variable);
+  }
+  [[noreturn]] static void reportFatal(const char* tag, const char* message, Polynomial* p) {
+    PolyError(tag, message, p);
+  }
+  static Polynomial* destroyOperand() { return nullptr; }
+
+  static constexpr const char* kAfterMessage = "";
+  static constexpr const char* kLogFailure = "Can't open logfile.\n";
+  static char* source() { return poly_err_src; }
+  static void describe(std::string& body, bool second, const Polynomial* p) {
+    const char* joint = second ? "and" : "for";
+    if (p->name[0] != '\0')
+      vorn_report::appendf(body, " %s '%s(%s^%d)'", joint, p->name, variableName(p), p->degree);
+    else
+      vorn_report::appendf(body, " %s '(%s^%d)'", joint, variableName(p), p->degree);
+  }
+  static void saveOperand(Polynomial* p) {
+    if (p->degree != -1) PolyFileSave(p, vorn_report::kLogFile, 1, 1);
+  }
 };
 
-void saveOperands(const void* context) {
-  const Operands* ops = static_cast<const Operands*>(context);
-  for (Polynomial* p : {ops->p1, ops->p2})
-    if (p != nullptr && p->degree != -1) PolyFileSave(p, vorn_report::kLogFile, 1, 1);
-}
+using Registry = vorn_registry::Registry<PolynomialKind>;
 
 Polynomial* define(const char* name, int degree, const char* variable, int class_) {
   if (degree < -1) degree = -1;
@@ -64,15 +91,12 @@ Polynomial* define(const char* name, int degree, const char* variable, int class
     MatAppendToLastMat(p->coef);   // back among the live matrices
     MatSetZero(p->coef);
   } else {
-    p = static_cast<Polynomial*>(emalloc(sizeof(Polynomial)));
-    p->name = nullptr;
+    p = Registry::allocate();
     p->variable = nullptr;
-    p->parked = false;
     p->coef = class_ == 0 ? MatZDef2(1, degree + 1) : C_MatZDef2(1, degree + 1);
     MatSetType(p->coef, vorn_registry::kHeld2);
   }
-  PolyAppendToLastPoly(p);
-  vorn_registry::setLifetime(p, vorn_registry::kTemporary);
+  Registry::enlist(p);
   p->class_ = class_;
   p->degree = degree;
   vorn_registry::setName(p->name, name);
@@ -118,19 +142,17 @@ void PolyInit() {
   lastpoly = toppoly;
 
   garbage_degree_max = vorn_registry::envLimit("POLYNOMIAL_DEGREE_MAX", 1000, 1000);
-  garbage_table_max = vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0);
-  const size_t buckets = (static_cast<size_t>(garbage_degree_max) + 2) * 2;
-  polynomial_table = vorn_registry::allocTable<Polynomial*>(buckets);
-  polynomial_table_count = vorn_registry::allocTable<int>(buckets);
+  Registry::start(vorn_registry::envLimit("POLYNOMIAL_TABLE_MAX", 0, 0),
+                  (static_cast<size_t>(garbage_degree_max) + 2) * 2);
   poly_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   poly_err_src[0] = '\0';
 }
 
 int PolyTableCount(int degree, int class_) {
-  return recyclable(degree, class_) ? polynomial_table_count[bucketKey(degree, class_)] : 0;
+  return recyclable(degree, class_) ? Registry::population(bucketKey(degree, class_)) : 0;
 }
 
-int PolyLiveCount() { return vorn_registry::liveCount(toppoly); }
+int PolyLiveCount() { return Registry::liveCount(); }
 
 Polynomial* PolyDef(const char* name, int degree, const char* variable) {
   return define(name, degree, variable, 0);
@@ -140,60 +162,22 @@ Polynomial* C_PolyDef(const char* name, int degree, const char* variable) {
   return define(name, degree, variable, 1);
 }
 
-void PolyAppendToLastPoly(Polynomial* p) { vorn_registry::append(lastpoly, p); }
+void PolyAppendToLastPoly(Polynomial* p) { Registry::append(p); }
 void PolySetLastPoly(Polynomial* p) { lastpoly = p; }
 
 Polynomial* PolyRequest(int degree, int class_) {
-  if (!recyclable(degree, class_)) return nullptr;
-  return vorn_registry::request(polynomial_table, polynomial_table_count, bucketKey(degree, class_));
+  return recyclable(degree, class_) ? Registry::request(bucketKey(degree, class_)) : nullptr;
 }
 
-void PolyInstall(Polynomial* p) {
-  vorn_registry::install(polynomial_table, polynomial_table_count, bucketKey(p->degree, p->class_), p);
-}
-
-void PolyDestroy(Polynomial* p) {
-  if (p->parked || !vorn_registry::unlink(lastpoly, p))
-    PolyError("PolyDestroy()", "Duplicate destroying", nullptr);
-  MatUndef(p->coef);
-  if (p->variable != nullptr) efree(p->variable);
-  efree(p->name);
-  efree(p);
-}
-
-void PolyUndef(Polynomial* p) {
-  if (p->parked) PolyError("PolyUndef()", "Duplicate undefining", nullptr);
-  if (!recyclable(p->degree, p->class_) ||
-      !vorn_registry::bucketAccepts(polynomial_table_count[bucketKey(p->degree, p->class_)],
-                                    garbage_table_max)) {
-    PolyDestroy(p);
-    return;
-  }
-  if (!vorn_registry::unlink(lastpoly, p)) PolyError("PolyUndef()", "Duplicate undefining", nullptr);
-  // The parked record keeps its coefficient row, but off the Matrix live
-  // list: a release of matrices from a scope marker must not free it under
-  // the parked polynomial.
-  vorn_registry::unlink(lastmat, p->coef);
-  p->type = vorn_registry::kTemporary;  // parked: off the live list
-  PolyInstall(p);
-}
-
-void PolyUndefs(Polynomial* p) { vorn_registry::releaseFrom(p, PolyUndef); }
-
-void PolyTmpUndef() { vorn_registry::releaseTemporaries(lastpoly, PolyUndef); }
-void PolyFree(Polynomial* p) { vorn_registry::setLifetime(p, vorn_registry::kTemporary); }
-
-void PolyFrees(Polynomial* marker) { vorn_registry::freeLocalsFrom(marker); }
-
-Polynomial* PolySetName(Polynomial* p, const char* name) {
-  vorn_registry::setName(p->name, name);
-  return p;
-}
-
-Polynomial* PolySetType(Polynomial* p, int type) {
-  vorn_registry::setLifetime(p, type);
-  return p;
-}
+void PolyInstall(Polynomial* p) { Registry::install(p); }
+void PolyDestroy(Polynomial* p) { Registry::destroy(p); }
+void PolyUndef(Polynomial* p) { Registry::undef(p); }
+void PolyUndefs(Polynomial* p) { Registry::undefs(p); }
+void PolyTmpUndef() { Registry::tmpUndef(); }
+void PolyFree(Polynomial* p) { Registry::free(p); }
+void PolyFrees(Polynomial* marker) { Registry::frees(marker); }
+Polynomial* PolySetName(Polynomial* p, const char* name) { return Registry::setName(p, name); }
+Polynomial* PolySetType(Polynomial* p, int type) { return Registry::setType(p, type); }
 
 Polynomial* PolySetClass(Polynomial* p, int class_) {
   p->class_ = class_;
@@ -215,34 +199,18 @@ Polynomial* PolySetVar(Polynomial* p, const char* variable) {
   return p;
 }
 
-void PolyErrorWarning(const char* tag, const char* message, Polynomial* p1, Polynomial* p2,
-                      int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(poly_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s", poly_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s", message);
-    if (p1 != nullptr) describe(body, "for", p1);
-    if (p2 != nullptr) describe(body, "and", p2);
-  }
-  Operands ops{p1, p2};
-  vorn_report::emit(tag, body, poly_err_src, is_error, "Can't open logfile.\n", saveOperands, &ops);
+void PolyErrorWarning(const char* tag, const char* message, Polynomial* p1, Polynomial* p2, int is_error) {
+  vorn_report::errorWarning<PolynomialKind>(tag, message, p1, p2, is_error);
 }
-
 void PolyError(const char* tag, const char* message, Polynomial* p) {
-  PolyErrorWarning(tag, message, p, nullptr, 1);
-  std::abort();
+  vorn_report::fatal<PolynomialKind>(tag, message, p, static_cast<Polynomial*>(nullptr));
 }
-
 void PolyError2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2) {
-  PolyErrorWarning(tag, message, p1, p2, 1);
-  std::abort();
+  vorn_report::fatal<PolynomialKind>(tag, message, p1, p2);
 }
-
 void PolyWarning(const char* tag, const char* message, Polynomial* p) {
   PolyErrorWarning(tag, message, p, nullptr, 0);
 }
-
 void PolyWarning2(const char* tag, const char* message, Polynomial* p1, Polynomial* p2) {
   PolyErrorWarning(tag, message, p1, p2, 0);
 }

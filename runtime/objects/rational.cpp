@@ -9,8 +9,8 @@
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
-#include "runtime/matrix/registry.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/registry.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
@@ -22,48 +22,68 @@ char* rat_err_src = nullptr;
 
 namespace {
 
-// One stack, not keyed by size: a parked record holds no polynomials.
-Rational* rational_table = nullptr;
-int rational_table_count = 0;
-int garbage_table_max = 0;
-
-void describe(std::string& body, const char* joint, const Rational* r) {
-  if (r->name[0] != '\0')
-    vorn_report::appendf(body, " %s '%s(s^%d/s^%d)'", joint, r->name, r->nume_degree, r->deno_degree);
-  else
-    vorn_report::appendf(body, " %s '(s^%d/s^%d)'", joint, r->nume_degree, r->deno_degree);
-}
-
-struct Operands {
-  Rational* r1;
-  Rational* r2;
-};
-
-void saveOperands(const void* context) {
-  const Operands* ops = static_cast<const Operands*>(context);
-  for (Rational* r : {ops->r1, ops->r2}) {
-    if (r == nullptr || r->nume == nullptr || r->deno == nullptr) continue;
-    if (r->nume->degree == -1 || r->deno->degree == -1) continue;
-    RatFileSave(r, vorn_report::kLogFile, 1, 1);
-  }
-}
 
 Polynomial* heldPolynomial(int degree, int class_) {
   Polynomial* p = class_ == 0 ? PolyDef("", degree, nullptr) : C_PolyDef("", degree, nullptr);
   return PolySetType(p, vorn_registry::kHeld2);
 }
 
+void releasePolynomials(Rational* r) {
+  if (r->nume != nullptr) PolyUndef(r->nume);
+  if (r->deno != nullptr) PolyUndef(r->deno);
+  r->nume = nullptr;
+  r->deno = nullptr;
+  r->nume_degree = 0;
+  r->deno_degree = 0;
+}
+
+struct RationalKind {
+  using Record = Rational;
+  static constexpr const char* kUndefTag = "RatUndef()";
+  static constexpr const char* kDestroyTag = "RatDestroy()";
+  static constexpr const char* kInstallTag = "RatInstall()";
+  static constexpr const char* kDuplicateUndef = "Duplicate undefining";
+
+  static Rational*& top() { return toprat; }
+  static Rational*& last() { return lastrat; }
+  // One stack, not keyed by size: a parked record holds no polynomials.
+  static bool bucketOf(const Rational*, size_t* key) {
+    *key = 0;
+    return true;
+  }
+  static void park(Rational* r) { releasePolynomials(r); }
+  static void poison(Rational*) {}  // nothing is kept to poison
+  static void freeContents(Rational* r) { releasePolynomials(r); }
+  [[noreturn]] static void reportFatal(const char* tag, const char* message, Rational* r) {
+    RatError(tag, message, r);
+  }
+  static Rational* destroyOperand() { return nullptr; }
+
+  static constexpr const char* kAfterMessage = "";
+  static constexpr const char* kLogFailure = "Can't open logfile\n";
+  static char* source() { return rat_err_src; }
+  static void describe(std::string& body, bool second, const Rational* r) {
+    const char* joint = second ? "and" : "for";
+    if (r->name[0] != '\0')
+      vorn_report::appendf(body, " %s '%s(s^%d/s^%d)'", joint, r->name, r->nume_degree, r->deno_degree);
+    else
+      vorn_report::appendf(body, " %s '(s^%d/s^%d)'", joint, r->nume_degree, r->deno_degree);
+  }
+  static void saveOperand(Rational* r) {
+    if (r->nume == nullptr || r->deno == nullptr) return;
+    if (r->nume->degree == -1 || r->deno->degree == -1) return;
+    RatFileSave(r, vorn_report::kLogFile, 1, 1);
+  }
+};
+
+using Registry = vorn_registry::Registry<RationalKind>;
+
 // A record for a new temporary (the newest parked one, else a new one),
 // appended to the live list; its polynomials are the caller's to set.
 Rational* newRecord(const char* name, int class_) {
   Rational* r = RatRequest();
-  if (r == nullptr) {
-    r = static_cast<Rational*>(emalloc(sizeof(Rational)));
-    r->name = nullptr;
-    r->parked = false;
-  }
-  RatAppendToLastRat(r);
-  vorn_registry::setLifetime(r, vorn_registry::kTemporary);
+  if (r == nullptr) r = Registry::allocate();
+  Registry::enlist(r);
   r->class_ = class_;
   vorn_registry::setName(r->name, name);
   return r;
@@ -91,14 +111,6 @@ void checkSameShape(const char* tag, Rational* first, Rational* second) {
     RatError2(tag, "Confliction of size", first, second);
 }
 
-void releasePolynomials(Rational* r) {
-  if (r->nume != nullptr) PolyUndef(r->nume);
-  if (r->deno != nullptr) PolyUndef(r->deno);
-  r->nume = nullptr;
-  r->deno = nullptr;
-  r->nume_degree = 0;
-  r->deno_degree = 0;
-}
 
 }  // namespace
 
@@ -116,59 +128,29 @@ void RatInit() {
   toprat->next = nullptr;
   toprat->parked = false;
   lastrat = toprat;
-  garbage_table_max = vorn_registry::envLimit("RATIONAL_TABLE_MAX", 0, 0);
+  Registry::start(vorn_registry::envLimit("RATIONAL_TABLE_MAX", 0, 0), 1);
   rat_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   rat_err_src[0] = '\0';
 }
 
-int RatTableCount() { return rational_table_count; }
-
-int RatLiveCount() { return vorn_registry::liveCount(toprat); }
+int RatTableCount() { return Registry::population(0); }
+int RatLiveCount() { return Registry::liveCount(); }
 
 Rational* RatDef(const char* name, int n, int d) { return define(name, n, d, 0); }
 Rational* C_RatDef(const char* name, int n, int d) { return define(name, n, d, 1); }
 
-void RatAppendToLastRat(Rational* r) { vorn_registry::append(lastrat, r); }
+void RatAppendToLastRat(Rational* r) { Registry::append(r); }
 void RatSetLastRat(Rational* r) { lastrat = r; }
-Rational* RatRequest() { return vorn_registry::request(&rational_table, &rational_table_count, 0); }
-void RatInstall(Rational* r) { vorn_registry::install(&rational_table, &rational_table_count, 0, r); }
-
-void RatDestroy(Rational* r) {
-  if (r->parked || !vorn_registry::unlink(lastrat, r))
-    RatError("RatDestroy()", "Duplicate destroying", nullptr);
-  releasePolynomials(r);
-  efree(r->name);
-  efree(r);
-}
-
-void RatUndef(Rational* r) {
-  if (r->parked) RatError("RatUndef()", "Duplicate undefining", nullptr);
-  if (!vorn_registry::bucketAccepts(rational_table_count, garbage_table_max)) {
-    RatDestroy(r);
-    return;
-  }
-  if (!vorn_registry::unlink(lastrat, r)) RatError("RatUndef()", "Duplicate undefining", nullptr);
-  releasePolynomials(r);
-  r->type = vorn_registry::kTemporary;  // parked: off the live list
-  RatInstall(r);
-}
-
-void RatUndefs(Rational* r) { vorn_registry::releaseFrom(r, RatUndef); }
-
-void RatTmpUndef() { vorn_registry::releaseTemporaries(lastrat, RatUndef); }
-void RatFree(Rational* r) { vorn_registry::setLifetime(r, vorn_registry::kTemporary); }
-
-void RatFrees(Rational* marker) { vorn_registry::freeLocalsFrom(marker); }
-
-Rational* RatSetName(Rational* r, const char* name) {
-  vorn_registry::setName(r->name, name);
-  return r;
-}
-
-Rational* RatSetType(Rational* r, int type) {
-  vorn_registry::setLifetime(r, type);
-  return r;
-}
+Rational* RatRequest() { return Registry::request(0); }
+void RatInstall(Rational* r) { Registry::install(r); }
+void RatDestroy(Rational* r) { Registry::destroy(r); }
+void RatUndef(Rational* r) { Registry::undef(r); }
+void RatUndefs(Rational* r) { Registry::undefs(r); }
+void RatTmpUndef() { Registry::tmpUndef(); }
+void RatFree(Rational* r) { Registry::free(r); }
+void RatFrees(Rational* marker) { Registry::frees(marker); }
+Rational* RatSetName(Rational* r, const char* name) { return Registry::setName(r, name); }
+Rational* RatSetType(Rational* r, int type) { return Registry::setType(r, type); }
 
 Rational* RatSetClass(Rational* r, int class_) {
   r->class_ = class_;
@@ -188,32 +170,17 @@ Rational* RatSetZero(Rational* r) {
 }
 
 void RatErrorWarning(const char* tag, const char* message, Rational* r1, Rational* r2, int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(rat_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s", rat_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s", message);
-    if (r1 != nullptr) describe(body, "for", r1);
-    if (r2 != nullptr) describe(body, "and", r2);
-  }
-  Operands ops{r1, r2};
-  vorn_report::emit(tag, body, rat_err_src, is_error, "Can't open logfile\n", saveOperands, &ops);
+  vorn_report::errorWarning<RationalKind>(tag, message, r1, r2, is_error);
 }
-
 void RatError(const char* tag, const char* message, Rational* r) {
-  RatErrorWarning(tag, message, r, nullptr, 1);
-  std::abort();
+  vorn_report::fatal<RationalKind>(tag, message, r, static_cast<Rational*>(nullptr));
 }
-
 void RatError2(const char* tag, const char* message, Rational* r1, Rational* r2) {
-  RatErrorWarning(tag, message, r1, r2, 1);
-  std::abort();
+  vorn_report::fatal<RationalKind>(tag, message, r1, r2);
 }
-
 void RatWarning(const char* tag, const char* message, Rational* r) {
   RatErrorWarning(tag, message, r, nullptr, 0);
 }
-
 void RatWarning2(const char* tag, const char* message, Rational* r1, Rational* r2) {
   RatErrorWarning(tag, message, r1, r2, 0);
 }

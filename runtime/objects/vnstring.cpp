@@ -15,8 +15,8 @@
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
-#include "runtime/matrix/registry.h"
-#include "runtime/matrix/report.h"
+#include "runtime/core/registry.h"
+#include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
@@ -29,10 +29,7 @@ char* vnstring_err_src = nullptr;
 namespace {
 
 // Buckets by length, -1 (undefined) to garbage_length_max.
-String** vnstring_table = nullptr;
-int* vnstring_table_count = nullptr;
 int garbage_length_max = 1000;
-int garbage_table_max = 0;
 
 constexpr int kSprintfMax = 4096;   // longest result of vnStringSprintf
 constexpr int kEditMax = 4095;      // longest line taken by vnStringEdit
@@ -42,29 +39,48 @@ inline bool recyclable(int length) { return length >= -1 && length <= garbage_le
 inline size_t bucketKey(int length) { return static_cast<size_t>(length + 1); }
 inline bool within(long long i, int length) { return i >= 1 && i <= length; }
 
-void describe(std::string& body, const char* joint, const String* s) {
-  if (s->name[0] != '\0')
-    vorn_report::appendf(body, " %s '%s(length=%d)'", joint, s->name, s->length);
-  else
-    vorn_report::appendf(body, " %s '(length=%d)'", joint, s->length);
-}
+struct StringKind {
+  using Record = String;
+  static constexpr const char* kUndefTag = "vnStringUndef()";
+  static constexpr const char* kDestroyTag = "vnStringDestroy()";
+  static constexpr const char* kInstallTag = "vnStringInstall()";
+  static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
-struct Operands {
-  String* s1;
-  String* s2;
+  static String*& top() { return topvnstring; }
+  static String*& last() { return lastvnstring; }
+  static bool bucketOf(const String* s, size_t* key) {
+    if (!recyclable(s->length)) return false;
+    *key = bucketKey(s->length);
+    return true;
+  }
+  static void park(String*) {}  // text and name buffers are kept
+  static void poison(String* s) {
+    if (s->length > 0) vorn_registry::poisonBytes(s->text, static_cast<size_t>(s->length));
+  }
+  static void freeContents(String* s) {
+    if (s->text != nullptr) efree(s->text);
+  }
+  [[noreturn]] static void reportFatal(const char* tag, const char* message, String* s) {
+    vnStringError(tag, message, s);
+  }
+  static String* destroyOperand() { return nullptr; }
+
+  static constexpr const char* kAfterMessage = "";
+  static constexpr const char* kLogFailure = "Can't open logfile.\n";
+  static char* source() { return vnstring_err_src; }
+  static void describe(std::string& body, bool second, const String* s) {
+    const char* joint = second ? "and" : "for";
+    if (s->name[0] != '\0')
+      vorn_report::appendf(body, " %s '%s(length=%d)'", joint, s->name, s->length);
+    else
+      vorn_report::appendf(body, " %s '(length=%d)'", joint, s->length);
+  }
+  static void saveOperand(String* s) {
+    if (s->length != -1) vnStringFileSave(s, vorn_report::kLogFile, 1, 1);
+  }
 };
 
-void saveOperands(const void* context) {
-  const Operands* ops = static_cast<const Operands*>(context);
-  for (String* s : {ops->s1, ops->s2})
-    if (s != nullptr && s->length != -1) vnStringFileSave(s, vorn_report::kLogFile, 1, 1);
-}
-
-void freeRecord(String* s) {
-  if (s->text != nullptr) efree(s->text);
-  if (s->name != nullptr) efree(s->name);
-  efree(s);
-}
+using Registry = vorn_registry::Registry<StringKind>;
 
 // A new unnamed temporary holding the n bytes at bytes.
 String* bytesString(const char* bytes, int n) {
@@ -180,11 +196,9 @@ void vnStringInit() {
   topvnstring->parked = false;
   lastvnstring = topvnstring;
 
-  garbage_table_max = vorn_registry::envLimit("STRING_TABLE_MAX", 0, 0);
+  const int tableMax = vorn_registry::envLimit("STRING_TABLE_MAX", 0, 0);
   garbage_length_max = vorn_registry::envLimit("STRING_LENGTH_MAX", 1000, 1000);
-  const size_t buckets = static_cast<size_t>(garbage_length_max) + 2;
-  vnstring_table = vorn_registry::allocTable<String*>(buckets);
-  vnstring_table_count = vorn_registry::allocTable<int>(buckets);
+  Registry::start(tableMax, static_cast<size_t>(garbage_length_max) + 2);
   vnstring_err_src = static_cast<char*>(emalloc(vorn_report::kSourceSize));
   vnstring_err_src[0] = '\0';
 }
@@ -192,26 +206,17 @@ void vnStringInit() {
 int vnStringGarbageLengthMax() { return garbage_length_max; }
 
 int vnStringTableCount(int length) {
-  return recyclable(length) ? vnstring_table_count[bucketKey(length)] : 0;
+  return recyclable(length) ? Registry::population(bucketKey(length)) : 0;
 }
 
-int vnStringLiveCount() { return vorn_registry::liveCount(topvnstring); }
+int vnStringLiveCount() { return Registry::liveCount(); }
 
 String* vnStringRequest(int length) {
-  if (!recyclable(length)) return nullptr;
-  return vorn_registry::request(vnstring_table, vnstring_table_count, bucketKey(length));
+  return recyclable(length) ? Registry::request(bucketKey(length)) : nullptr;
 }
 
-// A length without a bucket cannot be parked: such a record is freed.
-void vnStringInstall(String* s) {
-  if (!recyclable(s->length)) {
-    freeRecord(s);
-    return;
-  }
-  vorn_registry::install(vnstring_table, vnstring_table_count, bucketKey(s->length), s);
-}
-
-void vnStringAppendToLastString(String* s) { vorn_registry::append(lastvnstring, s); }
+void vnStringInstall(String* s) { Registry::install(s); }
+void vnStringAppendToLastString(String* s) { Registry::append(s); }
 void vnSringSetLastString(String* s) { lastvnstring = s; }
 
 String* vnStringDef(const char* name, int length) {
@@ -225,20 +230,15 @@ String* vnStringDef(const char* name, int length) {
     if (length >= 0) s->text[length] = '\0';
   } else {
     s = vnStringRequest(-1);  // a parked undefined record has no text buffer
-    if (s == nullptr) {
-      s = static_cast<String*>(emalloc(sizeof(String)));
-      s->name = nullptr;
-      s->parked = false;
-    }
+    if (s == nullptr) s = Registry::allocate();
     s->text = nullptr;
     if (length >= 0) {
       s->text = static_cast<char*>(emalloc(static_cast<size_t>(length) + 1));
       s->text[length] = '\0';
     }
   }
-  vnStringAppendToLastString(s);
+  Registry::enlist(s);
   s->length = length;
-  vorn_registry::setLifetime(s, vorn_registry::kTemporary);
   vorn_registry::setName(s->name, name);
   return s;
 }
@@ -251,71 +251,29 @@ String* vnStringStringDef(const char* text) {
   return s;
 }
 
-void vnStringDestroy(String* s) {
-  if (s->parked || !vorn_registry::unlink(lastvnstring, s))
-    vnStringError("vnStringDestroy()", "Duplicate destroying", nullptr);
-  freeRecord(s);
-}
-
-void vnStringUndef(String* s) {
-  if (s->parked) vnStringError("vnStringUndef()", "Duplicate undefing", nullptr);
-  if (!recyclable(s->length) ||
-      !vorn_registry::bucketAccepts(vnstring_table_count[bucketKey(s->length)], garbage_table_max)) {
-    vnStringDestroy(s);
-    return;
-  }
-  if (!vorn_registry::unlink(lastvnstring, s))
-    vnStringError("vnStringUndef()", "Duplicate undefing", nullptr);
-  s->type = vorn_registry::kTemporary;  // parked: off the live list
-  vnStringInstall(s);
-}
-
-void vnStringUndefs(String* s) { vorn_registry::releaseFrom(s, vnStringUndef); }
-
-void vnStringTmpUndef() { vorn_registry::releaseTemporaries(lastvnstring, vnStringUndef); }
-void vnStringFree(String* s) { vorn_registry::setLifetime(s, vorn_registry::kTemporary); }
-
-void vnStringFrees(String* marker) { vorn_registry::freeLocalsFrom(marker); }
-
-String* vnStringSetName(String* s, const char* name) {
-  vorn_registry::setName(s->name, name);
-  return s;
-}
-
-String* vnStringSetType(String* s, int type) {
-  vorn_registry::setLifetime(s, type);
-  return s;
-}
+void vnStringDestroy(String* s) { Registry::destroy(s); }
+void vnStringUndef(String* s) { Registry::undef(s); }
+void vnStringUndefs(String* s) { Registry::undefs(s); }
+void vnStringTmpUndef() { Registry::tmpUndef(); }
+void vnStringFree(String* s) { Registry::free(s); }
+void vnStringFrees(String* marker) { Registry::frees(marker); }
+String* vnStringSetName(String* s, const char* name) { return Registry::setName(s, name); }
+String* vnStringSetType(String* s, int type) { return Registry::setType(s, type); }
 
 // ----------------------------------------------------------------- reports
 
 void vnStringErrorWarning(const char* tag, const char* message, String* s1, String* s2, int is_error) {
-  std::string body;
-  if (vorn_report::hasSource(vnstring_err_src)) {
-    vorn_report::appendf(body, "\n%s : %s", vnstring_err_src, message);
-  } else {
-    vorn_report::appendf(body, "\n%s", message);
-    if (s1 != nullptr) describe(body, "for", s1);
-    if (s2 != nullptr) describe(body, "and", s2);
-  }
-  Operands ops{s1, s2};
-  vorn_report::emit(tag, body, vnstring_err_src, is_error, "Can't open logfile.\n", saveOperands, &ops);
+  vorn_report::errorWarning<StringKind>(tag, message, s1, s2, is_error);
 }
-
 void vnStringError(const char* tag, const char* message, String* s) {
-  vnStringErrorWarning(tag, message, s, nullptr, 1);
-  std::abort();
+  vorn_report::fatal<StringKind>(tag, message, s, static_cast<String*>(nullptr));
 }
-
 void vnStringError2(const char* tag, const char* message, String* s1, String* s2) {
-  vnStringErrorWarning(tag, message, s1, s2, 1);
-  std::abort();
+  vorn_report::fatal<StringKind>(tag, message, s1, s2);
 }
-
 void vnStringWarning(const char* tag, const char* message, String* s) {
   vnStringErrorWarning(tag, message, s, nullptr, 0);
 }
-
 void vnStringWarning2(const char* tag, const char* message, String* s1, String* s2) {
   vnStringErrorWarning(tag, message, s1, s2, 0);
 }

@@ -6,6 +6,10 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_map>
+#include <vector>
+
+#include "runtime/core/memory.h"
 
 namespace vorn_registry {
 
@@ -114,30 +118,67 @@ inline bool unlink(T*& last, T* obj) {
   return true;
 }
 
-// Pops the newest record of bucket `key`, or returns null.
+// One recycling bucket: a stack of parked records linked through prev/next,
+// newest first, and its population.
 template <class T>
-inline T* request(T** heads, int* counts, size_t key) {
-  T* const obj = heads[key];
+struct Bucket {
+  T* head = nullptr;
+  int count = 0;
+};
+
+// Pops the newest record of bucket, or returns null.
+template <class T>
+inline T* request(Bucket<T>& bucket) {
+  T* const obj = bucket.head;
   if (obj == nullptr) return nullptr;
-  heads[key] = obj->next;
+  bucket.head = obj->next;
   if (obj->next != nullptr) obj->next->prev = nullptr;
   obj->next = nullptr;
   obj->prev = nullptr;
   obj->parked = false;
-  counts[key]--;
+  bucket.count--;
   return obj;
 }
 
-// Pushes obj on bucket `key`.
+// Pushes obj on bucket.
 template <class T>
-inline void install(T** heads, int* counts, size_t key, T* obj) {
+inline void install(Bucket<T>& bucket, T* obj) {
   obj->prev = nullptr;
-  obj->next = heads[key];
-  if (heads[key] != nullptr) heads[key]->prev = obj;
-  heads[key] = obj;
+  obj->next = bucket.head;
+  if (bucket.head != nullptr) bucket.head->prev = obj;
+  bucket.head = obj;
   obj->parked = true;
-  counts[key]++;
+  bucket.count++;
 }
+
+// The buckets of one kind, by key 0 .. keys-1. Low keys, where nearly every
+// recycled record lands, are a plain array; higher ones are made on first
+// use, so a huge limit from the environment costs memory only for the
+// buckets actually used.
+template <class T>
+class BucketTable {
+ public:
+  static constexpr size_t kDenseKeys = 1u << 14;
+
+  void reset(size_t keys) {
+    keys_ = keys;
+    dense_.assign(keys < kDenseKeys ? keys : kDenseKeys, Bucket<T>());
+    sparse_.clear();
+  }
+  bool holds(size_t key) const { return key < keys_; }
+  Bucket<T>& at(size_t key) { return key < dense_.size() ? dense_[key] : sparse_[key]; }
+  // Bucket key when it has been used, else null; makes nothing.
+  const Bucket<T>* find(size_t key) const {
+    if (key < dense_.size()) return &dense_[key];
+    const auto found = sparse_.find(key);
+    return found == sparse_.end() ? nullptr : &found->second;
+  }
+
+ private:
+  size_t keys_ = 0;
+  std::vector<Bucket<T>> dense_;
+  std::unordered_map<size_t, Bucket<T>> sparse_;
+};
 
 // A bucket accepts a released record while its population does not exceed
 // the limit; 0 means no limit, so a bucket can reach limit + 1 records.
@@ -189,15 +230,6 @@ inline int liveCount(const T* top) {
 // `fallback` when unset, `negative` when the value is below zero.
 int envLimit(const char* variable, int fallback, int negative);
 
-// A zeroed table of n entries. Pages are only touched when a bucket is
-// used, so a large limit from the environment costs address space, not
-// memory; an impossible size is the memory service's fatal report.
-void* allocTableBytes(size_t n, size_t size);
-template <class T>
-inline T* allocTable(size_t n) {
-  return static_cast<T*>(allocTableBytes(n, sizeof(T)));
-}
-
 // Replaces *name by a copy of text, reusing the buffer when the lengths
 // match so that recycled temporaries allocate nothing.
 void setNameCopy(char*& name, const char* text);
@@ -206,5 +238,127 @@ inline void setName(char*& name, const char* text) {
   if (name != nullptr && name[0] == '\0' && (text == nullptr || text[0] == '\0')) return;
   setNameCopy(name, text);
 }
+
+// The registry of one object kind, written once for all six. K describes
+// the kind:
+//   using Record;                       the record (name, type, prev, next, parked)
+//   static Record*& top(); last();      the kind's sentinel and last live record
+//   static bool bucketOf(const Record*, size_t* key)   where a released record parks
+//   static void park(Record*);          the kind's release work before parking
+//   static void freeContents(Record*);  the kind's storage, before the record is freed
+//   static void poison(Record*);        scribbles over parked storage (checks build)
+//   static void reportFatal(const char* tag, const char* message, Record* operand);
+//   static Record* destroyOperand();    the operand a failed destroy names
+//   kUndefTag, kDestroyTag, kInstallTag, kDuplicateUndef (the kind's spelling)
+template <class K>
+class Registry {
+ public:
+  using Record = typename K::Record;
+
+  // The population limit per bucket (0: none) and the number of keys.
+  static void start(int tableMax, size_t keys) {
+    tableMax_ = tableMax;
+    table_.reset(keys);
+  }
+
+  static int population(size_t key) {
+    const Bucket<Record>* bucket = table_.holds(key) ? table_.find(key) : nullptr;
+    return bucket != nullptr ? bucket->count : 0;
+  }
+  static Record* head(size_t key) {
+    const Bucket<Record>* bucket = table_.holds(key) ? table_.find(key) : nullptr;
+    return bucket != nullptr ? bucket->head : nullptr;
+  }
+  static int liveCount() { return vorn_registry::liveCount(K::top()); }
+
+  static void append(Record* r) { vorn_registry::append(K::last(), r); }
+
+  static Record* request(size_t key) {
+    if (!table_.holds(key)) return nullptr;
+    return vorn_registry::request(table_.at(key));
+  }
+
+  // A new record with no name and no storage.
+  static Record* allocate() {
+    Record* r = static_cast<Record*>(emalloc(sizeof(Record)));
+    r->name = nullptr;
+    r->parked = false;
+    return r;
+  }
+
+  // Appends r to the live list as a temporary.
+  static Record* enlist(Record* r) {
+    append(r);
+    setLifetime(r, kTemporary);
+    return r;
+  }
+
+  // Parks r; a record with no bucket is freed instead, and one already
+  // parked is refused, so a bucket never holds a record twice.
+  static void install(Record* r) {
+    if (r->parked) K::reportFatal(K::kInstallTag, K::kDuplicateUndef, nullptr);
+    size_t key;
+    if (!K::bucketOf(r, &key) || !table_.holds(key)) {
+      freeRecord(r);
+      return;
+    }
+    vorn_registry::install(table_.at(key), r);
+  }
+
+  static void undef(Record* r) {
+    if (r->parked) K::reportFatal(K::kUndefTag, K::kDuplicateUndef, nullptr);
+    size_t key;
+    if (!K::bucketOf(r, &key) || !table_.holds(key) ||
+        !bucketAccepts(population(key), tableMax_)) {
+      destroy(r);
+      return;
+    }
+    if (!unlink(K::last(), r)) K::reportFatal(K::kUndefTag, K::kDuplicateUndef, nullptr);
+    K::park(r);
+#ifdef VORN_CHECKS
+    K::poison(r);
+#endif
+    r->type = kTemporary;  // parked: off the live list
+    vorn_registry::install(table_.at(key), r);
+  }
+
+  static void destroy(Record* r) {
+    if (r->parked || !unlink(K::last(), r))
+      K::reportFatal(K::kDestroyTag, "Duplicate destroying", K::destroyOperand());
+    freeRecord(r);
+  }
+
+  static void undefs(Record* r) { releaseFrom(r, undef); }
+  static void tmpUndef() { releaseTemporaries(K::last(), undef); }
+  static void free(Record* r) { setLifetime(r, kTemporary); }
+  static void frees(Record* marker) { freeLocalsFrom(marker); }
+  static Record* setName(Record* r, const char* text) {
+    vorn_registry::setName(r->name, text);
+    return r;
+  }
+  static Record* setType(Record* r, int type) {
+    setLifetime(r, type);
+    return r;
+  }
+
+ private:
+  static void freeRecord(Record* r) {
+    K::freeContents(r);
+    if (r->name != nullptr) efree(r->name);
+#ifdef VORN_CHECKS
+    // A stale pointer to a freed record then reads as parked.
+    r->parked = true;
+    r->prev = r->next = nullptr;
+#endif
+    efree(r);
+  }
+
+  static inline BucketTable<Record> table_;
+  static inline int tableMax_ = 0;
+};
+
+// Fills n bytes at p with a pattern no live value has by design (checks
+// build): a parked record read by mistake shows garbage at once.
+void poisonBytes(void* p, size_t n);
 
 }  // namespace vorn_registry

@@ -1,4 +1,4 @@
-#include "runtime/matrix/registry.h"
+#include "runtime/core/registry.h"
 
 #include <climits>
 #include <cstdio>
@@ -21,14 +21,8 @@ int envLimit(const char* variable, int fallback, int negative) {
   return static_cast<int>(value);
 }
 
-void* allocTableBytes(size_t n, size_t size) {
-  void* table = std::calloc(n, size);
-  if (table == nullptr) {
-    char where[64];
-    std::snprintf(where, sizeof where, "emalloc(%lu)", static_cast<unsigned long>(n * size));
-    vnUtilError(where, "Out of memory !!", 1);
-  }
-  return table;
+void poisonBytes(void* p, size_t n) {
+  if (p != nullptr) std::memset(p, 0xA5, n);
 }
 
 void setNameCopy(char*& name, const char* text) {

@@ -1,4 +1,4 @@
-#include "runtime/matrix/report.h"
+#include "runtime/core/report.h"
 
 #include <cstdarg>
 #include <cstdio>
