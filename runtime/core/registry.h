@@ -249,7 +249,11 @@ inline void setName(char*& name, const char* text) {
 //   static void poison(Record*);        scribbles over parked storage (checks build)
 //   static void reportFatal(const char* tag, const char* message, Record* operand);
 //   static Record* destroyOperand();    the operand a failed destroy names
-//   kUndefTag, kDestroyTag, kInstallTag, kDuplicateUndef (the kind's spelling)
+//   kUndefTag, kDestroyTag, kInstallTag, kFreeTag, kFreesTag, kSetNameTag,
+//   kSetTypeTag: the operations' tags; kDuplicateUndef (the kind's spelling)
+// The checks build's report of an operation on a released record.
+constexpr const char* kReleasedInUse = "Use of a released object";
+
 template <class K>
 class Registry {
  public:
@@ -328,15 +332,34 @@ class Registry {
     freeRecord(r);
   }
 
+  // Checks build: an operation on a parked record is reported, since the
+  // record was released and may already serve another value.
+  static void checkLive(Record* r, const char* tag) {
+#ifdef VORN_CHECKS
+    if (r->parked) K::reportFatal(tag, kReleasedInUse, r);
+#else
+    (void)r;
+    (void)tag;
+#endif
+  }
+
   static void undefs(Record* r) { releaseFrom(r, undef); }
   static void tmpUndef() { releaseTemporaries(K::last(), undef); }
-  static void free(Record* r) { setLifetime(r, kTemporary); }
-  static void frees(Record* marker) { freeLocalsFrom(marker); }
+  static void free(Record* r) {
+    checkLive(r, K::kFreeTag);
+    setLifetime(r, kTemporary);
+  }
+  static void frees(Record* marker) {
+    if (marker != nullptr) checkLive(marker, K::kFreesTag);
+    freeLocalsFrom(marker);
+  }
   static Record* setName(Record* r, const char* text) {
+    checkLive(r, K::kSetNameTag);
     vorn_registry::setName(r->name, text);
     return r;
   }
   static Record* setType(Record* r, int type) {
+    checkLive(r, K::kSetTypeTag);
     setLifetime(r, type);
     return r;
   }

@@ -30,6 +30,10 @@ struct ComplexKind {
   static constexpr const char* kUndefTag = "CompUndef()";
   static constexpr const char* kDestroyTag = "CompDestroy()";
   static constexpr const char* kInstallTag = "CompInstall()";
+  static constexpr const char* kFreeTag = "CompFree()";
+  static constexpr const char* kFreesTag = "CompFrees()";
+  static constexpr const char* kSetNameTag = "CompSetName()";
+  static constexpr const char* kSetTypeTag = "CompSetType()";
   static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
   static Complex*& top() { return topcomp; }
@@ -233,7 +237,10 @@ ComplexValue positivePower(ComplexValue base, unsigned int n) {
 }  // namespace
 
 Complex* CompDef2(Complex* a, Complex* b) { return newComp(a->re - b->im, a->im + b->re); }
-Complex* CompDup(Complex* z) { return newComp(z->re, z->im); }
+Complex* CompDup(Complex* z) {
+  Registry::checkLive(z, "CompDup()");
+  return newComp(z->re, z->im);
+}
 Complex* CompCopy(Complex* dst, Complex* src) { return put(dst, src->re, src->im); }
 
 Complex* CompElementChange(Complex* a, Complex* b) {

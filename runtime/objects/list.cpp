@@ -63,12 +63,24 @@ __attribute__((format(printf, 1, 2))) void setSource(const char* format, ...) {
   ListError(tag, message, l);
 }
 
+// Checks build: element access to a released List is reported.
+inline void checkLive(const char* tag, List* l) {
+#ifdef VORN_CHECKS
+  if (l->parked) ListError(tag, vorn_registry::kReleasedInUse, l);
+#else
+  (void)tag;
+  (void)l;
+#endif
+}
+
 inline void checkSetIndex(const char* tag, List* l, int i) {
+  checkLive(tag, l);
   if (i < 1 || i > l->length) setIndexError(tag, l, i);
 }
 
 // The read and print forms describe a bad index as name(i).
 inline void checkIndex(const char* tag, List* l, int i) {
+  checkLive(tag, l);
   if (i < 1 || i > l->length) {
     setSource("%s(%d)", shownName(l), i);
     ListError(tag, "Index is out of range", l);
@@ -200,6 +212,7 @@ inline bool classMatches(int requested, int stored) {
 
 // Bounds and class checks of the read forms; returns the stored class.
 int checkRead(const char* tag, List* l, int i, int class_) {
+  checkLive(tag, l);
   if (i < 1 || i > l->length) getError(tag, "Index is out of range", l, i, class_);
   const int stored = l->classes[i - 1];
   if (!classMatches(class_, stored)) getError(tag, "Mismatched element class", l, i, class_);
@@ -324,6 +337,10 @@ struct ListKind {
   static constexpr const char* kUndefTag = "ListUndef()";
   static constexpr const char* kDestroyTag = "ListDestroy()";
   static constexpr const char* kInstallTag = "ListInstall()";
+  static constexpr const char* kFreeTag = "ListFree()";
+  static constexpr const char* kFreesTag = "ListFrees()";
+  static constexpr const char* kSetNameTag = "ListSetName()";
+  static constexpr const char* kSetTypeTag = "ListSetType()";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static List*& top() { return toplist; }
@@ -610,6 +627,7 @@ List* ListGetAndAssignElement(List* l, int n, ...) {
 }
 
 int ListGetClass(List* l, int i) {
+  checkLive("ListGetClass()", l);
   if (i < 1 || i > l->length) {
     setSource("typeof(%s, %d)", shownName(l), i);
     ListError("ListGetClass()", "Index is out of range", l);
@@ -845,6 +863,7 @@ List* ListCopy(List* dst, List* src) {
 }
 
 List* ListDup(List* l) {
+  checkLive("ListDup()", l);
   List* copy = ListDef("", l->length);
   copyElements(copy, l);
   return copy;

@@ -41,6 +41,10 @@ struct PolynomialKind {
   static constexpr const char* kUndefTag = "PolyUndef()";
   static constexpr const char* kDestroyTag = "PolyDestroy()";
   static constexpr const char* kInstallTag = "PolyInstall()";
+  static constexpr const char* kFreeTag = "PolyFree()";
+  static constexpr const char* kFreesTag = "PolyFrees()";
+  static constexpr const char* kSetNameTag = "PolySetName()";
+  static constexpr const char* kSetTypeTag = "PolySetType()";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static Polynomial*& top() { return toppoly; }
@@ -216,10 +220,13 @@ void PolyWarning2(const char* tag, const char* message, Polynomial* p1, Polynomi
 }
 
 void PolyUndefCheck(Polynomial* p, const char* tag) {
+  Registry::checkLive(p, tag);
   if (p->degree == -1) PolyError(tag, "Undefined polynomial", p);
 }
 
 void PolyUndefCheck2(Polynomial* p, Polynomial* q, const char* tag) {
+  Registry::checkLive(p, tag);
+  Registry::checkLive(q, tag);
   if (p->degree == -1 || q->degree == -1) PolyError2(tag, "Undefined polynomial", p, q);
 }
 
@@ -230,6 +237,7 @@ Polynomial* PolyCopy(Polynomial* dst, Polynomial* src) {
 }
 
 Polynomial* PolyDup(Polynomial* p) {
+  Registry::checkLive(p, "PolyDup()");
   Polynomial* copy = define("", p->degree, p->variable, p->class_);
   copyCoefficients(copy, p);
   return copy;

@@ -42,6 +42,10 @@ struct RationalKind {
   static constexpr const char* kUndefTag = "RatUndef()";
   static constexpr const char* kDestroyTag = "RatDestroy()";
   static constexpr const char* kInstallTag = "RatInstall()";
+  static constexpr const char* kFreeTag = "RatFree()";
+  static constexpr const char* kFreesTag = "RatFrees()";
+  static constexpr const char* kSetNameTag = "RatSetName()";
+  static constexpr const char* kSetTypeTag = "RatSetType()";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static Rational*& top() { return toprat; }
@@ -186,10 +190,13 @@ void RatWarning2(const char* tag, const char* message, Rational* r1, Rational* r
 }
 
 void RatUndefCheck(Rational* r, const char* tag) {
+  Registry::checkLive(r, tag);
   if (isUndefined(r)) RatError(tag, "Undefined rational", r);
 }
 
 void RatUndefCheck2(Rational* r, Rational* q, const char* tag) {
+  Registry::checkLive(r, tag);
+  Registry::checkLive(q, tag);
   if (isUndefined(r) || isUndefined(q)) RatError2(tag, "Undefined rational", r, q);
 }
 
@@ -202,6 +209,7 @@ Rational* RatCopy(Rational* dst, Rational* src) {
 }
 
 Rational* RatDup(Rational* r) {
+  Registry::checkLive(r, "RatDup()");
   Rational* copy = newRecord("", r->class_);
   copy->nume = PolySetType(PolyDup(r->nume), vorn_registry::kHeld2);
   copy->deno = PolySetType(PolyDup(r->deno), vorn_registry::kHeld2);

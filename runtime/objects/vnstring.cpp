@@ -44,6 +44,10 @@ struct StringKind {
   static constexpr const char* kUndefTag = "vnStringUndef()";
   static constexpr const char* kDestroyTag = "vnStringDestroy()";
   static constexpr const char* kInstallTag = "vnStringInstall()";
+  static constexpr const char* kFreeTag = "vnStringFree()";
+  static constexpr const char* kFreesTag = "vnStringFrees()";
+  static constexpr const char* kSetNameTag = "vnStringSetName()";
+  static constexpr const char* kSetTypeTag = "vnStringSetType()";
   static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
   static String*& top() { return topvnstring; }
@@ -279,10 +283,13 @@ void vnStringWarning2(const char* tag, const char* message, String* s1, String* 
 }
 
 void vnStringUndefCheck(String* s, const char* where) {
+  Registry::checkLive(s, where);
   if (s->length == -1) vnStringError(where, "Undefined string", s);
 }
 
 void vnStringUndefCheck2(String* a, String* b, const char* where) {
+  Registry::checkLive(a, where);
+  Registry::checkLive(b, where);
   if (a->length == -1 || b->length == -1) vnStringError2(where, "Undefined string", a, b);
 }
 
@@ -351,6 +358,7 @@ String* vnStringCopy(String* dst, String* src) {
 }
 
 String* vnStringDup(String* s) {
+  Registry::checkLive(s, "vnStringDup()");
   String* d = vnStringDef("", s->length);
   if (s->length >= 0) std::memcpy(d->text, s->text, static_cast<size_t>(s->length) + 1);
   return d;

@@ -26,7 +26,11 @@ TEST_F(RegistryTest, ReleasedRecordIsRevivedBySameCountAndClassOnly) {
   Matrix* b = MatDef("bb", 2, 6);
   EXPECT_EQ(b, a);
   EXPECT_EQ(b->data, storage);
+#ifndef VORN_CHECKS
   EXPECT_EQ(MatReal(b)[11], 42.0);  // stale values are not cleared
+#else
+  EXPECT_NE(MatReal(b)[11], 42.0);  // parked storage is poisoned
+#endif
   EXPECT_STREQ(b->name, "bb");
   EXPECT_EQ(b->type, 0);
   EXPECT_FALSE(b->parked);
@@ -121,6 +125,37 @@ TEST_F(RegistryDeathTest, DoubleReleaseIsFatal) {
   EXPECT_EXIT(MatUndef(b[1]), kFatal, undef);
 }
 
+// The checks build reports any use of a record after its release, of
+// every kind; the other builds take such a misuse as it comes.
+TEST_F(RegistryDeathTest, UseAfterReleaseIsCaughtByTheChecksBuild) {
+#ifndef VORN_CHECKS
+  GTEST_SKIP() << "a checks build (-DVORN_CHECKS=ON) test";
+#else
+  const char* const inUse = "Use of a released object";
+  Matrix* m = MatDef("m", 2, 2);
+  String* s = vnStringStringDef("abc");
+  List* l = ListDef("l", 2);
+  Polynomial* p = PolyDef("p", 2, "s");
+  Rational* r = RatDef("r", 1, 1);
+  Complex* z = CompDef("z", 1, 2);
+  MatUndef(m);
+  vnStringUndef(s);
+  ListUndef(l);
+  PolyUndef(p);
+  RatUndef(r);
+  CompUndef(z);
+  EXPECT_EXIT(MatSetType(m, 1), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatSetType()"));
+  EXPECT_EXIT(vnStringDup(s), kFatal, ReportLine(std::string(inUse) + " for '(length=3)'", "vnStringDup()"));
+  EXPECT_EXIT(ListGetClass(l, 1), kFatal,
+              ReportLine(std::string(inUse) + " in \"l (2 element(s))\"", "ListGetClass()"));
+  EXPECT_EXIT(PolyDup(p), kFatal, ReportLine(std::string(inUse) + " for 'p(s^2)'", "PolyDup()"));
+  EXPECT_EXIT(RatDup(r), kFatal, ReportLine(std::string(inUse) + " for 'r(s^0/s^0)'", "RatDup()"));
+  EXPECT_EXIT(CompDup(z), kFatal, Literal(" in CompDup().\n"));
+  // The poisoned parts show in the description.
+  EXPECT_EXIT(CompSetName(z, "w"), kFatal, Literal(std::string("\n") + inUse + " for 'z("));
+#endif
+}
+
 // Polynomial elements leave parked polynomials (and their coefficient
 // matrices) behind for reuse, so the live counts cannot balance here.
 TEST(RegistryPoly, RevivedPolynomialMatrixHoldsFreshEmptyPolynomials) {
@@ -143,11 +178,13 @@ TEST(RegistryPoly, RevivedPolynomialMatrixHoldsFreshEmptyPolynomials) {
   MatDestroy(back);
 }
 
-// Limits are read once when the registry starts, so they are checked in a
-// fresh run of this binary that executes only the probe below.
+// Limits are read once when each registry starts, so they are checked in a
+// fresh run of this binary that executes only the probe below. The probe
+// releases four records of size 7 (length, degree or element count) of
+// every kind and prints how many were parked.
 struct EnvCase {
   const char* env;
-  int sizeMax, tableMax, parkedOf4;  // parkedOf4: 1x7 records kept of 4 released
+  const char* expected;
 };
 void PrintTo(const EnvCase& c, std::ostream* os) { *os << '"' << c.env << '"'; }
 
@@ -158,10 +195,13 @@ std::string runProbe(const std::string& env) {
   const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
   if (n <= 0) return "";
   exe[n] = '\0';
-  const std::string command = "env -u MATRIX_SIZE_MAX -u MATRIX_TABLE_MAX " + env +
-                              " VORN_REGISTRY_PROBE=1 '" + exe +
-                              "' --gtest_also_run_disabled_tests"
-                              " --gtest_filter=RegistryProbe.DISABLED_Limits 2>&1";
+  std::string command = "env";
+  for (const char* v : {"MATRIX_SIZE_MAX", "MATRIX_TABLE_MAX", "STRING_LENGTH_MAX", "STRING_TABLE_MAX",
+                        "LIST_LENGTH_MAX", "POLYNOMIAL_TABLE_MAX", "POLYNOMIAL_DEGREE_MAX",
+                        "COMP_TABLE_MAX", "RATIONAL_TABLE_MAX"})
+    command += std::string(" -u ") + v;
+  command += " " + env + " VORN_REGISTRY_PROBE=1 '" + exe +
+             "' --gtest_also_run_disabled_tests --gtest_filter=RegistryProbe.DISABLED_Limits 2>&1";
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[512];
@@ -172,30 +212,67 @@ std::string runProbe(const std::string& env) {
 }
 
 TEST_P(RegistryEnv, LimitsComeFromTheEnvironment) {
-  const EnvCase& c = GetParam();
-  char expected[128];
-  std::snprintf(expected, sizeof expected, "probe size_max=%d table_max=%d parked=%d\n", c.sizeMax,
-                c.tableMax, c.parkedOf4);
-  EXPECT_NE(runProbe(c.env).find(expected), std::string::npos) << "expected " << expected;
+  const std::string out = runProbe(GetParam().env);
+  EXPECT_NE(out.find(GetParam().expected), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, RegistryEnv,
-                         ::testing::Values(EnvCase{"", 1000, 0, 4},
-                                           EnvCase{"MATRIX_SIZE_MAX=-5", 1000, 0, 4},
-                                           EnvCase{"MATRIX_TABLE_MAX=-3", 1000, 0, 4},
-                                           EnvCase{"MATRIX_TABLE_MAX=2", 1000, 2, 3},
-                                           EnvCase{"MATRIX_SIZE_MAX=6", 6, 0, 0},
-                                           EnvCase{"MATRIX_SIZE_MAX=7", 7, 0, 4}));
+constexpr const char* kAllParked = "matrix=4 string=4 list=4 poly=4 comp=4 rat=4";
+// A limit far beyond memory costs nothing until a bucket is used: the
+// counts and a parked 10^5-element matrix are those of the defaults.
+constexpr const char* kHuge =
+    "MATRIX_SIZE_MAX=99999999999999999999 STRING_LENGTH_MAX=99999999999 "
+    "LIST_LENGTH_MAX=2147483647 POLYNOMIAL_DEGREE_MAX=2147483647";
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, RegistryEnv,
+    ::testing::Values(EnvCase{"", "size_max=1000 table_max=0 big=0"},
+                      EnvCase{"", kAllParked},
+                      EnvCase{"MATRIX_SIZE_MAX=-5 MATRIX_TABLE_MAX=-3", "size_max=1000 table_max=0"},
+                      EnvCase{"MATRIX_TABLE_MAX=2", "table_max=2 big=0 matrix=3 string=4"},
+                      EnvCase{"MATRIX_SIZE_MAX=6", "size_max=6 table_max=0 big=0 matrix=0 string=4"},
+                      EnvCase{"MATRIX_SIZE_MAX=7", "size_max=7 table_max=0 big=0 matrix=4"},
+                      EnvCase{"STRING_TABLE_MAX=2", "matrix=4 string=3 list=4"},
+                      EnvCase{"STRING_LENGTH_MAX=6", "matrix=4 string=0 list=4"},
+                      EnvCase{"STRING_LENGTH_MAX=-1 STRING_TABLE_MAX=-1", kAllParked},
+                      EnvCase{"LIST_LENGTH_MAX=6", "string=4 list=0 poly=4"},
+                      // The List buckets share the Polynomial population limit.
+                      EnvCase{"POLYNOMIAL_TABLE_MAX=2", "string=4 list=3 poly=3 comp=4"},
+                      EnvCase{"POLYNOMIAL_DEGREE_MAX=6", "list=4 poly=0 comp=4"},
+                      EnvCase{"COMP_TABLE_MAX=2 RATIONAL_TABLE_MAX=1", "poly=4 comp=3 rat=2"},
+                      EnvCase{kHuge, "size_max=2147483647 table_max=0 big=1 matrix=4 string=4 list=4 poly=4"}));
 
 TEST(RegistryProbe, DISABLED_Limits) {
   if (std::getenv("VORN_REGISTRY_PROBE") == nullptr) GTEST_SKIP();
   VornTestStartUp();
-  const int before = MatTableCount(7, MAT_REAL);
+  Matrix* big = MatDef("", 1, 100000);
+  MatUndef(big);
+  const int bigParked = MatTableCount(100000, MAT_REAL);
   Matrix* ms[4];
-  for (Matrix*& m : ms) m = MatDef("", 1, 7);
-  for (Matrix* m : ms) MatUndef(m);
-  std::printf("probe size_max=%d table_max=%d parked=%d\n", MatGarbageSizeMax(),
-              MatGarbageTableMax(), MatTableCount(7, MAT_REAL) - before);
+  String* ss[4];
+  List* ls[4];
+  Polynomial* ps[4];
+  Complex* zs[4];
+  Rational* rs[4];
+  for (int k = 0; k < 4; k++) {
+    ms[k] = MatDef("", 1, 7);
+    ss[k] = vnStringDef("", 7);
+    ls[k] = ListDef("", 7);
+    ps[k] = PolyDef("", 7, nullptr);
+    zs[k] = CompDef("", 0, 0);
+    rs[k] = RatDef("", 2, 2);  // its polynomials are not of degree 7
+  }
+  for (int k = 0; k < 4; k++) {
+    MatUndef(ms[k]);
+    vnStringUndef(ss[k]);
+    ListUndef(ls[k]);
+    PolyUndef(ps[k]);
+    CompUndef(zs[k]);
+    RatUndef(rs[k]);
+  }
+  std::printf("probe size_max=%d table_max=%d big=%d matrix=%d string=%d list=%d poly=%d comp=%d rat=%d\n",
+              MatGarbageSizeMax(), MatGarbageTableMax(), bigParked, MatTableCount(7, MAT_REAL),
+              vnStringTableCount(7), ListTableCount(7), PolyTableCount(7, 0), CompTableCount(),
+              RatTableCount());
   std::fflush(stdout);
 }
 
