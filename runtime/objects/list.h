@@ -147,11 +147,6 @@ List* ListPrint(List* l);
 void ListAllPrint();
 void ListElementPrint(List* l, int i);
 
-// Binary streams for the data file records; null (after a line on
-// standard error) when the file cannot be opened.
-FILE* datafile_write_open(const char* path);
-FILE* datafile_read_open(const char* path);
-
 void ListErrorWarning(const char* tag, const char* message, List* l1, List* l2, int is_error);
 [[noreturn]] void ListError(const char* tag, const char* message, List* l);
 [[noreturn]] void ListError2(const char* tag, const char* message, List* l1, List* l2);
