@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -15,12 +17,6 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 #endif
 
 namespace {
-
-uint64_t bitsOf(double x) {
-  uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
 
 class UtilTest : public VornTest {};
 
@@ -88,7 +84,7 @@ TEST_F(UtilTest, FactorialsAndRounding) {
 }
 
 TEST_F(UtilTest, SpecialValues) {
-  EXPECT_EQ(0x7ff8000000000000ULL, bitsOf(get_nan()));
+  EXPECT_TRUE(vorn_values::SameBits({get_nan()}, {std::numeric_limits<double>::quiet_NaN()}));
   const struct {
     double x;
     int inf, nan, finite;
