@@ -30,14 +30,12 @@ std::string readLineWithin(int fd, int timeoutMs) {
   return std::fgets(line, sizeof line, in) != nullptr ? line : "<eof>";
 }
 
-class ChannelTest : public VornTest {
+class ChannelTest : public VornFileTest {
  protected:
   void TearDown() override {
     std::signal(SIGCHLD, SIG_DFL);   // else it reaps the framework's own children
-    VornTest::TearDown();
+    VornFileTest::TearDown();
   }
-  const ScratchFile file_;
-  const std::string path_ = file_.path();
 };
 
 TEST_F(ChannelTest, StandardErrorWorksAsFirstUse) {
@@ -72,14 +70,14 @@ TEST_F(ChannelTest, MissingStreamsAndDescriptorsOffTheTable) {
 }
 
 TEST_F(ChannelTest, SlotsFollowTheMode) {
-  file_.put("seed");
+  put("seed");
   const struct {
     const char* mode;
     bool read, write;
   } cases[] = {{"r", true, false},  {"rb", true, false}, {"w", false, true}, {"ab", false, true},
                {"w+b", true, true}, {"rw", true, true},  {"wrb", true, true}, {"rbw", true, true}};
   for (const auto& c : cases) {
-    const int fd = FileOpen(path_.c_str(), c.mode);
+    const int fd = FileOpen(path(), c.mode);
     ASSERT_GE(fd, 3) << c.mode;
     EXPECT_EQ(c.read, FilePointer(fd, 0) != nullptr) << c.mode;
     EXPECT_EQ(c.write, FilePointer(fd, 1) != nullptr) << c.mode;
@@ -97,10 +95,10 @@ TEST_F(ChannelTest, SlotsFollowTheMode) {
   }
   EXPECT_EQ(StderrOf([&] {
               EXPECT_EQ(-1, FileOpen("/nonexistent-dir/f", "r"));
-              EXPECT_EQ(-1, FileOpen(path_.c_str(), "q"));
+              EXPECT_EQ(-1, FileOpen(path(), "q"));
             }),
-            "FileOpen(\"" + path_ + "\", \"q\"): mode does not start with 'r', 'w', nor 'a'\n");
-  const int bare = open(path_.c_str(), O_RDONLY);   // not in the table: closed as is
+            "FileOpen(\"" + std::string(path()) + "\", \"q\"): mode does not start with 'r', 'w', nor 'a'\n");
+  const int bare = open(path(), O_RDONLY);   // not in the table: closed as is
   EXPECT_EQ(0, FileClose(bare));
   EXPECT_FALSE(descriptorIsOpen(bare));
 }
@@ -123,9 +121,9 @@ TEST_F(ChannelTest, DescriptorsAboveTheTable) {
 }
 
 TEST_F(ChannelTest, PrintingByNameAndAccess) {
-  EXPECT_EQ(0, aFilePrintf(path_.c_str(), "one %d\n", 1));
-  EXPECT_EQ(0, aFilePrintf(path_.c_str(), "two\n"));
-  EXPECT_EQ("one 1\ntwo\n", file_.text());   // appended
+  EXPECT_EQ(0, aFilePrintf(path(), "one %d\n", 1));
+  EXPECT_EQ(0, aFilePrintf(path(), "two\n"));
+  EXPECT_EQ("one 1\ntwo\n", saved());   // appended
   EXPECT_EQ(StderrOf([] {
               EXPECT_EQ(0, aFilePrintf("stderr", "to %s|", "stderr"));
               std::fprintf(stderr, "still open");
@@ -133,10 +131,10 @@ TEST_F(ChannelTest, PrintingByNameAndAccess) {
             }),
             "to stderr|still openaFilePrintf(): Can't open /nonexistent-dir/f.\n");
 
-  chmod(path_.c_str(), 0644);
-  EXPECT_EQ(0, FileAccess(path_.c_str(), ""));
-  EXPECT_EQ(0, FileAccess(path_.c_str(), "rwz"));
-  EXPECT_EQ(-1, FileAccess(path_.c_str(), "x"));   // no execute bit, even for root
+  chmod(path(), 0644);
+  EXPECT_EQ(0, FileAccess(path(), ""));
+  EXPECT_EQ(0, FileAccess(path(), "rwz"));
+  EXPECT_EQ(-1, FileAccess(path(), "x"));   // no execute bit, even for root
   EXPECT_EQ(-1, FileAccess("/nonexistent-dir/f", ""));
 }
 
