@@ -138,9 +138,9 @@ ComplexValue rootOf(double x, double y) {
   return {std::fabs(y) / (2.0 * t), std::copysign(t, y)};
 }
 
-// ln |(x, y)|, finite parts: near |z| = 1 as log1p of the exact difference
-// (a - 1)(a + 1) + b^2 (a - 1 is exact for a in [1/2, 2]), elsewhere the
-// log of the scaled modulus.
+// ln |(x, y)|, finite parts: near |z| = 1 as log1p of (a - 1)(a + 1) + b^2,
+// whose a - 1 is exact for a in [1/2, 2], elsewhere the log of the scaled
+// modulus.
 double logModulus(double x, double y) {
   const double a = std::fmax(std::fabs(x), std::fabs(y));
   const double b = std::fmin(std::fabs(x), std::fabs(y));
@@ -171,7 +171,7 @@ ComplexValue tanhOf(double x, double y) {
   return {beta * rho * s / d, t / d};
 }
 
-// atanh of finite (x, y) away from +-1 (Kahan 1987): the real part
+// atanh of finite (x, y) other than +-1 (Kahan 1987): the real part
 // log1p(4|x| / ((1 - |x|)^2 + y^2)) / 4 with the sign of x, the imaginary
 // part atan2(2y, (1 - |x|)(1 + |x|) - y^2) / 2; far from the origin, where
 // the squares would overflow, x/|z|^2 and +-pi/2.
