@@ -154,6 +154,22 @@ double logAngle(double x, double y) {
   return y < 0.0 ? -kHalfPi : kHalfPi;
 }
 
+// f cosh y and f sinh y where cosh y alone overflows but the product need
+// not: past that point both are e^|y|/2, taken in two halves.
+double timesCosh(double f, double y) {
+  const double c = std::cosh(y);
+  if (std::isfinite(c)) return f * c;
+  const double h = std::exp(std::fabs(y) / 2.0);
+  return f * 0.5 * h * h;
+}
+
+double timesSinh(double f, double y) {
+  const double s = std::sinh(y);
+  if (std::isfinite(s)) return f * s;
+  const double h = std::exp(std::fabs(y) / 2.0);
+  return f * std::copysign(0.5, y) * h * h;
+}
+
 // tanh of finite (x, y) (Kahan 1987): with t = tan y, beta = 1 + t^2,
 // s = sinh x, rho = sqrt(1 + s^2), tanh = (beta rho s, t) / (1 + beta s^2).
 // Past |x| = 22 tanh x is 1 to double precision and the imaginary part is
@@ -388,8 +404,8 @@ ComplexValue* ComplexValueSin(ComplexValue* c, const ComplexValue* a) {
   const Hyperbolic h = hyperbolicOf(z.im);
   const ComplexValue formula{std::sin(z.re) * h.cosh, std::cos(z.re) * h.sinh};
   return settle(c, z, formula, [&] {
-    const double re = z.re == 0.0 ? z.re : std::sin(z.re) * std::cosh(z.im);
-    return ComplexValue{re, std::cos(z.re) * std::sinh(z.im)};
+    const double re = z.re == 0.0 ? z.re : timesCosh(std::sin(z.re), z.im);
+    return ComplexValue{re, timesSinh(std::cos(z.re), z.im)};
   });
 }
 
@@ -398,8 +414,8 @@ ComplexValue* ComplexValueCos(ComplexValue* c, const ComplexValue* a) {
   const Hyperbolic h = hyperbolicOf(z.im);
   const ComplexValue formula{std::cos(z.re) * h.cosh, -std::sin(z.re) * h.sinh};
   return settle(c, z, formula, [&] {
-    const double im = z.re == 0.0 ? -z.re * std::copysign(1.0, z.im) : -std::sin(z.re) * std::sinh(z.im);
-    return ComplexValue{std::cos(z.re) * std::cosh(z.im), im};
+    const double im = z.re == 0.0 ? -z.re * std::copysign(1.0, z.im) : timesSinh(-std::sin(z.re), z.im);
+    return ComplexValue{timesCosh(std::cos(z.re), z.im), im};
   });
 }
 
@@ -415,17 +431,20 @@ ComplexValue* ComplexValueTan(ComplexValue* c, const ComplexValue* a) {
 }
 
 // On the real axis the imaginary part is the signed zero itself, not
-// 0 * cosh re, which is NaN where cosh re overflows.
+// 0 * cosh re, which is NaN where cosh re overflows; off it, a product
+// with an overflowing cosh or sinh is formed in halves.
 ComplexValue* ComplexValueSinh(ComplexValue* c, const ComplexValue* a) {
   const ComplexValue z = *a;
   if (z.im == 0.0 && std::isfinite(z.re)) return store(c, std::sinh(z.re), z.im);
-  return store(c, std::cos(z.im) * std::sinh(z.re), std::sin(z.im) * std::cosh(z.re));
+  if (!isFiniteValue(z)) return store(c, std::cos(z.im) * std::sinh(z.re), std::sin(z.im) * std::cosh(z.re));
+  return store(c, timesSinh(std::cos(z.im), z.re), timesCosh(std::sin(z.im), z.re));
 }
 
 ComplexValue* ComplexValueCosh(ComplexValue* c, const ComplexValue* a) {
   const ComplexValue z = *a;
   if (z.im == 0.0 && std::isfinite(z.re)) return store(c, std::cosh(z.re), z.im * std::copysign(1.0, z.re));
-  return store(c, std::cos(z.im) * std::cosh(z.re), std::sin(z.im) * std::sinh(z.re));
+  if (!isFiniteValue(z)) return store(c, std::cos(z.im) * std::cosh(z.re), std::sin(z.im) * std::sinh(z.re));
+  return store(c, timesCosh(std::cos(z.im), z.re), timesSinh(std::sin(z.im), z.re));
 }
 
 ComplexValue* ComplexValueTanh(ComplexValue* c, const ComplexValue* a) {
