@@ -18,7 +18,6 @@ using Std = std::complex<double>;
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kPi = 3.14159265358979323846;
 
 // Every value function in one shape: real results (abs, arg) as (value, 0).
 using Function = Std (*)(Std);
@@ -58,9 +57,7 @@ struct Family {
   const char* name;
   Function ours;
   Function reference;
-  // Error allowed, in units of eps·|result|, beyond the rounding of the
-  // comparison itself.
-  double ulps;
+  double ulps;   // error allowed, as measured by ErrorUlps
 };
 
 // The standard library function as a plain function of the value.
@@ -272,14 +269,13 @@ TEST_F(ComplexEdgeTest, ReportedCases) {
   EXPECT_DOUBLE_EQ(CompAbs(C(3e-300, -4e-300)), 5e-300);
   const Complex* e = CompExp(C(1e10, 0.0));
   EXPECT_TRUE(e->re == kInf && SameBits(e->im, 0.0));
-  EXPECT_TRUE(near(CompSin(C(0.0, 1e-10)), Std(0.0, std::sinh(1e-10))));
-  EXPECT_TRUE(near(CompLog(C(1.0, 1e-10)), Std(5e-21, 1e-10)));
+  EXPECT_DOUBLE_EQ(CompSin(C(0.0, 1e-10))->im, std::sinh(1e-10));
+  EXPECT_DOUBLE_EQ(CompLog(C(1.0, 1e-10))->re, 5e-21);
   EXPECT_TRUE(near(CompAtan(C(1e-10, 1e-10)), std::atan(Std(1e-10, 1e-10))));
   EXPECT_TRUE(near(CompAtanh(C(1e-10, -1e-10)), std::atanh(Std(1e-10, -1e-10))));
   // Principal values: acos has a real part in [0, pi], acosh a real part
   // >= 0, and atan(i) is 0 + i inf.
   EXPECT_TRUE(near(CompAcos(C(-10.0, 0.5)), std::acos(Std(-10.0, 0.5))));
-  EXPECT_GT(CompAcos(C(-10.0, 0.5))->re, 3.09);
   EXPECT_TRUE(near(CompAcosh(C(-10.0, 0.5)), std::acosh(Std(-10.0, 0.5))));
   const Complex* t = CompAtan(C(0.0, 1.0));
   EXPECT_TRUE(SameBits(t->re, 0.0) && t->im == kInf);
