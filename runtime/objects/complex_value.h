@@ -45,12 +45,20 @@ ComplexValue* ComplexValueDivSelf(ComplexValue* a, const ComplexValue* b);
 ComplexValue* ComplexValueNegateSelf(ComplexValue* a);
 ComplexValue* ComplexValueConjSelf(ComplexValue* a);
 
-double ComplexValueAbs(const ComplexValue* a);   // sqrt(re^2 + im^2), unscaled
+// sqrt(re^2 + im^2), scaled by a power of two only where the sum of squares
+// would overflow or reach the subnormal range.
+double ComplexValueAbs(const ComplexValue* a);
 double ComplexValueArg(const ComplexValue* a);   // atan2(im, re)
 int ComplexValueIsZero(const ComplexValue* a);   // both parts exactly 0
 int ComplexValueIsFinite(const ComplexValue* a);
 int ComplexValueIsNaN(const ComplexValue* a);
 int ComplexValueIsInf(const ComplexValue* a);
+
+// Sqrt, Log, Exp and the functions after them keep the value of their
+// formula wherever it is accurate to a few ulp; where it overflows,
+// underflows, cancels or leaves the principal branch (the cuts and signed
+// zeros of C99 Annex G), a careful evaluation replaces it. Arguments with an
+// infinite or NaN part get the formula's value.
 
 // Principal root: (sqrt|(r+re)/2|, sqrt|(r-re)/2|), the imaginary part
 // negated only when im < 0 (not for -0).
@@ -59,6 +67,7 @@ ComplexValue* ComplexValueSqrt(ComplexValue* c, const ComplexValue* a);
 // when im < 0; so log 0 is (-Inf, pi/2).
 ComplexValue* ComplexValueLog(ComplexValue* c, const ComplexValue* a);
 ComplexValue* ComplexValueLog10(ComplexValue* c, const ComplexValue* a);
+// e^re (cos im, sin im); a zero im stays as it is.
 ComplexValue* ComplexValueExp(ComplexValue* c, const ComplexValue* a);
 ComplexValue* ComplexValueExpSelf(ComplexValue* a);
 ComplexValue* ComplexValuePow2(ComplexValue* c, const ComplexValue* a, const ComplexValue* b);  // exp(log(a) * b)
