@@ -21,6 +21,12 @@ int envLimit(const char* variable, int fallback, int negative) {
   return static_cast<int>(value);
 }
 
+const char* operationTag(const char* prefix, const char* operation) {
+  static char tag[64];
+  std::snprintf(tag, sizeof tag, "%s%s()", prefix, operation);
+  return tag;
+}
+
 void poisonBytes(void* p, size_t n) {
   if (p != nullptr) std::memset(p, 0xA5, n);
 }

@@ -249,10 +249,14 @@ inline void setName(char*& name, const char* text) {
 //   static void poison(Record*);        scribbles over parked storage (checks build)
 //   static void reportFatal(const char* tag, const char* message, Record* operand);
 //   static Record* destroyOperand();    the operand a failed destroy names
-//   kUndefTag, kDestroyTag, kInstallTag, kFreeTag, kFreesTag, kSetNameTag,
-//   kSetTypeTag: the operations' tags; kDuplicateUndef (the kind's spelling)
+//   kPrefix: the kind's name prefix, which with the operation's name makes
+//   the tag of a report ("Mat" gives "MatUndef()"); kDuplicateUndef: the
+//   kind's spelling of that message
 // The checks build's report of an operation on a released record.
 constexpr const char* kReleasedInUse = "Use of a released object";
+
+// The report tag prefix + operation + "()"; built only when reporting.
+const char* operationTag(const char* prefix, const char* operation);
 
 template <class K>
 class Registry {
@@ -300,7 +304,7 @@ class Registry {
   // Parks r; a record with no bucket is freed instead, and one already
   // parked is refused, so a bucket never holds a record twice.
   static void install(Record* r) {
-    if (r->parked) K::reportFatal(K::kInstallTag, K::kDuplicateUndef, nullptr);
+    if (r->parked) K::reportFatal(operationTag(K::kPrefix, "Install"), K::kDuplicateUndef, nullptr);
     size_t key;
     if (!K::bucketOf(r, &key) || !table_.holds(key)) {
       freeRecord(r);
@@ -310,14 +314,14 @@ class Registry {
   }
 
   static void undef(Record* r) {
-    if (r->parked) K::reportFatal(K::kUndefTag, K::kDuplicateUndef, nullptr);
+    if (r->parked) K::reportFatal(operationTag(K::kPrefix, "Undef"), K::kDuplicateUndef, nullptr);
     size_t key;
     if (!K::bucketOf(r, &key) || !table_.holds(key) ||
         !bucketAccepts(population(key), tableMax_)) {
       destroy(r);
       return;
     }
-    if (!unlink(K::last(), r)) K::reportFatal(K::kUndefTag, K::kDuplicateUndef, nullptr);
+    if (!unlink(K::last(), r)) K::reportFatal(operationTag(K::kPrefix, "Undef"), K::kDuplicateUndef, nullptr);
     K::park(r);
 #ifdef VORN_CHECKS
     K::poison(r);
@@ -328,7 +332,7 @@ class Registry {
 
   static void destroy(Record* r) {
     if (r->parked || !unlink(K::last(), r))
-      K::reportFatal(K::kDestroyTag, "Duplicate destroying", K::destroyOperand());
+      K::reportFatal(operationTag(K::kPrefix, "Destroy"), "Duplicate destroying", K::destroyOperand());
     freeRecord(r);
   }
 
@@ -342,24 +346,33 @@ class Registry {
     (void)tag;
 #endif
   }
+  // The same, the tag made of the kind's prefix and the operation.
+  static void checkLiveIn(Record* r, const char* operation) {
+#ifdef VORN_CHECKS
+    if (r->parked) K::reportFatal(operationTag(K::kPrefix, operation), kReleasedInUse, r);
+#else
+    (void)r;
+    (void)operation;
+#endif
+  }
 
   static void undefs(Record* r) { releaseFrom(r, undef); }
   static void tmpUndef() { releaseTemporaries(K::last(), undef); }
   static void free(Record* r) {
-    checkLive(r, K::kFreeTag);
+    checkLiveIn(r, "Free");
     setLifetime(r, kTemporary);
   }
   static void frees(Record* marker) {
-    if (marker != nullptr) checkLive(marker, K::kFreesTag);
+    if (marker != nullptr) checkLiveIn(marker, "Frees");
     freeLocalsFrom(marker);
   }
   static Record* setName(Record* r, const char* text) {
-    checkLive(r, K::kSetNameTag);
+    checkLiveIn(r, "SetName");
     vorn_registry::setName(r->name, text);
     return r;
   }
   static Record* setType(Record* r, int type) {
-    checkLive(r, K::kSetTypeTag);
+    checkLiveIn(r, "SetType");
     setLifetime(r, type);
     return r;
   }

@@ -36,13 +36,7 @@ bool isRationalClass(int class_) { return class_ == MAT_RATIONAL || class_ == MA
 
 struct MatrixKind {
   using Record = Matrix;
-  static constexpr const char* kUndefTag = "MatUndef()";
-  static constexpr const char* kDestroyTag = "MatDestroy()";
-  static constexpr const char* kInstallTag = "MatInstall()";
-  static constexpr const char* kFreeTag = "MatFree()";
-  static constexpr const char* kFreesTag = "MatFrees()";
-  static constexpr const char* kSetNameTag = "MatSetName()";
-  static constexpr const char* kSetTypeTag = "MatSetType()";
+  static constexpr const char* kPrefix = "Mat";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static Matrix*& top() { return topmat; }

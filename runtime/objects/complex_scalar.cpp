@@ -27,13 +27,7 @@ namespace {
 
 struct ComplexKind {
   using Record = Complex;
-  static constexpr const char* kUndefTag = "CompUndef()";
-  static constexpr const char* kDestroyTag = "CompDestroy()";
-  static constexpr const char* kInstallTag = "CompInstall()";
-  static constexpr const char* kFreeTag = "CompFree()";
-  static constexpr const char* kFreesTag = "CompFrees()";
-  static constexpr const char* kSetNameTag = "CompSetName()";
-  static constexpr const char* kSetTypeTag = "CompSetType()";
+  static constexpr const char* kPrefix = "Comp";
   static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
   static Complex*& top() { return topcomp; }

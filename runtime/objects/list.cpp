@@ -41,13 +41,7 @@ namespace {
 
 struct ListKind {
   using Record = List;
-  static constexpr const char* kUndefTag = "ListUndef()";
-  static constexpr const char* kDestroyTag = "ListDestroy()";
-  static constexpr const char* kInstallTag = "ListInstall()";
-  static constexpr const char* kFreeTag = "ListFree()";
-  static constexpr const char* kFreesTag = "ListFrees()";
-  static constexpr const char* kSetNameTag = "ListSetName()";
-  static constexpr const char* kSetTypeTag = "ListSetType()";
+  static constexpr const char* kPrefix = "List";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static List*& top() { return toplist; }

@@ -38,13 +38,7 @@ const char* variableName(const Polynomial* p) { return p->variable != nullptr ? 
 
 struct PolynomialKind {
   using Record = Polynomial;
-  static constexpr const char* kUndefTag = "PolyUndef()";
-  static constexpr const char* kDestroyTag = "PolyDestroy()";
-  static constexpr const char* kInstallTag = "PolyInstall()";
-  static constexpr const char* kFreeTag = "PolyFree()";
-  static constexpr const char* kFreesTag = "PolyFrees()";
-  static constexpr const char* kSetNameTag = "PolySetName()";
-  static constexpr const char* kSetTypeTag = "PolySetType()";
+  static constexpr const char* kPrefix = "Poly";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static Polynomial*& top() { return toppoly; }

@@ -39,13 +39,7 @@ void releasePolynomials(Rational* r) {
 
 struct RationalKind {
   using Record = Rational;
-  static constexpr const char* kUndefTag = "RatUndef()";
-  static constexpr const char* kDestroyTag = "RatDestroy()";
-  static constexpr const char* kInstallTag = "RatInstall()";
-  static constexpr const char* kFreeTag = "RatFree()";
-  static constexpr const char* kFreesTag = "RatFrees()";
-  static constexpr const char* kSetNameTag = "RatSetName()";
-  static constexpr const char* kSetTypeTag = "RatSetType()";
+  static constexpr const char* kPrefix = "Rat";
   static constexpr const char* kDuplicateUndef = "Duplicate undefining";
 
   static Rational*& top() { return toprat; }

@@ -41,13 +41,7 @@ inline bool within(long long i, int length) { return i >= 1 && i <= length; }
 
 struct StringKind {
   using Record = String;
-  static constexpr const char* kUndefTag = "vnStringUndef()";
-  static constexpr const char* kDestroyTag = "vnStringDestroy()";
-  static constexpr const char* kInstallTag = "vnStringInstall()";
-  static constexpr const char* kFreeTag = "vnStringFree()";
-  static constexpr const char* kFreesTag = "vnStringFrees()";
-  static constexpr const char* kSetNameTag = "vnStringSetName()";
-  static constexpr const char* kSetTypeTag = "vnStringSetType()";
+  static constexpr const char* kPrefix = "vnString";
   static constexpr const char* kDuplicateUndef = "Duplicate undefing";
 
   static String*& top() { return topvnstring; }
