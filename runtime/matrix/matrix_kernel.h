@@ -53,6 +53,13 @@ inline size_t storageBytes(size_t n, int class_) {
   return n * static_cast<size_t>(widthOf(class_)) * sizeof(double);
 }
 
+// Sets every double of a real or complex m (both parts of a complex element).
+inline void fillDoubles(Matrix* m, double value) {
+  double* const d = MatReal(m);
+  const size_t total = elementCount(m) * static_cast<size_t>(widthOf(m->class_));
+  for (size_t k = 0; k < total; k++) d[k] = value;
+}
+
 // A class the operation takes but for which this runtime has no kernel:
 // the one report of every such path.
 [[noreturn]] inline void failUnservedClass(const char* tag, Matrix* m) {
