@@ -1,9 +1,12 @@
+// Element access by (row, column) and by running index, declared in
+// matrix_construct.h.
+#include "runtime/matrix/matrix_construct.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/matrix/matrix.h"
-#include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 

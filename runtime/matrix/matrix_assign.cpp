@@ -1,9 +1,12 @@
+// Assignment, copy, move and swap of matrices, and the in-place changes of
+// size, values and shape declared with them in matrix_construct.h.
+#include "runtime/matrix/matrix_construct.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "runtime/core/memory.h"
 #include "runtime/matrix/matrix.h"
-#include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sub.h"

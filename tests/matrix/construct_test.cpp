@@ -168,8 +168,8 @@ TEST_F(ConstructDeathTest, MisuseIsReportedWithTagAndSource) {
 
 namespace {
 
-// A 1 x n polynomial matrix built by hand (its constructors come with the
-// polynomial kind), elements c + k*s.
+// A 1 x n polynomial matrix built by hand (the runtime has no polynomial
+// matrix constructor), elements c + k*s.
 Matrix* polyRow(int n, double c) {
   Matrix* m = MatDef("", 1, n);
   efree(m->data);
