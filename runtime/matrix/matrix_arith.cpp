@@ -25,6 +25,7 @@ using vorn_matrix::entryFor;
 using vorn_matrix::isZeroByZero;
 using vorn_matrix::kBadClass;
 using vorn_matrix::nameOf;
+using vorn_matrix::sameShape;
 using R = vorn_matrix::RealElements;
 using C = vorn_matrix::ComplexElements;
 
@@ -46,7 +47,7 @@ using RunnerRatRev = Matrix* (*)(Matrix* m, Rational* r, int reversed);
 // c(k) = f(m(k)) over the storage; c may be m.
 template <class E, class F>
 Matrix* mapElements(Matrix* c, Matrix* m, F f) {
-  VORN_ASSERT(c->rows == m->rows && c->cols == m->cols);
+  VORN_ASSERT(sameShape(c, m));
   const typename E::Elem* const x = E::of(m);
   typename E::Elem* const z = E::of(c);
   const size_t n = elementCount(m);
@@ -57,8 +58,7 @@ Matrix* mapElements(Matrix* c, Matrix* m, F f) {
 // c(k) = f(a(k), b(k)) over the storage; c may be a or b.
 template <class E, class F>
 Matrix* zipElements(Matrix* c, Matrix* a, Matrix* b, F f) {
-  VORN_ASSERT(a->rows == b->rows && a->cols == b->cols);
-  VORN_ASSERT(c->rows == a->rows && c->cols == a->cols);
+  VORN_ASSERT(sameShape(a, b) && sameShape(c, a));
   const typename E::Elem* const x = E::of(a);
   const typename E::Elem* const y = E::of(b);
   typename E::Elem* const z = E::of(c);
@@ -562,6 +562,7 @@ Matrix* Mat_Trans(Matrix* c, Matrix* m) { return transposeElements<R, false>(c, 
 // A real element meets a complex scalar as in the Complex scalar forms
 // with a real operand: the real value has no imaginary part to combine.
 Matrix* Mat_Add_Complex(Matrix* c, Matrix* m, Complex* z) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
   const size_t n = elementCount(m);
@@ -570,6 +571,7 @@ Matrix* Mat_Add_Complex(Matrix* c, Matrix* m, Complex* z) {
 }
 
 Matrix* Mat_Sub_Complex(Matrix* c, Matrix* m, Complex* z, int reversed) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
   const size_t n = elementCount(m);
@@ -579,6 +581,7 @@ Matrix* Mat_Sub_Complex(Matrix* c, Matrix* m, Complex* z, int reversed) {
 }
 
 Matrix* Mat_ScaleC(Matrix* c, Matrix* m, Complex* z) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
   const size_t n = elementCount(m);
@@ -594,6 +597,7 @@ Matrix* C_Mat_Sub(Matrix* c, Matrix* a, Matrix* b) { return zipElements<C>(c, a,
 Matrix* C_Mat_MulElem(Matrix* c, Matrix* a, Matrix* b) { return zipElements<C>(c, a, b, C::mul); }
 
 Matrix* C_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) {
+  VORN_ASSERT(sameShape(a, b) && sameShape(c, a));
   const ComplexValue* const x = C::of(a);
   const ComplexValue* const y = C::of(b);
   ComplexValue* const out = C::of(c);
@@ -641,6 +645,7 @@ Matrix* C_Mat_Negate(Matrix* c, Matrix* m) { return mapElements<C>(c, m, C::nega
 Matrix* C_Mat_Conj(Matrix* c, Matrix* m) { return mapElements<C>(c, m, C::conj); }
 
 Matrix* C_Mat_InvElem(Matrix* c, Matrix* m) {
+  VORN_ASSERT(sameShape(c, m));
   const ComplexValue* const x = C::of(m);
   ComplexValue* const out = C::of(c);
   const size_t n = elementCount(m);
@@ -659,6 +664,7 @@ Matrix* C_Mat_Trans(Matrix* c, Matrix* m) { return transposeElements<C, false>(c
 Matrix* C_Mat_ConjTrans(Matrix* c, Matrix* m) { return transposeElements<C, true>(c, m); }
 
 Matrix* C_Mat_RealToComp(Matrix* c, Matrix* m) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
   const size_t n = elementCount(m);

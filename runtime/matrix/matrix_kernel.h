@@ -34,6 +34,9 @@ inline size_t elementCount(const Matrix* m) {
 inline bool hasNoElements(const Matrix* m) { return m->rows == 0 || m->cols == 0; }
 // Both dimensions 0: the operand that concatenation passes over.
 inline bool isZeroByZero(const Matrix* m) { return m->rows == 0 && m->cols == 0; }
+inline bool sameShape(const Matrix* a, const Matrix* b) {
+  return a->rows == b->rows && a->cols == b->cols;
+}
 // Storage position of element (i, j), both from 1.
 inline size_t offsetOf(const Matrix* m, int i, int j) {
   return static_cast<size_t>(i - 1) * static_cast<size_t>(m->cols) + static_cast<size_t>(j - 1);
