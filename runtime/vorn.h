@@ -15,6 +15,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_elementwise.h"
 #include "runtime/matrix/matrix_print.h"
+#include "runtime/matrix/matrix_random.h"
 #include "runtime/matrix/matrix_reduce.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sort.h"

@@ -1,17 +1,15 @@
 #include "runtime/matrix/matrix_arith.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "runtime/core/entry.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
@@ -21,45 +19,18 @@
 
 namespace {
 
-const char kBadClass[] = "Incorrect class matrix";
+using vorn_matrix::ClassTable;
+using vorn_matrix::elementCount;
+using vorn_matrix::entryFor;
+using vorn_matrix::isZeroByZero;
+using vorn_matrix::kBadClass;
+using vorn_matrix::nameOf;
+using vorn_matrix::sameShape;
+using R = vorn_matrix::RealElements;
+using C = vorn_matrix::ComplexElements;
 
-template <class Record>
-inline const char* nameOf(const Record* r) {
-  return r->name != nullptr ? r->name : "";
-}
 inline const char* variableOf(const Polynomial* p) {
   return p->variable != nullptr && p->variable[0] != '\0' ? p->variable : "s";
-}
-inline size_t countOf(const Matrix* m) {
-  return static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
-}
-inline bool isEmpty(const Matrix* m) { return m->rows == 0 && m->cols == 0; }
-
-// ---------------------------------------------------------------------------
-// Class dispatch. Every operation lists its entry point per class family:
-// real (0), complex (1), polynomial (2, 3), rational (4, 5). An empty entry
-// is a class the operation does not take (yet: the polynomial and rational
-// entries are filled in when those kernels exist), reported by the caller.
-
-template <class Fn>
-struct ClassRunners {
-  Fn real;
-  Fn complex;
-  Fn poly;
-  Fn rational;
-};
-
-template <class Fn>
-Fn runnerFor(const ClassRunners<Fn>& runners, int class_) {
-  switch (class_) {
-    case MAT_REAL: return runners.real;
-    case MAT_COMPLEX: return runners.complex;
-    case MAT_POLY:
-    case MAT_C_POLY: return runners.poly;
-    case MAT_RATIONAL:
-    case MAT_C_RATIONAL: return runners.rational;
-    default: return nullptr;
-  }
 }
 
 using Runner1 = Matrix* (*)(Matrix* m);
@@ -73,49 +44,13 @@ using RunnerPolyRev = Matrix* (*)(Matrix* m, Polynomial* p, int reversed);
 using RunnerRat = Matrix* (*)(Matrix* m, Rational* r);
 using RunnerRatRev = Matrix* (*)(Matrix* m, Rational* r, int reversed);
 
-// ---------------------------------------------------------------------------
-// Element traits shared by the real and complex kernels. Complex storage is
-// (re, im) pairs, laid out as ComplexValue.
-
-struct RealElements {
-  using Elem = double;
-  static Elem* of(Matrix* m) { return MatReal(m); }
-  static Elem add(Elem a, Elem b) { return a + b; }
-  static Elem sub(Elem a, Elem b) { return a - b; }
-  static Elem mul(Elem a, Elem b) { return a * b; }
-  static Elem scale(double x, Elem a) { return x * a; }
-  static Elem addReal(Elem a, double x) { return a + x; }
-  static Elem subReal(Elem a, double x) { return a - x; }
-  static Elem realSub(double x, Elem a) { return x - a; }
-  static Elem negate(Elem a) { return -a; }
-  static Elem conj(Elem a) { return a; }
-};
-
-struct ComplexElements {
-  using Elem = ComplexValue;
-  static Elem* of(Matrix* m) { return static_cast<ComplexValue*>(m->data); }
-  static Elem add(const Elem& a, const Elem& b) { return {a.re + b.re, a.im + b.im}; }
-  static Elem sub(const Elem& a, const Elem& b) { return {a.re - b.re, a.im - b.im}; }
-  static Elem mul(const Elem& a, const Elem& b) {
-    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
-  }
-  static Elem scale(double x, const Elem& a) { return {x * a.re, x * a.im}; }
-  static Elem addReal(const Elem& a, double x) { return {a.re + x, a.im}; }
-  static Elem subReal(const Elem& a, double x) { return {a.re - x, a.im}; }
-  static Elem realSub(double x, const Elem& a) { return {x - a.re, -a.im}; }
-  static Elem negate(const Elem& a) { return {-a.re, -a.im}; }
-  static Elem conj(const Elem& a) { return {a.re, -a.im}; }
-};
-
-using R = RealElements;
-using C = ComplexElements;
-
 // c(k) = f(m(k)) over the storage; c may be m.
 template <class E, class F>
 Matrix* mapElements(Matrix* c, Matrix* m, F f) {
+  VORN_ASSERT(sameShape(c, m));
   const typename E::Elem* const x = E::of(m);
   typename E::Elem* const z = E::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) z[k] = f(x[k]);
   return c;
 }
@@ -123,17 +58,19 @@ Matrix* mapElements(Matrix* c, Matrix* m, F f) {
 // c(k) = f(a(k), b(k)) over the storage; c may be a or b.
 template <class E, class F>
 Matrix* zipElements(Matrix* c, Matrix* a, Matrix* b, F f) {
+  VORN_ASSERT(sameShape(a, b) && sameShape(c, a));
   const typename E::Elem* const x = E::of(a);
   const typename E::Elem* const y = E::of(b);
   typename E::Elem* const z = E::of(c);
-  const size_t n = countOf(a);
+  const size_t n = elementCount(a);
   for (size_t k = 0; k < n; k++) z[k] = f(x[k], y[k]);
   return c;
 }
 
-// c(j, i) = m(i, j), conjugated when asked.
+// c(j, i) = m(i, j), conjugated when asked; c is not m.
 template <class E, bool Conjugate>
 Matrix* transposeElements(Matrix* c, Matrix* m) {
+  VORN_ASSERT(c != m && c->rows == m->cols && c->cols == m->rows);
   const typename E::Elem* const x = E::of(m);
   typename E::Elem* const z = E::of(c);
   const size_t rows = static_cast<size_t>(m->rows);
@@ -144,9 +81,11 @@ Matrix* transposeElements(Matrix* c, Matrix* m) {
   return c;
 }
 
-// c = [a, b]: each row of c is a's row followed by b's.
+// c = [a, b]: each row of c is a's row followed by b's; c is neither.
 template <class E>
 Matrix* catRowElements(Matrix* c, Matrix* a, Matrix* b) {
+  VORN_ASSERT(c != a && c != b && a->rows == b->rows);
+  VORN_ASSERT(c->rows == a->rows && c->cols == a->cols + b->cols);
   const typename E::Elem* x = E::of(a);
   const typename E::Elem* y = E::of(b);
   typename E::Elem* z = E::of(c);
@@ -161,195 +100,15 @@ Matrix* catRowElements(Matrix* c, Matrix* a, Matrix* b) {
   return c;
 }
 
-// c = [[a][b]]: a's rows, then b's.
+// c = [[a][b]]: a's rows, then b's; c is neither.
 template <class E>
 Matrix* catColumnElements(Matrix* c, Matrix* a, Matrix* b) {
+  VORN_ASSERT(c != a && c != b && a->cols == b->cols);
+  VORN_ASSERT(c->cols == a->cols && c->rows == a->rows + b->rows);
   typename E::Elem* const z = E::of(c);
-  std::copy_n(E::of(b), countOf(b), std::copy_n(E::of(a), countOf(a), z));
+  std::copy_n(E::of(b), elementCount(b), std::copy_n(E::of(a), elementCount(a), z));
   return c;
 }
-
-// ---------------------------------------------------------------------------
-// Real matrix product. Every element is 0.0 plus a(i,k)*b(k,j) for k
-// increasing, each product and each sum rounded to a double (no fused
-// multiply-add). The blocked kernel keeps that order per element: it
-// vectorises across j (independent elements), blocks registers over i and
-// j, and blocks over k by storing each partial sum in c and resuming it
-// with the next k block. The packing follows Goto and van de Geijn,
-// "Anatomy of high-performance matrix multiplication" (ACM TOMS 34, 2008).
-
-namespace gemm {
-
-constexpr int kMR = 6;     // rows of a register tile
-constexpr int kNR = 8;     // columns of a register tile (two AVX2 vectors)
-constexpr int kKC = 256;   // k block: a packed B panel of kKC x kNR stays in L1
-constexpr int kMC = 96;    // rows of a packed A block (in L2)
-constexpr int kNC = 2048;  // columns of a packed B block (in L3)
-// Below this many multiply-adds the plain loop wins over packing.
-constexpr size_t kSmall = 16 * 16 * 16;
-
-// Register tile: c(0..kMR-1, 0..kNR-1) (row stride ldc) = (resume ? c : 0)
-// + sum over k of ap(k, i) * bp(k, j). ap holds kMR values per k, bp kNR.
-using MicroKernel = void (*)(int kc, const double* ap, const double* bp, double* c, size_t ldc,
-                             bool resume);
-
-void microPortable(int kc, const double* ap, const double* bp, double* c, size_t ldc,
-                   bool resume) {
-  double acc[kMR][kNR];
-  for (int i = 0; i < kMR; i++)
-    for (int j = 0; j < kNR; j++) acc[i][j] = resume ? c[i * ldc + j] : 0.0;
-  for (int k = 0; k < kc; k++) {
-    for (int i = 0; i < kMR; i++) {
-      const double a = ap[i];
-      for (int j = 0; j < kNR; j++) acc[i][j] = acc[i][j] + a * bp[j];
-    }
-    ap += kMR;
-    bp += kNR;
-  }
-  for (int i = 0; i < kMR; i++)
-    for (int j = 0; j < kNR; j++) c[i * ldc + j] = acc[i][j];
-}
-
-// The same tile with AVX2 multiplies and adds as separate instructions, so
-// every product is rounded before it is added. The twelve accumulators are
-// named variables: held in an array, they were spilled on every step.
-__attribute__((target("avx2"), always_inline)) inline void loadRow(bool resume, const double* c,
-                                                                   __m256d& lo, __m256d& hi) {
-  lo = resume ? _mm256_loadu_pd(c) : _mm256_setzero_pd();
-  hi = resume ? _mm256_loadu_pd(c + 4) : _mm256_setzero_pd();
-}
-
-__attribute__((target("avx2"), always_inline)) inline void storeRow(double* c, __m256d lo,
-                                                                    __m256d hi) {
-  _mm256_storeu_pd(c, lo);
-  _mm256_storeu_pd(c + 4, hi);
-}
-
-// One row of the tile takes a(i) * b(0..7): product, then sum.
-__attribute__((target("avx2"), always_inline)) inline void addProducts(const double* a, __m256d b0,
-                                                                       __m256d b1, __m256d& lo,
-                                                                       __m256d& hi) {
-  const __m256d x = _mm256_broadcast_sd(a);
-  lo = _mm256_add_pd(lo, _mm256_mul_pd(x, b0));
-  hi = _mm256_add_pd(hi, _mm256_mul_pd(x, b1));
-}
-
-__attribute__((target("avx2"))) void microAvx2(int kc, const double* ap, const double* bp,
-                                               double* c, size_t ldc, bool resume) {
-  static_assert(kMR == 6 && kNR == 8, "the AVX2 tile is 6 x 8");
-  __m256d c0l, c0h, c1l, c1h, c2l, c2h, c3l, c3h, c4l, c4h, c5l, c5h;
-  loadRow(resume, c, c0l, c0h);
-  loadRow(resume, c + ldc, c1l, c1h);
-  loadRow(resume, c + 2 * ldc, c2l, c2h);
-  loadRow(resume, c + 3 * ldc, c3l, c3h);
-  loadRow(resume, c + 4 * ldc, c4l, c4h);
-  loadRow(resume, c + 5 * ldc, c5l, c5h);
-  for (int k = 0; k < kc; k++) {
-    const __m256d b0 = _mm256_loadu_pd(bp);
-    const __m256d b1 = _mm256_loadu_pd(bp + 4);
-    addProducts(ap, b0, b1, c0l, c0h);
-    addProducts(ap + 1, b0, b1, c1l, c1h);
-    addProducts(ap + 2, b0, b1, c2l, c2h);
-    addProducts(ap + 3, b0, b1, c3l, c3h);
-    addProducts(ap + 4, b0, b1, c4l, c4h);
-    addProducts(ap + 5, b0, b1, c5l, c5h);
-    ap += kMR;
-    bp += kNR;
-  }
-  storeRow(c, c0l, c0h);
-  storeRow(c + ldc, c1l, c1h);
-  storeRow(c + 2 * ldc, c2l, c2h);
-  storeRow(c + 3 * ldc, c3l, c3h);
-  storeRow(c + 4 * ldc, c4l, c4h);
-  storeRow(c + 5 * ldc, c5l, c5h);
-}
-
-MicroKernel chooseKernel() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? microAvx2 : microPortable;
-}
-
-// Packs b(pc.., jc..) (kc x nc, row stride ldb) into panels of kNR columns,
-// each kc rows of kNR values; columns past nc are zero.
-void packB(const double* b, size_t ldb, int kc, int nc, double* out) {
-  for (int j0 = 0; j0 < nc; j0 += kNR) {
-    const int w = std::min(kNR, nc - j0);
-    for (int k = 0; k < kc; k++) {
-      const double* row = b + static_cast<size_t>(k) * ldb + j0;
-      for (int j = 0; j < w; j++) out[j] = row[j];
-      for (int j = w; j < kNR; j++) out[j] = 0.0;
-      out += kNR;
-    }
-  }
-}
-
-// Packs a(ic.., pc..) (mc x kc, row stride lda) into panels of kMR rows,
-// each kc columns of kMR values; rows past mc are zero.
-void packA(const double* a, size_t lda, int mc, int kc, double* out) {
-  for (int i0 = 0; i0 < mc; i0 += kMR) {
-    const int h = std::min(kMR, mc - i0);
-    for (int k = 0; k < kc; k++) {
-      for (int i = 0; i < h; i++) out[i] = a[static_cast<size_t>(i0 + i) * lda + k];
-      for (int i = h; i < kMR; i++) out[i] = 0.0;
-      out += kMR;
-    }
-  }
-}
-
-// The plain loop, for products too small to repay packing.
-void plain(const double* a, const double* b, double* c, int m, int n, int p) {
-  for (int i = 0; i < m; i++) {
-    const double* arow = a + static_cast<size_t>(i) * p;
-    for (int j = 0; j < n; j++) {
-      double sum = 0.0;
-      for (int k = 0; k < p; k++) sum = sum + arow[k] * b[static_cast<size_t>(k) * n + j];
-      c[static_cast<size_t>(i) * n + j] = sum;
-    }
-  }
-}
-
-void blocked(const double* a, const double* b, double* c, int m, int n, int p) {
-  static const MicroKernel micro = chooseKernel();
-  const size_t lda = static_cast<size_t>(p);
-  const size_t ldc = static_cast<size_t>(n);
-  std::vector<double> bPack(static_cast<size_t>(kKC) * static_cast<size_t>(std::min(n, kNC) + kNR));
-  std::vector<double> aPack(static_cast<size_t>(kKC) * (kMC + kMR));
-  double edge[kMR * kNR];
-  for (int jc = 0; jc < n; jc += kNC) {
-    const int nc = std::min(kNC, n - jc);
-    for (int pc = 0; pc < p; pc += kKC) {
-      const int kc = std::min(kKC, p - pc);
-      const bool resume = pc > 0;
-      packB(b + static_cast<size_t>(pc) * ldc + jc, ldc, kc, nc, bPack.data());
-      for (int ic = 0; ic < m; ic += kMC) {
-        const int mc = std::min(kMC, m - ic);
-        packA(a + static_cast<size_t>(ic) * lda + pc, lda, mc, kc, aPack.data());
-        for (int jr = 0; jr < nc; jr += kNR) {
-          const int w = std::min(kNR, nc - jr);
-          const double* bp = bPack.data() + static_cast<size_t>(jr) * kc;
-          for (int ir = 0; ir < mc; ir += kMR) {
-            const int h = std::min(kMR, mc - ir);
-            const double* ap = aPack.data() + static_cast<size_t>(ir) * kc;
-            double* tile = c + static_cast<size_t>(ic + ir) * ldc + jc + jr;
-            if (h == kMR && w == kNR) {
-              micro(kc, ap, bp, tile, ldc, resume);
-              continue;
-            }
-            // A partial tile runs in a full-size buffer; only its valid
-            // part is read from and written back to c.
-            for (int i = 0; i < h; i++)
-              for (int j = 0; j < w; j++) edge[i * kNR + j] = tile[i * ldc + j];
-            micro(kc, ap, bp, edge, kNR, resume);
-            for (int i = 0; i < h; i++)
-              for (int j = 0; j < w; j++) tile[i * ldc + j] = edge[i * kNR + j];
-          }
-        }
-      }
-    }
-  }
-}
-
-}  // namespace gemm
 
 // ---------------------------------------------------------------------------
 // Reports.
@@ -392,7 +151,7 @@ struct BinarySpec {
   const char* infix;
   const char* close;
   MatBinaryOperation self;   // the operation again, for promoted operands
-  ClassRunners<Runner2> runners;
+  ClassTable<Runner2> runners;
 };
 
 [[noreturn]] void failBinary(const BinarySpec& s, const char* message, Matrix* a, Matrix* b) {
@@ -403,7 +162,7 @@ struct BinarySpec {
 // ones are promoted to the joint class first.
 Matrix* binaryOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
   if (!sizeRuleHolds(s.rule, a, b)) failBinary(s, s.sizeMessage, a, b);
-  const Runner2 run = runnerFor(s.runners, MatJointClass(a->class_, b->class_));
+  const Runner2 run = entryFor(s.runners, MatJointClass(a->class_, b->class_));
   if (run == nullptr) failBinary(s, kBadClass, a, b);
   if (a->class_ != b->class_) return MatConvertAndOperation(s.self, a, b);
   return run(a, b);
@@ -413,9 +172,9 @@ Matrix* binaryOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
 // column-less) operands hold no storage whatever their other dimension, so
 // the joined dimension is checked before it is formed.
 Matrix* catOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
-  if (isEmpty(a) || isEmpty(b)) {
-    Matrix* kept = isEmpty(a) ? b : a;
-    if (runnerFor(s.runners, kept->class_) == nullptr) failBinary(s, kBadClass, a, b);
+  if (isZeroByZero(a) || isZeroByZero(b)) {
+    Matrix* kept = isZeroByZero(a) ? b : a;
+    if (entryFor(s.runners, kept->class_) == nullptr) failBinary(s, kBadClass, a, b);
     return MatDup(kept);
   }
   const long long joined = s.rule == SizeRule::kRows
@@ -475,72 +234,85 @@ const BinarySpec kCatColumn{
 // ---------------------------------------------------------------------------
 // Operations on one matrix, and the class conversions.
 
+// Classes as bits of a set: bit c stands for class c.
+constexpr int kAnyClass = 0x3F;
+constexpr int kRealClass = 1 << MAT_REAL;
+constexpr int kComplexClass = 1 << MAT_COMPLEX;
+constexpr int kPolyClasses = (1 << MAT_POLY) | (1 << MAT_C_POLY);
+
 struct UnarySpec {
   const char* tag;
-  const char* message;   // for a class the operation does not take
+  int takes;             // the classes the operation is defined for
+  const char* message;   // for any other class
   const char* open;      // source description: open m close
   const char* close;
-  ClassRunners<Runner1> runners;
+  ClassTable<Runner1> runners;
 };
 
+// A class outside `takes` is the operation's own message; a class it takes
+// whose family has no entry is the unserved class.
 Matrix* unaryOperation(const UnarySpec& s, Matrix* m) {
-  const Runner1 run = runnerFor(s.runners, m->class_);
-  if (run == nullptr) failUnary(s.tag, s.message, s.open, s.close, m);
+  const bool taken = vorn_matrix::isValidClass(m->class_) && (s.takes >> m->class_ & 1) != 0;
+  if (!taken) failUnary(s.tag, s.message, s.open, s.close, m);
+  const Runner1 run = entryFor(s.runners, m->class_);
+  if (run == nullptr) {
+    MatErrorSource("%s%s(%dx%d)%s", s.open, nameOf(m), m->rows, m->cols, s.close);
+    vorn_matrix::failUnservedClass(s.tag, m);
+  }
   return run(m);
 }
 
-const UnarySpec kTrans{"MatTrans()", kBadClass, "", "'",
+const UnarySpec kTrans{"MatTrans()", kAnyClass, kBadClass, "", "'",
                        {[](Matrix* m) { return Mat_Trans(MatTransDef(m), m); },
                         [](Matrix* m) { return C_Mat_Trans(MatTransDef(m), m); }, nullptr,
                         nullptr}};
 
-const UnarySpec kConjTrans{"MatConjTrans()", kBadClass, "", "#",
+const UnarySpec kConjTrans{"MatConjTrans()", kAnyClass, kBadClass, "", "#",
                            {[](Matrix* m) { return Mat_Trans(MatTransDef(m), m); },
                             [](Matrix* m) { return C_Mat_ConjTrans(MatTransDef(m), m); }, nullptr,
                             nullptr}};
 
-const UnarySpec kConj{"MatConj()", kBadClass, "conj(", ")",
+const UnarySpec kConj{"MatConj()", kAnyClass, kBadClass, "conj(", ")",
                       {[](Matrix* m) { return MatDup(m); },
                        [](Matrix* m) { return C_Mat_Conj(MatSameDef(m), m); }, nullptr, nullptr}};
 
-const UnarySpec kNegate{"MatNegate()", kBadClass, "- ", "",
+const UnarySpec kNegate{"MatNegate()", kAnyClass, kBadClass, "- ", "",
                         {[](Matrix* m) { return Mat_Negate(MatSameDef(m), m); },
                          [](Matrix* m) { return C_Mat_Negate(MatSameDef(m), m); }, nullptr,
                          nullptr}};
 
-const UnarySpec kIncrement{"MatIncrement()", kBadClass, "", "++",
+const UnarySpec kIncrement{"MatIncrement()", kRealClass, kBadClass, "", "++",
                            {[](Matrix* m) { return Mat_Increment(MatSameDef(m), m); }, nullptr,
                             nullptr, nullptr}};
 
-const UnarySpec kDecrement{"MatDecrement()", kBadClass, "", "--",
+const UnarySpec kDecrement{"MatDecrement()", kRealClass, kBadClass, "", "--",
                            {[](Matrix* m) { return Mat_Decrement(MatSameDef(m), m); }, nullptr,
                             nullptr, nullptr}};
 
-// The reciprocal of a polynomial matrix is a rational one: its entry
-// creates that.
-const UnarySpec kInvElem{"MatInvElem()", kBadClass, "", ".~",
+// The reciprocal of a polynomial matrix is a rational one.
+const UnarySpec kInvElem{"MatInvElem()", kAnyClass, kBadClass, "", ".~",
                          {[](Matrix* m) { return Mat_InvElem(MatSameDef(m), m); },
                           [](Matrix* m) { return C_Mat_InvElem(MatSameDef(m), m); }, nullptr,
                           nullptr}};
 
-const UnarySpec kRealToComp{"MatRealToComp()", kBadClass, "(", ", *)",
+const UnarySpec kRealToComp{"MatRealToComp()", kAnyClass, kBadClass, "(", ", *)",
                             {[](Matrix* m) { return C_Mat_RealToComp(C_MatSameDef(m), m); },
                              [](Matrix* m) { return MatDup(m); }, nullptr, nullptr}};
 
-const UnarySpec kRealToPoly{"MatRealToPoly()", "Not a real matrix", "Polynomial(", ")",
-                            {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kRealToPoly{"MatRealToPoly()", kRealClass, "Not a real matrix", "Polynomial(",
+                            ")", {nullptr, nullptr, nullptr, nullptr}};
 
-const UnarySpec kCompToPoly{"MatCompToPoly()", "Not a complex matrix", "Polynomial(", ")",
-                            {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kCompToPoly{"MatCompToPoly()", kComplexClass, "Not a complex matrix",
+                            "Polynomial(", ")", {nullptr, nullptr, nullptr, nullptr}};
 
-const UnarySpec kRealToRat{"MatRealToRat()", "Not a real matrix", "Rational(", ")",
+const UnarySpec kRealToRat{"MatRealToRat()", kRealClass, "Not a real matrix", "Rational(", ")",
                            {nullptr, nullptr, nullptr, nullptr}};
 
-const UnarySpec kCompToRat{"MatCompToRat()", "Not a complex matrix", "Rational(", ")",
-                           {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kCompToRat{"MatCompToRat()", kComplexClass, "Not a complex matrix", "Rational(",
+                           ")", {nullptr, nullptr, nullptr, nullptr}};
 
-const UnarySpec kPolyToRat{"MatPolyToRat()", "Not a polynomial matrix", "RaMatrix(", ")",
-                           {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kPolyToRat{"MatPolyToRat()", kPolyClasses, "Not a polynomial matrix",
+                           "RaMatrix(", ")", {nullptr, nullptr, nullptr, nullptr}};
 
 // m converted to the higher class `to` by the conversion chains.
 Matrix* convertTo(Matrix* m, int to) {
@@ -564,31 +336,31 @@ Matrix* convertTo(Matrix* m, int to) {
 // ---------------------------------------------------------------------------
 // Operations with a scalar: the entries per class of the matrix operand.
 
-const ClassRunners<RunnerReal> kScaleRunners{
+const ClassTable<RunnerReal> kScaleRunners{
     [](Matrix* m, double x) { return Mat_Scale(MatSameDef(m), m, x); },
     [](Matrix* m, double x) { return C_Mat_Scale(MatSameDef(m), m, x); }, nullptr, nullptr};
 
-const ClassRunners<RunnerReal> kScaleSelfRunners{
+const ClassTable<RunnerReal> kScaleSelfRunners{
     [](Matrix* m, double x) { return Mat_Scale(m, m, x); },
     [](Matrix* m, double x) { return C_Mat_Scale(m, m, x); }, nullptr, nullptr};
 
-const ClassRunners<RunnerReal> kAddDoubleRunners{
+const ClassTable<RunnerReal> kAddDoubleRunners{
     [](Matrix* m, double x) { return Mat_Add_double(MatSameDef(m), m, x); },
     [](Matrix* m, double x) { return C_Mat_Add_double(MatSameDef(m), m, x); }, nullptr, nullptr};
 
-const ClassRunners<RunnerRealRev> kSubDoubleRunners{
+const ClassTable<RunnerRealRev> kSubDoubleRunners{
     [](Matrix* m, double x, int reversed) { return Mat_Sub_double(MatSameDef(m), m, x, reversed); },
     [](Matrix* m, double x, int reversed) {
       return C_Mat_Sub_double(MatSameDef(m), m, x, reversed);
     },
     nullptr, nullptr};
 
-const ClassRunners<RunnerComp> kAddComplexRunners{
+const ClassTable<RunnerComp> kAddComplexRunners{
     [](Matrix* m, Complex* z) { return Mat_Add_Complex(C_MatSameDef(m), m, z); },
     [](Matrix* m, Complex* z) { return C_Mat_Add_Complex(MatSameDef(m), m, z); }, nullptr,
     nullptr};
 
-const ClassRunners<RunnerCompRev> kSubComplexRunners{
+const ClassTable<RunnerCompRev> kSubComplexRunners{
     [](Matrix* m, Complex* z, int reversed) {
       return Mat_Sub_Complex(C_MatSameDef(m), m, z, reversed);
     },
@@ -597,18 +369,18 @@ const ClassRunners<RunnerCompRev> kSubComplexRunners{
     },
     nullptr, nullptr};
 
-const ClassRunners<RunnerComp> kScaleCRunners{
+const ClassTable<RunnerComp> kScaleCRunners{
     [](Matrix* m, Complex* z) { return Mat_ScaleC(C_MatSameDef(m), m, z); },
     [](Matrix* m, Complex* z) { return C_Mat_ScaleC(MatSameDef(m), m, z); }, nullptr, nullptr};
 
 // A polynomial or rational scalar makes a polynomial or rational result
-// from every class; those entries come with the kernels.
-const ClassRunners<RunnerPoly> kAddPolyRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassRunners<RunnerPolyRev> kSubPolyRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassRunners<RunnerPoly> kScalePRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassRunners<RunnerRat> kAddRatRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassRunners<RunnerRatRev> kSubRatRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassRunners<RunnerRat> kScaleRRunners{nullptr, nullptr, nullptr, nullptr};
+// from every class.
+const ClassTable<RunnerPoly> kAddPolyRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerPolyRev> kSubPolyRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerPoly> kScalePRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerRat> kAddRatRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerRatRev> kSubRatRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerRat> kScaleRRunners{nullptr, nullptr, nullptr, nullptr};
 
 // Text forms of the operands in source descriptions.
 std::string operandText(const Matrix* m) {
@@ -641,14 +413,14 @@ std::string operandText(const Rational* r) {
 // the fatal "Incorrect class matrix" with the source "m op x", or "x op m"
 // when reversed.
 template <class Fn, class Scalar>
-Fn scalarRunner(const ClassRunners<Fn>& runners, const char* tag, const char* op, Matrix* m,
+Fn scalarRunner(const ClassTable<Fn>& runners, const char* tag, const char* op, Matrix* m,
                 Scalar x, int reversed) {
-  const Fn run = runnerFor(runners, m->class_);
+  const Fn run = entryFor(runners, m->class_);
   if (run == nullptr) {
     const std::string left = reversed ? operandText(x) : operandText(m);
     const std::string right = reversed ? operandText(m) : operandText(x);
     MatErrorSource("%s %s %s", left.c_str(), op, right.c_str());
-    MatError(tag, kBadClass, m);
+    vorn_matrix::failUnservedClass(tag, m);
   }
   return run;
 }
@@ -761,21 +533,6 @@ Matrix* Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) {
   return zipElements<R>(c, a, b, [](double x, double y) { return x / y; });
 }
 
-Matrix* Mat_Mul(Matrix* c, Matrix* a, Matrix* b) {
-  const int m = a->rows;
-  const int n = b->cols;
-  const int p = a->cols;
-  if (m == 0 || n == 0) return c;
-  double* const out = MatReal(c);
-  if (p == 0) {
-    std::fill_n(out, countOf(c), 0.0);
-    return c;
-  }
-  const size_t work = static_cast<size_t>(m) * static_cast<size_t>(n) * static_cast<size_t>(p);
-  if (work <= gemm::kSmall) gemm::plain(MatReal(a), MatReal(b), out, m, n, p);
-  else gemm::blocked(MatReal(a), MatReal(b), out, m, n, p);
-  return c;
-}
 
 Matrix* Mat_CatRow(Matrix* c, Matrix* a, Matrix* b) { return catRowElements<R>(c, a, b); }
 Matrix* Mat_CatColumn(Matrix* c, Matrix* a, Matrix* b) { return catColumnElements<R>(c, a, b); }
@@ -805,26 +562,29 @@ Matrix* Mat_Trans(Matrix* c, Matrix* m) { return transposeElements<R, false>(c, 
 // A real element meets a complex scalar as in the Complex scalar forms
 // with a real operand: the real value has no imaginary part to combine.
 Matrix* Mat_Add_Complex(Matrix* c, Matrix* m, Complex* z) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) out[k] = {x[k] + z->re, z->im};
   return c;
 }
 
 Matrix* Mat_Sub_Complex(Matrix* c, Matrix* m, Complex* z, int reversed) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++)
     out[k] = reversed ? ComplexValue{z->re - x[k], z->im} : ComplexValue{x[k] - z->re, -z->im};
   return c;
 }
 
 Matrix* Mat_ScaleC(Matrix* c, Matrix* m, Complex* z) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) out[k] = {x[k] * z->re, x[k] * z->im};
   return c;
 }
@@ -837,10 +597,11 @@ Matrix* C_Mat_Sub(Matrix* c, Matrix* a, Matrix* b) { return zipElements<C>(c, a,
 Matrix* C_Mat_MulElem(Matrix* c, Matrix* a, Matrix* b) { return zipElements<C>(c, a, b, C::mul); }
 
 Matrix* C_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) {
+  VORN_ASSERT(sameShape(a, b) && sameShape(c, a));
   const ComplexValue* const x = C::of(a);
   const ComplexValue* const y = C::of(b);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(a);
+  const size_t n = elementCount(a);
   for (size_t k = 0; k < n; k++) {
     ComplexValue q;
     if (ComplexValueDiv(&q, &x[k], &y[k]) == nullptr)
@@ -850,30 +611,6 @@ Matrix* C_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) {
   return c;
 }
 
-// Each element starts at (0, 0) and takes its terms for k increasing; the
-// loops run i, k, j so that b and c are read along their rows.
-Matrix* C_Mat_Mul(Matrix* c, Matrix* a, Matrix* b) {
-  const size_t m = static_cast<size_t>(a->rows);
-  const size_t n = static_cast<size_t>(b->cols);
-  const size_t p = static_cast<size_t>(a->cols);
-  const ComplexValue* const x = C::of(a);
-  const ComplexValue* const y = C::of(b);
-  ComplexValue* const out = C::of(c);
-  std::fill_n(out, m * n, ComplexValue{0.0, 0.0});
-  for (size_t i = 0; i < m; i++) {
-    ComplexValue* const row = out + i * n;
-    for (size_t k = 0; k < p; k++) {
-      const ComplexValue u = x[i * p + k];
-      const ComplexValue* const brow = y + k * n;
-      for (size_t j = 0; j < n; j++) {
-        const ComplexValue v = brow[j];
-        row[j].re = row[j].re + (u.re * v.re - u.im * v.im);
-        row[j].im = row[j].im + (u.re * v.im + u.im * v.re);
-      }
-    }
-  }
-  return c;
-}
 
 Matrix* C_Mat_CatRow(Matrix* c, Matrix* a, Matrix* b) { return catRowElements<C>(c, a, b); }
 Matrix* C_Mat_CatColumn(Matrix* c, Matrix* a, Matrix* b) { return catColumnElements<C>(c, a, b); }
@@ -908,9 +645,10 @@ Matrix* C_Mat_Negate(Matrix* c, Matrix* m) { return mapElements<C>(c, m, C::nega
 Matrix* C_Mat_Conj(Matrix* c, Matrix* m) { return mapElements<C>(c, m, C::conj); }
 
 Matrix* C_Mat_InvElem(Matrix* c, Matrix* m) {
+  VORN_ASSERT(sameShape(c, m));
   const ComplexValue* const x = C::of(m);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) {
     const double re = x[k].re;
     const double im = x[k].im;
@@ -926,9 +664,10 @@ Matrix* C_Mat_Trans(Matrix* c, Matrix* m) { return transposeElements<C, false>(c
 Matrix* C_Mat_ConjTrans(Matrix* c, Matrix* m) { return transposeElements<C, true>(c, m); }
 
 Matrix* C_Mat_RealToComp(Matrix* c, Matrix* m) {
+  VORN_ASSERT(sameShape(c, m));
   const double* const x = MatReal(m);
   ComplexValue* const out = C::of(c);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) out[k] = {x[k], 0.0};
   return c;
 }

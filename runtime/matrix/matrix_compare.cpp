@@ -3,24 +3,19 @@
 #include <cstddef>
 #include <cstring>
 
-#include "runtime/core/random.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
 namespace {
 
-const char kBadClass[] = "Incorrect class matrix";
-
-inline size_t countOf(const Matrix* m) {
-  return static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
-}
-inline const ComplexValue* complexOf(const Matrix* m) {
-  return static_cast<const ComplexValue*>(m->data);
-}
-inline bool isPolyOrRational(int class_) { return class_ >= MAT_POLY && class_ <= MAT_C_RATIONAL; }
+using vorn_matrix::elementCount;
+using vorn_matrix::isPolyOrRational;
+using vorn_matrix::kBadClass;
+using C = vorn_matrix::ComplexElements;
 
 enum class Op { kEq, kNe, kLt, kLe, kGt, kGe, kAnd, kOr, kMax, kMin, kUnknown };
 
@@ -63,7 +58,7 @@ Matrix* compareReal(Matrix* a, Matrix* b, Op op) {
   const double* const x = MatReal(a);
   const double* const y = MatReal(b);
   double* const z = MatReal(result);
-  const size_t n = countOf(a);
+  const size_t n = elementCount(a);
   for (size_t k = 0; k < n; k++) {
     if (op == Op::kMax || op == Op::kMin) z[k] = takesSecond(op, x[k], y[k]) ? y[k] : x[k];
     else z[k] = relation(op, x[k] == y[k], x[k], y[k], x[k] != 0.0, y[k] != 0.0);
@@ -71,24 +66,21 @@ Matrix* compareReal(Matrix* a, Matrix* b, Op op) {
   return result;
 }
 
-inline double keyOf(const ComplexValue& v) { return v.re * v.re + v.im * v.im; }
-inline bool nonZero(const ComplexValue& v) { return v.re != 0.0 || v.im != 0.0; }
-
 Matrix* compareComplex(Matrix* a, Matrix* b, Op op) {
-  const ComplexValue* const x = complexOf(a);
-  const ComplexValue* const y = complexOf(b);
-  const size_t n = countOf(a);
+  const ComplexValue* const x = C::of(a);
+  const ComplexValue* const y = C::of(b);
+  const size_t n = elementCount(a);
   if (op == Op::kMax || op == Op::kMin) {
     Matrix* result = MatSameDef(a);
-    ComplexValue* const z = static_cast<ComplexValue*>(result->data);
-    for (size_t k = 0; k < n; k++) z[k] = takesSecond(op, keyOf(x[k]), keyOf(y[k])) ? y[k] : x[k];
+    ComplexValue* const z = C::of(result);
+    for (size_t k = 0; k < n; k++) z[k] = takesSecond(op, C::key(x[k]), C::key(y[k])) ? y[k] : x[k];
     return result;
   }
   Matrix* result = MatDef("", a->rows, a->cols);
   double* const z = MatReal(result);
   for (size_t k = 0; k < n; k++) {
     const bool equal = x[k].re == y[k].re && x[k].im == y[k].im;
-    z[k] = relation(op, equal, keyOf(x[k]), keyOf(y[k]), nonZero(x[k]), nonZero(y[k]));
+    z[k] = relation(op, equal, C::key(x[k]), C::key(y[k]), C::nonZero(x[k]), C::nonZero(y[k]));
   }
   return result;
 }
@@ -96,7 +88,7 @@ Matrix* compareComplex(Matrix* a, Matrix* b, Op op) {
 // Every element of a real or complex m exactly zero.
 bool allZero(const Matrix* m) {
   const double* const x = MatReal(m);
-  const size_t n = countOf(m) * (m->class_ == MAT_COMPLEX ? 2 : 1);
+  const size_t n = elementCount(m) * (m->class_ == MAT_COMPLEX ? 2 : 1);
   for (size_t k = 0; k < n; k++)
     if (x[k] != 0.0) return false;
   return true;
@@ -106,19 +98,10 @@ bool allZero(const Matrix* m) {
 bool allEqual(const Matrix* a, const Matrix* b) {
   const double* const x = MatReal(a);
   const double* const y = MatReal(b);
-  const size_t n = countOf(a) * (a->class_ == MAT_COMPLEX ? 2 : 1);
+  const size_t n = elementCount(a) * (a->class_ == MAT_COMPLEX ? 2 : 1);
   for (size_t k = 0; k < n; k++)
     if (!(x[k] == y[k])) return false;
   return true;
-}
-
-template <double (*Draw)()>
-Matrix* randomMatrix(int rows, int cols) {
-  Matrix* m = MatDef("", rows, cols);
-  double* const x = MatReal(m);
-  const size_t n = countOf(m);
-  for (size_t k = 0; k < n; k++) x[k] = Draw();
-  return m;
 }
 
 }  // namespace
@@ -133,7 +116,7 @@ Matrix* MatCompareElem(Matrix* a, Matrix* b, const char* op) {
     describe();
     MatError2(tag, "Not same size", a, b);
   }
-  if (countOf(a) == 0) return MatDef("", a->rows, a->cols);
+  if (elementCount(a) == 0) return MatDef("", a->rows, a->cols);
   const int joint = MatJointClass(a->class_, b->class_);
   const Op o = parseOp(op);
   if (joint < 0 || (isPolyOrRational(joint) && o != Op::kEq && o != Op::kNe)) {
@@ -141,10 +124,8 @@ Matrix* MatCompareElem(Matrix* a, Matrix* b, const char* op) {
     MatError2(tag, "Not a numerical matrix", a, b);
   }
   if (isPolyOrRational(joint)) {
-    // Each element's own equality test joins here with polynomial and
-    // rational matrices.
     describe();
-    MatError2(tag, kBadClass, a, b);
+    vorn_matrix::failUnservedClass2(tag, a, b);
   }
   if (o == Op::kUnknown) {
     describe();
@@ -160,19 +141,17 @@ Matrix* MatCompareElem(Matrix* a, Matrix* b, const char* op) {
 }
 
 int MatIsZero(Matrix* m) {
-  if (m->class_ < MAT_REAL || m->class_ > MAT_C_RATIONAL) MatError("MatIsZero()", kBadClass, m);
-  if (countOf(m) == 0) return 1;
+  if (!vorn_matrix::isValidClass(m->class_)) MatError("MatIsZero()", kBadClass, m);
+  if (elementCount(m) == 0) return 1;
   if (m->class_ == MAT_REAL || m->class_ == MAT_COMPLEX) return allZero(m) ? 1 : 0;
-  // Each element's own zero test joins here with polynomial and rational
-  // matrices.
-  MatError("MatIsZero()", kBadClass, m);
+  vorn_matrix::failUnservedClass("MatIsZero()", m);
 }
 
 int MatIsNonZero(Matrix* m) { return MatIsZero(m) ? 0 : 1; }
 
 int MatIsEqual(Matrix* a, Matrix* b) {
   if (a->class_ != b->class_ || a->rows != b->rows || a->cols != b->cols) return 0;
-  if (countOf(a) == 0) return 1;
+  if (elementCount(a) == 0) return 1;
   if (a->class_ == MAT_REAL || a->class_ == MAT_COMPLEX) return allEqual(a, b) ? 1 : 0;
   Matrix* difference = MatSub(a, b);
   const int zero = MatIsZero(difference);
@@ -182,5 +161,3 @@ int MatIsEqual(Matrix* a, Matrix* b) {
 
 int MatIsNotEqual(Matrix* a, Matrix* b) { return MatIsEqual(a, b) ? 0 : 1; }
 
-Matrix* MatUniformRand(int rows, int cols) { return randomMatrix<randu>(rows, cols); }
-Matrix* MatNormalRand(int rows, int cols) { return randomMatrix<randn>(rows, cols); }

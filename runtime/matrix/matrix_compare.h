@@ -1,6 +1,8 @@
-// Element-wise comparisons, zero and equality tests, and matrices of random
-// numbers.
+// Element-wise comparisons, zero and equality tests.
 #pragma once
+
+// The random matrices, long reached through this header.
+#include "runtime/matrix/matrix_random.h"
 
 struct Matrix;
 
@@ -26,8 +28,3 @@ int MatIsNonZero(Matrix* m);
 // equal infinities are equal (their difference would be NaN).
 int MatIsEqual(Matrix* a, Matrix* b);
 int MatIsNotEqual(Matrix* a, Matrix* b);
-
-// rows x cols real matrices of successive randu() (randn()) values in
-// storage order. A negative size is MatDef's fatal error.
-Matrix* MatUniformRand(int rows, int cols);
-Matrix* MatNormalRand(int rows, int cols);

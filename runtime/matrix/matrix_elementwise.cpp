@@ -7,6 +7,7 @@
 #include "runtime/core/util.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
@@ -16,26 +17,29 @@ const char kNotRealNorComplex[] = "Not a real nor complex matrix";
 const char kNotReal[] = "Not a real matrix ";        // the trailing space is part of the text
 const char kNotComplex[] = "Not a complex matrix ";
 
-// What a member reports for a class it does not take, and the polynomial
-// and rational forms it has. Those forms are empty until polynomial and
-// rational matrices exist; the rounding members get theirs here then.
+using vorn_matrix::elementCount;
+using C = vorn_matrix::ComplexElements;
+using Runner1 = Matrix* (*)(Matrix* m);
+
+// What a member reports for a class outside its domain, and its forms for
+// the element-object families. Real and complex elements run the element
+// functions given with each call.
 struct Member {
   const char* source;   // user-level name, as in "sin(A(2x2))"
   const char* tag;
   const char* message;
-  Matrix* (*poly)(Matrix* m);       // classes 2 and 3
-  Matrix* (*rational)(Matrix* m);   // classes 4 and 5
+  bool takesObjects;    // classes 2 to 5 are in the domain
+  vorn_matrix::ClassTable<Runner1> forms;
 };
 
-[[noreturn]] void refuse(const Member& s, Matrix* m) {
+void describe(const Member& s, Matrix* m) {
   MatErrorSource("%s(%s(%dx%d))", s.source, m->name, m->rows, m->cols);
-  MatError(s.tag, s.message, m);
 }
 
-inline size_t countOf(const Matrix* m) {
-  return static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
+[[noreturn]] void refuse(const Member& s, Matrix* m) {
+  describe(s, m);
+  MatError(s.tag, s.message, m);
 }
-inline ComplexValue* complexOf(Matrix* m) { return static_cast<ComplexValue*>(m->data); }
 
 constexpr std::nullptr_t kNone = nullptr;   // a family the member does not take
 
@@ -46,10 +50,10 @@ constexpr std::nullptr_t kNone = nullptr;   // a family the member does not take
 template <bool RealResult, class RealF, class ComplexF>
 Matrix* elementwise(const Member& s, Matrix* m, RealF real, ComplexF complex) {
   const int class_ = m->class_;
-  if (class_ < MAT_REAL || class_ > MAT_C_RATIONAL) refuse(s, m);
-  if (m->rows == 0 || m->cols == 0)
+  if (!vorn_matrix::isValidClass(class_)) refuse(s, m);
+  if (vorn_matrix::hasNoElements(m))
     return RealResult ? MatDef("", m->rows, m->cols) : MatSameDef(m);
-  const size_t n = countOf(m);
+  const size_t n = elementCount(m);
   switch (class_) {
     case MAT_REAL:
       if constexpr (!std::is_null_pointer_v<RealF>) {
@@ -62,7 +66,7 @@ Matrix* elementwise(const Member& s, Matrix* m, RealF real, ComplexF complex) {
       break;
     case MAT_COMPLEX:
       if constexpr (!std::is_null_pointer_v<ComplexF>) {
-        const ComplexValue* const x = complexOf(m);
+        const ComplexValue* const x = C::of(m);
         if constexpr (RealResult) {
           Matrix* result = MatDef("", m->rows, m->cols);
           double* const y = MatReal(result);
@@ -70,19 +74,17 @@ Matrix* elementwise(const Member& s, Matrix* m, RealF real, ComplexF complex) {
           return result;
         } else {
           Matrix* result = MatSameDef(m);
-          ComplexValue* const y = complexOf(result);
+          ComplexValue* const y = C::of(result);
           for (size_t k = 0; k < n; k++) complex(&y[k], &x[k]);
           return result;
         }
       }
       break;
-    case MAT_POLY:
-    case MAT_C_POLY:
-      if (s.poly != nullptr) return s.poly(m);
-      break;
     default:
-      if (s.rational != nullptr) return s.rational(m);
-      break;
+      if (!s.takesObjects) break;
+      if (const Runner1 form = vorn_matrix::entryFor(s.forms, class_)) return form(m);
+      describe(s, m);
+      vorn_matrix::failUnservedClass(s.tag, m);
   }
   refuse(s, m);
 }
@@ -114,16 +116,18 @@ ComplexValue* complexSgn(ComplexValue* c, const ComplexValue* a) {
   return ComplexValueSetValue(c, a->re / r, a->im / r);
 }
 
-const Member kAbs{"abs", "MatAbsElem()", kNotRealNorComplex, nullptr, nullptr};
-const Member kArg{"arg", "MatArgElem()", kNotComplex, nullptr, nullptr};
-const Member kCeil{"ceil", "MatCeilElem()", kNotReal, nullptr, nullptr};
-const Member kFloor{"floor", "MatFloorElem()", kNotReal, nullptr, nullptr};
-const Member kFix{"fix", "MatFixToZeroElem()", kNotReal, nullptr, nullptr};
-const Member kRint{"round", "MatRintElem()", kNotReal, nullptr, nullptr};
+const Member kAbs{"abs", "MatAbsElem()", kNotRealNorComplex, false, {}};
+const Member kArg{"arg", "MatArgElem()", kNotComplex, false, {}};
+// The rounding members round the coefficients of polynomial and rational
+// elements too.
+const Member kCeil{"ceil", "MatCeilElem()", kNotReal, true, {}};
+const Member kFloor{"floor", "MatFloorElem()", kNotReal, true, {}};
+const Member kFix{"fix", "MatFixToZeroElem()", kNotReal, true, {}};
+const Member kRint{"round", "MatRintElem()", kNotReal, true, {}};
 
 // The members whose only families are real and complex.
 Member plain(const char* source, const char* tag) {
-  return Member{source, tag, kNotRealNorComplex, nullptr, nullptr};
+  return Member{source, tag, kNotRealNorComplex, false, {}};
 }
 
 }  // namespace
@@ -229,12 +233,12 @@ Matrix* MatApply(Matrix* m, MatRealFunction f) {
     Matrix* result = MatDef("", m->rows, m->cols);
     const double* const x = MatReal(m);
     double* const y = MatReal(result);
-    const size_t n = countOf(m);
+    const size_t n = elementCount(m);
     for (size_t k = 0; k < n; k++) y[k] = f(x[k]);
     return result;
   }
   if (m->class_ == MAT_COMPLEX) {
-    if (countOf(m) == 0) return MatSameDef(m);
+    if (elementCount(m) == 0) return MatSameDef(m);
     MatError(tag, "Not a real matrix", m);   // a real function has no complex form
   }
   MatErrorNotRealNorComplex(m, tag);
@@ -243,8 +247,8 @@ Matrix* MatApply(Matrix* m, MatRealFunction f) {
 Matrix* MatApply(Matrix* m, MatComplexFunction f) {
   if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, "MatApply()");
   Matrix* result = C_MatNonNameDef(m->rows, m->cols);
-  ComplexValue* const y = complexOf(result);
-  const size_t n = countOf(m);
+  ComplexValue* const y = C::of(result);
+  const size_t n = elementCount(m);
   if (m->class_ == MAT_REAL) {
     const double* const x = MatReal(m);
     for (size_t k = 0; k < n; k++) {
@@ -252,7 +256,7 @@ Matrix* MatApply(Matrix* m, MatComplexFunction f) {
       f(&y[k], &z);
     }
   } else {
-    const ComplexValue* const x = complexOf(m);
+    const ComplexValue* const x = C::of(m);
     for (size_t k = 0; k < n; k++) f(&y[k], &x[k]);
   }
   return result;

@@ -5,6 +5,7 @@
 
 #include "runtime/core/util.h"
 #include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_kernel.h"
 
 namespace {
 
@@ -30,11 +31,13 @@ void printElement(double value) {
   std::printf("%16s", RealToString(value, text, kElementFormat));
 }
 
-// Elements by class; the polynomial and rational printers come with their
-// kinds, so those classes print their header alone for now.
+// The element printer of each family; a family without one prints its
+// header alone.
+const vorn_matrix::ClassTable<void (*)(Matrix*)> kPrintElements{Mat_Print, C_Mat_Print, nullptr,
+                                                                 nullptr};
+
 void printElements(Matrix* m) {
-  if (m->class_ == MAT_REAL) Mat_Print(m);
-  else if (m->class_ == MAT_COMPLEX) C_Mat_Print(m);
+  if (const auto print = vorn_matrix::entryFor(kPrintElements, m->class_)) print(m);
 }
 
 Matrix* printWithHead(Matrix* m, int kind) {
@@ -49,7 +52,7 @@ Matrix* printWithHead(Matrix* m, int kind) {
 // its own field.
 template <class Head>
 void printBlocks(Matrix* m, int block, int width, Head head) {
-  if (m->rows == 0 || m->cols == 0) return;
+  if (vorn_matrix::hasNoElements(m)) return;
   const double* const d = MatReal(m);
   for (int first = 1; first <= m->cols; first += block) {
     const int last = std::min(first + block - 1, m->cols);

@@ -5,71 +5,18 @@
 
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
 namespace {
 
-const char kBadClass[] = "Incorrect class matrix";
+using vorn_matrix::elementCount;
+using vorn_matrix::hasNoElements;
+using RealTraits = vorn_matrix::RealElements;
+using ComplexTraits = vorn_matrix::ComplexElements;
 
-inline size_t countOf(const Matrix* m) {
-  return static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
-}
-inline bool isEmpty(const Matrix* m) { return m->rows == 0 || m->cols == 0; }
 inline bool isVector(const Matrix* m) { return m->rows == 1 || m->cols == 1; }
-
-// ---------------------------------------------------------------------------
-// Element traits. Accumulators are long double; `round` is the one rounding
-// to double. `key` orders elements for the extremes.
-
-struct RealTraits {
-  using Elem = double;
-  struct Acc {
-    long double v;
-  };
-  static const Elem* of(const Matrix* m) { return MatReal(m); }
-  static Elem* of(Matrix* m) { return MatReal(m); }
-  static Acc zero() { return {0.0L}; }
-  static Acc from(Elem x) { return {x}; }
-  static void add(Acc& a, Elem x) { a.v += x; }
-  static void mul(Acc& a, Elem x) { a.v *= x; }
-  static void divide(Acc& a, long double n) { a.v /= n; }
-  static Elem round(const Acc& a) { return static_cast<double>(a.v); }
-  static double key(Elem x) { return x; }
-  // (x - mean)^2 in double arithmetic.
-  static double squaredDeviation(Elem x, Elem mean) { return (x - mean) * (x - mean); }
-};
-
-struct ComplexTraits {
-  using Elem = ComplexValue;
-  struct Acc {
-    long double re, im;
-  };
-  static const Elem* of(const Matrix* m) { return static_cast<const ComplexValue*>(m->data); }
-  static Elem* of(Matrix* m) { return static_cast<ComplexValue*>(m->data); }
-  static Acc zero() { return {0.0L, 0.0L}; }
-  static Acc from(const Elem& x) { return {x.re, x.im}; }
-  static void add(Acc& a, const Elem& x) {
-    a.re += x.re;
-    a.im += x.im;
-  }
-  static void mul(Acc& a, const Elem& x) {
-    const long double re = a.re * x.re - a.im * x.im;
-    const long double im = a.re * x.im + a.im * x.re;
-    a.re = re;
-    a.im = im;
-  }
-  static void divide(Acc& a, long double n) {
-    a.re /= n;
-    a.im /= n;
-  }
-  static Elem round(const Acc& a) { return {static_cast<double>(a.re), static_cast<double>(a.im)}; }
-  static double key(const Elem& x) { return x.re * x.re + x.im * x.im; }
-  // |z - mean|^2 in double arithmetic.
-  static double squaredDeviation(const Elem& x, const Elem& mean) {
-    return (x.re - mean.re) * (x.re - mean.re) + (x.im - mean.im) * (x.im - mean.im);
-  }
-};
 
 // n elements starting at x, `step` apart: a row, a column or the storage.
 template <class T>
@@ -83,7 +30,7 @@ struct Lane {
 template <class T>
 typename T::Acc sumOf(const Lane<T>& l) {
   typename T::Acc a = T::zero();
-  for (size_t k = 0; k < l.n; k++) T::add(a, l[k]);
+  for (size_t k = 0; k < l.n; k++) T::accAdd(a, l[k]);
   return a;
 }
 
@@ -91,15 +38,16 @@ typename T::Acc sumOf(const Lane<T>& l) {
 // into NaN by a product with (1, 0). l.n > 0.
 template <class T>
 typename T::Acc productOf(const Lane<T>& l) {
+  VORN_ASSERT(l.n > 0);
   typename T::Acc a = T::from(l[0]);
-  for (size_t k = 1; k < l.n; k++) T::mul(a, l[k]);
+  for (size_t k = 1; k < l.n; k++) T::accMul(a, l[k]);
   return a;
 }
 
 template <class T>
 typename T::Elem meanOf(const Lane<T>& l) {
   typename T::Acc a = sumOf(l);
-  T::divide(a, static_cast<long double>(l.n));
+  T::accDivide(a, static_cast<long double>(l.n));
   return T::round(a);
 }
 
@@ -117,6 +65,7 @@ double stdDevOf(const Lane<T>& l, size_t divisor) {
 // key never replaces the running one. l.n > 0.
 template <class T, bool Larger>
 size_t extremeOf(const Lane<T>& l) {
+  VORN_ASSERT(l.n > 0);
   size_t best = 0;
   double bestKey = T::key(l[0]);
   for (size_t k = 1; k < l.n; k++) {
@@ -138,12 +87,12 @@ void requireReal(Matrix* m, const char* source, const char* tag) {
   MatError(tag, "Not a real matrix", m);
 }
 
-Lane<RealTraits> storageOf(const Matrix* m) { return {MatReal(m), countOf(m), 1}; }
+Lane<RealTraits> storageOf(const Matrix* m) { return {MatReal(m), elementCount(m), 1}; }
 
 template <bool Larger>
 double extremeElem(Matrix* m, int* i, int* j, const char* source, const char* tag) {
   requireReal(m, source, tag);
-  if (isEmpty(m)) {
+  if (hasNoElements(m)) {
     if (i != nullptr) *i = 0;
     if (j != nullptr) *j = 0;
     return 0.0;
@@ -164,24 +113,21 @@ struct RowMember {
   const char* source;   // "sum" gives "sum_row(...)" and "sum_col(...)"
   const char* tag;
   Reduction what;
-  bool polyToo;         // takes classes 2 to 5
-  // The polynomial and rational forms, when those matrices exist.
-  Matrix* (*poly)(Matrix* m, int mode);
-  Matrix* (*rational)(Matrix* m, int mode);
+  bool takesObjects;    // classes 2 to 5 are in the domain
 };
 
-const RowMember kSum{"sum", "MatSum()", Reduction::kSum, true, nullptr, nullptr};
-const RowMember kMean{"mean", "MatMean()", Reduction::kMean, true, nullptr, nullptr};
-const RowMember kStdDev{"std", "MatStdDev()", Reduction::kStdDev, false, nullptr, nullptr};
-const RowMember kMax{"max", "MatMax()", Reduction::kMax, false, nullptr, nullptr};
-const RowMember kMin{"min", "MatMin()", Reduction::kMin, false, nullptr, nullptr};
-const RowMember kProd{"prod", "MatProd()", Reduction::kProd, true, nullptr, nullptr};
+const RowMember kSum{"sum", "MatSum()", Reduction::kSum, true};
+const RowMember kMean{"mean", "MatMean()", Reduction::kMean, true};
+const RowMember kStdDev{"std", "MatStdDev()", Reduction::kStdDev, false};
+const RowMember kMax{"max", "MatMax()", Reduction::kMax, false};
+const RowMember kMin{"min", "MatMin()", Reduction::kMin, false};
+const RowMember kProd{"prod", "MatProd()", Reduction::kProd, true};
 
 [[noreturn]] void refuseRows(const RowMember& s, Matrix* m, int mode) {
   if (mode == 0 || mode == 1)
     MatErrorSource("%s_%s(%s(%dx%d))", s.source, mode == 1 ? "col" : "row", m->name, m->rows,
                    m->cols);
-  MatError(s.tag, kBadClass, m);
+  vorn_matrix::failUnservedClass(s.tag, m);
 }
 
 // Gives index the contents of positions; positions goes with the other
@@ -235,11 +181,15 @@ Matrix* reduceLanes(Reduction what, Matrix* m, int mode, Matrix* index) {
   return result;
 }
 
+using ReduceFn = Matrix* (*)(Reduction what, Matrix* m, int mode, Matrix* index);
+const vorn_matrix::ClassTable<ReduceFn> kReduceLanes{reduceLanes<RealTraits>,
+                                                     reduceLanes<ComplexTraits>, nullptr, nullptr};
+
 Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = nullptr) {
   const int class_ = m->class_;
-  const int highest = s.polyToo ? MAT_C_RATIONAL : MAT_COMPLEX;
+  const int highest = s.takesObjects ? MAT_C_RATIONAL : MAT_COMPLEX;
   if (class_ < MAT_REAL || class_ > highest) refuseRows(s, m, mode);
-  if (isEmpty(m)) {
+  if (hasNoElements(m)) {
     int rows = 0, cols = 0;
     if (!isVector(m)) {
       rows = mode == 1 ? 0 : m->rows;
@@ -248,18 +198,9 @@ Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = null
     if (index != nullptr) replaceIndex(index, MatDef("", rows, cols));
     return MatSameClassDef(m, rows, cols);
   }
-  switch (class_) {
-    case MAT_REAL: return reduceLanes<RealTraits>(s.what, m, mode, index);
-    case MAT_COMPLEX: return reduceLanes<ComplexTraits>(s.what, m, mode, index);
-    case MAT_POLY:
-    case MAT_C_POLY:
-      if (s.poly != nullptr) return s.poly(m, mode);
-      break;
-    default:
-      if (s.rational != nullptr) return s.rational(m, mode);
-      break;
-  }
-  refuseRows(s, m, mode);
+  const ReduceFn run = vorn_matrix::entryFor(kReduceLanes, class_);
+  if (run == nullptr) refuseRows(s, m, mode);
+  return run(s.what, m, mode, index);
 }
 
 // ---------------------------------------------------------------------------
@@ -268,12 +209,12 @@ Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = null
 template <class T, bool Product>
 Matrix* runningLanes(Matrix* m) {
   Matrix* result = MatSameDef(m);
-  const Lane<T> lane{T::of(m), countOf(m), 1};
+  const Lane<T> lane{T::of(m), elementCount(m), 1};
   typename T::Elem* const y = T::of(result);
   typename T::Acc a = Product ? T::from(lane[0]) : T::zero();
   for (size_t k = 0; k < lane.n; k++) {
-    if (!Product) T::add(a, lane[k]);
-    else if (k > 0) T::mul(a, lane[k]);
+    if (!Product) T::accAdd(a, lane[k]);
+    else if (k > 0) T::accMul(a, lane[k]);
     y[k] = T::round(a);
   }
   return result;
@@ -281,38 +222,38 @@ Matrix* runningLanes(Matrix* m) {
 
 template <bool Product>
 Matrix* running(Matrix* m, const char* source, const char* tag) {
+  static const vorn_matrix::ClassTable<Matrix* (*)(Matrix*)> kRunningLanes{
+      runningLanes<RealTraits, Product>, runningLanes<ComplexTraits, Product>, nullptr, nullptr};
   const int class_ = m->class_;
-  if (class_ >= MAT_REAL && class_ <= MAT_C_RATIONAL && isEmpty(m)) return MatSameDef(m);
-  if (class_ == MAT_REAL) return runningLanes<RealTraits, Product>(m);
-  if (class_ == MAT_COMPLEX) return runningLanes<ComplexTraits, Product>(m);
-  // Polynomial and rational running sums join here when those matrices exist.
+  if (vorn_matrix::isValidClass(class_) && hasNoElements(m)) return MatSameDef(m);
+  if (const auto run = vorn_matrix::entryFor(kRunningLanes, class_)) return run(m);
   MatErrorSource("%s(%s(%dx%d))", source, m->name, m->rows, m->cols);
-  MatError(tag, kBadClass, m);
+  vorn_matrix::failUnservedClass(tag, m);
 }
 
 }  // namespace
 
 double MatSumElem(Matrix* m) {
   requireReal(m, "sum", "MatSumElem()");
-  if (isEmpty(m)) return 0.0;
+  if (hasNoElements(m)) return 0.0;
   return RealTraits::round(sumOf(storageOf(m)));
 }
 
 double MatMeanElem(Matrix* m) {
   requireReal(m, "mean", "MatMeanElem()");
-  if (isEmpty(m)) return 0.0;
+  if (hasNoElements(m)) return 0.0;
   return meanOf(storageOf(m));
 }
 
 double MatStdDevElem(Matrix* m) {
   requireReal(m, "std", "MatStdDevElem()");
-  if (isEmpty(m)) return 0.0;
-  return stdDevOf(storageOf(m), countOf(m) - 1);
+  if (hasNoElements(m)) return 0.0;
+  return stdDevOf(storageOf(m), elementCount(m) - 1);
 }
 
 double MatProdElem(Matrix* m) {
   requireReal(m, "prod", "MatProdElem()");
-  if (isEmpty(m)) return 0.0;
+  if (hasNoElements(m)) return 0.0;
   return RealTraits::round(productOf(storageOf(m)));
 }
 

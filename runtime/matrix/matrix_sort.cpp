@@ -8,24 +8,11 @@
 
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
 namespace {
-
-struct RealKey {
-  using Elem = double;
-  static const Elem* of(const Matrix* m) { return MatReal(m); }
-  static Elem* of(Matrix* m) { return MatReal(m); }
-  static double key(Elem x) { return x; }
-};
-
-struct ComplexKey {
-  using Elem = ComplexValue;
-  static const Elem* of(const Matrix* m) { return static_cast<const ComplexValue*>(m->data); }
-  static Elem* of(Matrix* m) { return static_cast<ComplexValue*>(m->data); }
-  static double key(const Elem& x) { return x.re * x.re + x.im * x.im; }
-};
 
 using Keyed = std::pair<double, size_t>;   // (key, position in the lane)
 
@@ -93,19 +80,23 @@ Matrix* sortMatrix(Matrix* m, Matrix* index, int mode) {
   return sorted;
 }
 
+using SortFn = Matrix* (*)(Matrix* m, Matrix* index, int mode);
+const vorn_matrix::ClassTable<SortFn> kSortMatrix{sortMatrix<vorn_matrix::RealElements>,
+                                                  sortMatrix<vorn_matrix::ComplexElements>, nullptr,
+                                                  nullptr};
+
 }  // namespace
 
 Matrix* MatSort(Matrix* m, Matrix* index, int mode) {
   const char tag[] = "MatSort()";
-  if (m->rows == 0 || m->cols == 0) {
+  if (vorn_matrix::hasNoElements(m)) {
     MatErrorSource("sort(%s(%dx%d))", m->name, m->rows, m->cols);
     MatError(tag, "Zero-size matrix", m);
   }
-  switch (m->class_) {
-    case MAT_REAL: return sortMatrix<RealKey>(m, index, mode);
-    case MAT_COMPLEX: return sortMatrix<ComplexKey>(m, index, mode);
-    default:
-      MatErrorSource("sort(%s(%dx%d))", m->name, m->rows, m->cols);
-      MatError(tag, "Incorrect class matrix", m);
+  const SortFn sortOf = vorn_matrix::entryFor(kSortMatrix, m->class_);
+  if (sortOf == nullptr) {
+    MatErrorSource("sort(%s(%dx%d))", m->name, m->rows, m->cols);
+    MatError(tag, vorn_matrix::kBadClass, m);
   }
+  return sortOf(m, index, mode);
 }

@@ -11,13 +11,17 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
+#include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sort.h"
 #include "runtime/core/report.h"
 
 namespace {
 
-const char kBadClass[] = "Incorrect class matrix";
+using vorn_matrix::hasNoElements;
+using vorn_matrix::holdsComplex;
+using vorn_matrix::kBadClass;
+using vorn_matrix::nameOf;
 const char kNotRealIndex[] = "Index must be real";
 const char kNotRowIndex[] = "Index must be row vector";
 const char kOutOfRange[] = "Index is out of range";
@@ -27,13 +31,8 @@ const char kNotSuitable[] = "Not suitable index";
 
 using Index = long long;   // sizes and indices before they are known to fit
 
-inline const char* nameOf(const Matrix* m) { return m->name != nullptr ? m->name : ""; }
-inline Index countOf(const Matrix* m) { return static_cast<Index>(m->rows) * m->cols; }
-inline bool isEmpty(const Matrix* m) { return m->rows == 0 || m->cols == 0; }
+inline Index countAsIndex(const Matrix* m) { return static_cast<Index>(vorn_matrix::elementCount(m)); }
 inline bool unitStep(int step) { return step == 0 || step == 1; }
-inline bool holdsComplex(int class_) {
-  return class_ == MAT_COMPLEX || class_ == MAT_C_POLY || class_ == MAT_C_RATIONAL;
-}
 
 // A shape a record can describe: each dimension and the element count
 // within 32 bits.
@@ -69,7 +68,7 @@ void copyRealToComp(Matrix* dst, size_t dk, const Matrix* src, size_t sk, size_t
 }
 
 // The copier from class `from` into class `to`; null where the pair has no
-// kernel (a narrowing pair, or polynomial and rational elements for now).
+// kernel: a narrowing pair, or one with polynomial or rational elements.
 RunCopy copierFor(int to, int from) {
   if (to == MAT_REAL && from == MAT_REAL) return copyRealToReal;
   if (to == MAT_COMPLEX && from == MAT_COMPLEX) return copyCompToComp;
@@ -91,6 +90,9 @@ Matrix* zeroOfClass(int class_, int rows, int cols) {
 // all 0-based, converting to dst's class. Full-width blocks go in one run.
 void copyBlock(Matrix* dst, int di, int dj, const Matrix* src, int si, int sj, int rows, int cols) {
   if (rows <= 0 || cols <= 0) return;
+  VORN_ASSERT(dst != src);
+  VORN_ASSERT(di + rows <= dst->rows && dj + cols <= dst->cols);
+  VORN_ASSERT(si + rows <= src->rows && sj + cols <= src->cols);
   const size_t dcols = static_cast<size_t>(dst->cols);
   const size_t scols = static_cast<size_t>(src->cols);
   if (dst->class_ == MAT_REAL && src->class_ == MAT_REAL) {
@@ -116,7 +118,7 @@ void copyBlock(Matrix* dst, int di, int dj, const Matrix* src, int si, int sj, i
 // Whether dst's class cannot hold src's values, so that a write of src
 // must first widen dst. An empty dst never needs it.
 bool needsConversion(const Matrix* dst, const Matrix* src) {
-  if (isEmpty(dst)) return false;
+  if (hasNoElements(dst)) return false;
   const int s = src->class_;
   switch (dst->class_) {
     case MAT_REAL: return s != MAT_REAL;
@@ -131,12 +133,12 @@ bool needsConversion(const Matrix* dst, const Matrix* src) {
 // Class of dst after it is rebuilt to receive src: src's when dst is
 // empty, otherwise the joint class.
 int grownClass(const Matrix* dst, const Matrix* src) {
-  return isEmpty(dst) ? src->class_ : MatJointClass(dst->class_, src->class_);
+  return hasNoElements(dst) ? src->class_ : MatJointClass(dst->class_, src->class_);
 }
 
 // Whether dst can be rebuilt in class `target` holding its own values.
 bool canRebuild(const Matrix* dst, int target) {
-  return writable(target, target) && (isEmpty(dst) || writable(target, dst->class_));
+  return writable(target, target) && (hasNoElements(dst) || writable(target, dst->class_));
 }
 
 // Whether src can be written into dst, after dst is rebuilt in class
@@ -184,7 +186,7 @@ bool toIndex(double value, int& index) {
 
 // Reads every value of a real index vector as an index of at most limit.
 bool readIndices(const Matrix* index, Index limit, std::vector<int>& out) {
-  const size_t n = static_cast<size_t>(countOf(index));
+  const size_t n = static_cast<size_t>(countAsIndex(index));
   out.resize(n);
   const double* const values = MatReal(index);
   for (size_t k = 0; k < n; k++)
@@ -234,7 +236,7 @@ Matrix* truncateAt(Matrix* dst, int i, int j, Index lastRow, Index lastCol, Matr
 void vecShape(const Matrix* dst, Index wanted, Index& rows, Index& cols) {
   rows = dst->rows;
   cols = dst->cols;
-  if (wanted <= countOf(dst)) return;
+  if (wanted <= countAsIndex(dst)) return;
   if (dst->rows == 1) {
     cols = wanted;
   } else if (dst->cols == 1 || dst->cols == 0) {
@@ -259,7 +261,7 @@ Matrix* setSubMatrix2(Matrix* dst, int i1, Index i2, int istep, int j1, Index j2
   const int target = grownClass(dst, src);
   const char* message = nullptr;
   if (i1 < 1 || i2 < 1 || j1 < 1 || j2 < 1) message = kNotSuitable;
-  else if (!isEmpty(src) && (src->rows != nr || src->cols != nc)) message = kNotSuitable;
+  else if (!hasNoElements(src) && (src->rows != nr || src->cols != nc)) message = kNotSuitable;
   else if (grow && !sizeFits(rows, cols)) message = kNotSuitable;
   else if (grow && !canRebuild(dst, target)) message = kBadClass;
   if (message != nullptr) {
@@ -269,7 +271,7 @@ Matrix* setSubMatrix2(Matrix* dst, int i1, Index i2, int istep, int j1, Index j2
   }
   Matrix* from = grow ? unaliased(dst, src) : src;
   if (grow) rebuild(dst, static_cast<int>(rows), static_cast<int>(cols), target);
-  if (unitStep(istep) && unitStep(jstep) && i1 <= i2 && j1 <= j2 && !isEmpty(from)) {
+  if (unitStep(istep) && unitStep(jstep) && i1 <= i2 && j1 <= j2 && !hasNoElements(from)) {
     MatPut(dst, i1, j1, from);
   } else {
     Matrix* rowIndex = MatSeries(i1, static_cast<double>(i2), istep);
@@ -298,8 +300,8 @@ Matrix* deleteRowsOrColumns(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src
   Matrix* colIndex = roundedIndex(cols, c);
   Matrix* keptRows = MatComplementIndex(rowIndex, 1, dst->rows);
   Matrix* keptCols = MatComplementIndex(colIndex, 1, dst->cols);
-  if (!isEmpty(keptRows) && !isEmpty(keptCols)) setSubMatrixError("Not a suitable index", dst, rows, cols, src);
-  const bool byColumns = isEmpty(keptRows);
+  if (!hasNoElements(keptRows) && !hasNoElements(keptCols)) setSubMatrixError("Not a suitable index", dst, rows, cols, src);
+  const bool byColumns = hasNoElements(keptRows);
   Matrix* all = byColumns ? MatSeries(1, dst->rows, 1) : MatSeries(1, dst->cols, 1);
   replaceBy(dst, byColumns ? MatGetSubMatrix(dst, all, keptCols) : MatGetSubMatrix(dst, keptRows, all));
   MatMultiUndefs(5, all, keptCols, keptRows, colIndex, rowIndex);
@@ -337,7 +339,7 @@ Matrix* MatSeries(double from, double to, double step) {
 Matrix* MatComplementIndex(Matrix* index, int low, int high) {
   const char tag[] = "MatComplementIndex()";
   if (index->class_ != MAT_REAL) MatError(tag, "Not a real matrix", index);
-  const Index n = countOf(index);
+  const Index n = countAsIndex(index);
   const Index expected = static_cast<Index>(high) - low + 1 - n;
   if (high < low || expected < 0 || expected > INT_MAX) MatError(tag, kBadRange, index);
   // An empty index is the sort's own "Zero-size matrix".
@@ -370,7 +372,7 @@ Matrix* MatComplementIndex(Matrix* index, int low, int high) {
 // Blocks.
 
 Matrix* MatCut(Matrix* m, int i1, int j1, int i2, int j2) {
-  if (isEmpty(m)) {
+  if (hasNoElements(m)) {
     MatErrorSource("%s(%dx%d)(%d:%d,%d:%d)", nameOf(m), m->rows, m->cols, i1, i2, j1, j2);
     MatError("MatCut()", "Zero-size matrix", m);
   }
@@ -394,7 +396,7 @@ Matrix* MatPut(Matrix* dst, int i, int j, Matrix* src) {
   const Index lastCol = static_cast<Index>(j) + src->cols - 1;
   const bool convert = needsConversion(dst, src);
   if (i < 1 || j < 1) invalidPut(dst, i, lastRow, j, lastCol, src);
-  if (isEmpty(src)) return truncateAt(dst, i, j, lastRow, lastCol, src);
+  if (hasNoElements(src)) return truncateAt(dst, i, j, lastRow, lastCol, src);
   const Index rows = std::max<Index>(lastRow, dst->rows);
   const Index cols = std::max<Index>(lastCol, dst->cols);
   const bool grow = convert || rows > dst->rows || cols > dst->cols;
@@ -438,7 +440,7 @@ Matrix* MatAreaCopy(Matrix* dst, int i, int j, Matrix* src, int i1, int j1, int 
 Matrix* MatGetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols) {
   std::vector<int> r;
   std::vector<int> c;
-  const bool pairs = countOf(rows) > 0 && countOf(cols) > 0;
+  const bool pairs = countAsIndex(rows) > 0 && countAsIndex(cols) > 0;
   const char* message = nullptr;
   if (rows->class_ != MAT_REAL || cols->class_ != MAT_REAL) message = kNotRealIndex;
   else if (rows->rows > 1 || cols->rows > 1) message = kNotRowIndex;
@@ -449,7 +451,7 @@ Matrix* MatGetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols) {
                    rows->cols, nameOf(cols), cols->rows, cols->cols);
     MatError2("MatGetSubMatrix()", message, rows, cols);
   }
-  Matrix* result = MatSameClassDef(m, static_cast<int>(countOf(rows)), static_cast<int>(countOf(cols)));
+  Matrix* result = MatSameClassDef(m, static_cast<int>(countAsIndex(rows)), static_cast<int>(countAsIndex(cols)));
   if (!pairs) return result;
   const RunCopy copy = copierFor(m->class_, m->class_);
   const size_t nc = c.size();
@@ -473,8 +475,8 @@ Matrix* MatGetSubMatrix2(Matrix* m, int i1, int i2, int istep, int j1, int j2, i
 Matrix* MatSetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src) {
   std::vector<int> r;
   std::vector<int> c;
-  const bool deleting = isEmpty(src);
-  const bool pairs = countOf(rows) > 0 && countOf(cols) > 0;
+  const bool deleting = hasNoElements(src);
+  const bool pairs = countAsIndex(rows) > 0 && countAsIndex(cols) > 0;
   const Index rowLimit = deleting ? dst->rows : INT_MAX;
   const Index colLimit = deleting ? dst->cols : INT_MAX;
   const char* message = nullptr;
@@ -493,7 +495,7 @@ Matrix* MatSetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src) {
 
   Matrix* from = unaliased(dst, src);
   if (grow) rebuild(dst, static_cast<int>(wantRows), static_cast<int>(wantCols), target);
-  if (countOf(rows) * countOf(cols) != countOf(from)) MatError2("MatSetSubMatrix()", kBadCount, dst, src);
+  if (countAsIndex(rows) * countAsIndex(cols) != countAsIndex(from)) MatError2("MatSetSubMatrix()", kBadCount, dst, src);
   // A source of another shape with the right count gives its elements in
   // storage order.
   const RunCopy copy = copierFor(dst->class_, from->class_);
@@ -511,7 +513,7 @@ Matrix* MatSetSubMatrix2(Matrix* dst, int i1, int i2, int istep, int j1, int j2,
 }
 
 Matrix* MatSetRowVecs(Matrix* dst, Matrix* rows, int j, Matrix* src) {
-  const double last = isEmpty(src) ? dst->cols : static_cast<double>(j) + src->cols - 1;
+  const double last = hasNoElements(src) ? dst->cols : static_cast<double>(j) + src->cols - 1;
   Matrix* cols = MatSeries(j, last, 1);
   MatSetSubMatrix(dst, rows, cols, src);
   MatUndef(cols);
@@ -519,7 +521,7 @@ Matrix* MatSetRowVecs(Matrix* dst, Matrix* rows, int j, Matrix* src) {
 }
 
 Matrix* MatSetColVecs(Matrix* dst, int i, Matrix* cols, Matrix* src) {
-  const double last = isEmpty(src) ? dst->rows : static_cast<double>(i) + src->rows - 1;
+  const double last = hasNoElements(src) ? dst->rows : static_cast<double>(i) + src->rows - 1;
   Matrix* rows = MatSeries(i, last, 1);
   MatSetSubMatrix(dst, rows, cols, src);
   MatUndef(rows);
@@ -527,12 +529,12 @@ Matrix* MatSetColVecs(Matrix* dst, int i, Matrix* cols, Matrix* src) {
 }
 
 Matrix* MatSetRowVecs2(Matrix* dst, int i1, int i2, int istep, int j, Matrix* src) {
-  const Index last = isEmpty(src) ? dst->cols : static_cast<Index>(j) + src->cols - 1;
+  const Index last = hasNoElements(src) ? dst->cols : static_cast<Index>(j) + src->cols - 1;
   return setSubMatrix2(dst, i1, i2, istep, j, last, 1, src);
 }
 
 Matrix* MatSetColVecs2(Matrix* dst, int i, int j1, int j2, int jstep, Matrix* src) {
-  const Index last = isEmpty(src) ? dst->rows : static_cast<Index>(i) + src->rows - 1;
+  const Index last = hasNoElements(src) ? dst->rows : static_cast<Index>(i) + src->rows - 1;
   return setSubMatrix2(dst, i, last, 1, j1, j2, jstep, src);
 }
 
@@ -544,7 +546,7 @@ Matrix* MatGetVecSubMatrix(Matrix* m, Matrix* index) {
   const char* message = nullptr;
   if (index->class_ != MAT_REAL) message = kNotRealIndex;
   else if (index->rows > 1) message = kNotRowIndex;
-  else if (!readIndices(index, countOf(m), k)) message = kOutOfRange;
+  else if (!readIndices(index, countAsIndex(m), k)) message = kOutOfRange;
   else if (!writable(m->class_, m->class_)) message = kBadClass;
   if (message != nullptr) {
     MatErrorSource("%s(%dx%d)(%s(%dx%d))", nameOf(m), m->rows, m->cols, nameOf(index), index->rows,
@@ -552,7 +554,7 @@ Matrix* MatGetVecSubMatrix(Matrix* m, Matrix* index) {
     MatError("MatGetVecSubMatrix()", message, index);
   }
   const int n = static_cast<int>(k.size());
-  Matrix* result = isEmpty(m)      ? MatSameClassDef(m, m->rows, m->cols)
+  Matrix* result = hasNoElements(m)      ? MatSameClassDef(m, m->rows, m->cols)
                    : m->rows == 1 ? MatSameClassDef(m, 1, n)
                                   : MatSameClassDef(m, n, 1);
   const RunCopy copy = copierFor(m->class_, m->class_);
@@ -573,15 +575,15 @@ Matrix* MatGetVecSubMatrix2(Matrix* m, int from, int to, int step) {
 
 Matrix* MatSetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src) {
   std::vector<int> k;
-  const bool deleting = isEmpty(src);
+  const bool deleting = hasNoElements(src);
   const char* message = nullptr;
   if (index->class_ != MAT_REAL) message = kNotRealIndex;
   else if (index->rows > 1) message = kNotRowIndex;
-  else if (!readIndices(index, deleting ? countOf(dst) : INT_MAX, k)) message = kOutOfRange;
+  else if (!readIndices(index, deleting ? countAsIndex(dst) : INT_MAX, k)) message = kOutOfRange;
   Index rows = dst->rows;
   Index cols = dst->cols;
   vecShape(dst, largest(k), rows, cols);
-  const bool grow = !deleting && (needsConversion(dst, src) || rows * cols > countOf(dst));
+  const bool grow = !deleting && (needsConversion(dst, src) || rows * cols > countAsIndex(dst));
   const int target = grownClass(dst, src);
   if (message == nullptr && grow && !sizeFits(rows, cols)) message = kOutOfRange;
   const bool classOk = deleting ? k.empty() || writable(dst->class_, dst->class_) : canWrite(dst, src, grow, target);
@@ -594,7 +596,7 @@ Matrix* MatSetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src) {
   if (deleting) {
     if (k.empty()) return dst;
     Matrix* rounded = roundedIndex(index, k);
-    Matrix* kept = MatComplementIndex(rounded, 1, static_cast<int>(countOf(dst)));
+    Matrix* kept = MatComplementIndex(rounded, 1, static_cast<int>(countAsIndex(dst)));
     replaceBy(dst, MatGetVecSubMatrix(dst, kept));
     MatMultiUndefs(2, kept, rounded);
     return dst;
@@ -602,7 +604,7 @@ Matrix* MatSetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src) {
 
   Matrix* from = unaliased(dst, src);
   if (grow) rebuild(dst, static_cast<int>(rows), static_cast<int>(cols), target);
-  if (static_cast<Index>(k.size()) != countOf(from)) MatError2("MatSetVecSubMatrix()", kBadCount, dst, src);
+  if (static_cast<Index>(k.size()) != countAsIndex(from)) MatError2("MatSetVecSubMatrix()", kBadCount, dst, src);
   const RunCopy copy = copierFor(dst->class_, from->class_);
   for (size_t a = 0; a < k.size(); a++) copy(dst, static_cast<size_t>(k[a] - 1), from, a, 1);
   releaseUnaliased(src, from);

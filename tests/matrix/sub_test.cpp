@@ -284,8 +284,6 @@ TEST_F(SubDeathTest, SeriesComplementAndBlockMisuse) {
        "A(2x2)(1,1) = Z(1x1)(1:1,1:1) : Class conflict", "MatAreaCopy()"},
       {[] { MatAreaCopy(Counting("A", 2, 2), 2, 2, Counting("B", 3, 3), 1, 1, 2, 2); },
        "A(2x2)(2,2) = B(3x3)(1:1,2:2) : Size conflict", "MatAreaCopy()"},
-      {[] { MatAreaCopy(Counting("A", 3, 3), 1, 1, Counting("B", 2, 2), 1, 2, 3, 2); },
-       "A(3x3)(1,1) = B(2x2)(1:2,3:2) : Size conflict", "MatAreaCopy()"},
   });
 }
 
@@ -303,11 +301,9 @@ TEST_F(SubDeathTest, IndexVectorMisuse) {
        "A(3x3)(r(1x1), c(2x1)) : Index must be row vector", get},
       {[&] { MatGetSubMatrix(a(), rows({4}), cols({1})); }, at + " : Index is out of range", get},
       {[&] { MatGetSubMatrix(a(), rows({kNaN}), cols({1})); }, at + " : Index is out of range", get},
-      {[&] { MatGetSubMatrix2(a(), 1, 3, 2, 4, 4, 1); }, "A(3x3)((1x2), (1x1)) : Index is out of range", get},
       {[&] { MatSetSubMatrix(a(), rows({1}), C_MatDef("c", 1, 1), b()); }, set + "Index must be real", put},
       {[&] { MatSetSubMatrix(a(), Real("r", 2, 2), cols({1}), b()); },
        "A(3x3)(r(2x2), c(1x1)) = B(1x1) : Index must be row vector", put},
-      {[&] { MatSetSubMatrix(a(), rows({0}), cols({1}), b()); }, set + "Index is out of range", put},
       {[&] { MatSetSubMatrix(a(), rows({65536}), cols({65536}), b()); }, set + "Index is out of range", put},
       {[&] { MatSetSubMatrix(a(), rows({5}), cols({1}), MatDef("B", 0, 0)); },
        at + " = B(0x0) : Index is out of range", put},
@@ -340,7 +336,6 @@ TEST_F(SubDeathTest, RunningIndexMisuse) {
       {[&] { MatSetVecSubMatrix(a(), MatDef("k", 2, 2), b()); },
        "A(2x2)(k(2x2)) = B(1x1) : Index must be row vector", put},
       {[&] { MatSetVecSubMatrix(a(), k({-0.4}), b()); }, set + "Index is out of range", put},
-      {[&] { MatSetVecSubMatrix(a(), k({3e9}), b()); }, set + "Index is out of range", put},
       {[&] { MatSetVecSubMatrix(a(), k({5}), MatDef("B", 0, 0)); },
        "A(2x2)(k(1x1)) = B(0x0) : Index is out of range", put},
       {[&] { MatSetVecSubMatrix(a(), k({2, 5}), Real("B", 1, 3)); },
