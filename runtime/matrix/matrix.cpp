@@ -148,6 +148,8 @@ void MatFrees(Matrix* marker) { Registry::frees(marker); }
 Matrix* MatSetName(Matrix* m, const char* text) { return Registry::setName(m, text); }
 Matrix* MatSetType(Matrix* m, int type) { return Registry::setType(m, type); }
 
+void MatCheckLive(Matrix* m, const char* tag) { Registry::checkLive(m, tag); }
+
 Matrix* MatSetClass(Matrix* m, int class_) {
   m->class_ = class_;
   return m;

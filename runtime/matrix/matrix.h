@@ -64,6 +64,9 @@ void MatObjectControl(int flag);
 Matrix* MatSetName(Matrix* m, const char* text);
 Matrix* MatSetType(Matrix* m, int type);
 Matrix* MatSetClass(Matrix* m, int class_);
+// Checks build: reports "Use of a released object" from tag when m is
+// parked; nothing in other builds.
+void MatCheckLive(Matrix* m, const char* tag);
 void MatAllPrint();
 void MatMatrixTableCheck();
 

@@ -162,6 +162,7 @@ void copyLine(Matrix* v, const Matrix* m, int at, bool byRow) {
 // Element access.
 
 Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value) {
+  MatCheckLive(m, "MatSetValue()");
   switch (m->class_) {
     case MAT_REAL: return Mat_SetValue(m, i, j, value);
     case MAT_COMPLEX: return C_MatSetValue(m, i, j, value, 0.0);
@@ -177,9 +178,13 @@ Matrix* Mat_SetValue(Matrix* m, int i, int j, double value) {
   return setCell(kRealCell, m, i, j, &value);
 }
 
-double* MatGetPtrChecked(Matrix* m, int i, int j) { return cellAt(kRealCell, m, i, j); }
+double* MatGetPtrChecked(Matrix* m, int i, int j) {
+  MatCheckLive(m, "MatGetValue()");
+  return cellAt(kRealCell, m, i, j);
+}
 
 void MatGetPtrFail(Matrix* m, int i, int j) {
+  MatCheckLive(m, "MatGetValue()");
   cellAt(kRealCell, m, i, j);
   std::abort();  // not reached: a cell that failed the inline test is reported
 }

@@ -75,10 +75,14 @@ void copyElementObjects(Matrix* dst, Matrix* src) {
 // Assignment, copy, move and swap.
 
 Matrix* MatAssign(Matrix* dst, Matrix* src) {
+  MatCheckLive(dst, "MatAssign()");
+  MatCheckLive(src, "MatAssign()");
   return vorn_registry::assignRecord(dst, src, MatElementChange, MatElementCopy, MatObjectTmpUndef);
 }
 
 Matrix* MatCopy(Matrix* dst, Matrix* src) {
+  MatCheckLive(dst, "MatCopy()");
+  MatCheckLive(src, "MatCopy()");
   if (dst->class_ != src->class_) MatError2("MatCopy()", "Not same class", src, dst);
   if (dst->rows != src->rows || dst->cols != src->cols)
     MatError2("MatCopy()", "Not same size", src, dst);

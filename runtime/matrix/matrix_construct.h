@@ -73,6 +73,9 @@ inline bool MatIsRealCell(const Matrix* m, int i, int j) {
   const bool outside = (static_cast<unsigned>(i) - 1u >= static_cast<unsigned>(m->rows)) |
                        (static_cast<unsigned>(j) - 1u >= static_cast<unsigned>(m->cols)) |
                        (m->class_ != MAT_REAL);
+#ifdef VORN_CHECKS
+  if (m->parked) return false;  // reported on the checked path
+#endif
   return !outside;
 }
 inline double* MatGetPtr(Matrix* m, int i, int j) {

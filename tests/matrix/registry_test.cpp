@@ -144,6 +144,8 @@ TEST_F(RegistryDeathTest, UseAfterReleaseIsCaughtByTheChecksBuild) {
   PolyUndef(p);
   RatUndef(r);
   CompUndef(z);
+  EXPECT_EXIT(MatGetValue(m, 1, 1), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatGetValue()"));
+  EXPECT_EXIT(MatCopy(MatDef("", 1, 1), m), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatCopy()"));
   EXPECT_EXIT(MatSetType(m, 1), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatSetType()"));
   EXPECT_EXIT(vnStringDup(s), kFatal, ReportLine(std::string(inUse) + " for '(length=3)'", "vnStringDup()"));
   EXPECT_EXIT(ListGetClass(l, 1), kFatal,
