@@ -176,10 +176,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MemoryCase{"em 715827881 2 1", "Parallel-EM training",
                    "17.2 GB of memory, more than this machine can give (niter = 715827881, nlot = 2, lsize = 1).\n"},
-        MemoryCase{"em 100000000 2 1", "Parallel-EM training",
-                   "2.4 GB of memory, more than this machine can give (niter = 100000000, nlot = 2, lsize = 1).\n"},
-        MemoryCase{"cv 2 2 268435455", "CV-EM training",
-                   "51.5 GB of memory, more than this machine can give (niter = 2, nlot = 2, lsize = 268435455).\n"},
         MemoryCase{"ag 1 5 2 2 29826161", "Ag-EM training",
                    "18.6 GB of memory, more than this machine can give "
                    "(niter = 1, nlot = 5, lsize = 2, nsel = 2, enss = 29826161).\n"},
@@ -221,10 +217,6 @@ TEST_P(OutputTest, LostReportFailsTheRun) {
 INSTANTIATE_TEST_SUITE_P(
     Writes, OutputTest,
     ::testing::Values(OutputCase{"em 3 10 5 >/dev/full)", "(", kLost, 1},
-                      OutputCase{"em 3 0 5 >/dev/full)", "(",
-                                 "ERROR: nlot must be positive (nlot = 0).\nERROR: standard output could not be "
-                                 "written; the report is incomplete.\n",
-                                 1},
                       OutputCase{"cv >/dev/full)", "(", kLost, 1},         // the usage text
                       OutputCase{"em 3 10 5 >&7)", "(", "", 128 + 13},     // SIGPIPE ends it
                       OutputCase{"em 3 10 5 >&7)", "(trap '' PIPE;", "", 1}),

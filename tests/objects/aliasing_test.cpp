@@ -42,10 +42,6 @@ Polynomial* Poly123() {
   return p;
 }
 
-std::string ShowComp(const Complex* z) {
-  return std::to_string(static_cast<int>(z->re)) + "," + std::to_string(static_cast<int>(z->im));
-}
-
 struct AliasCase {
   const char* args;   // the statement, in the language's own notation
   std::function<std::string()> run;
@@ -80,7 +76,6 @@ const AliasCase kCases[] = {
        return T(s);
      },
      "abcd"},
-    {"settext(s, s(2:end))", [] { String* s = S("abcd"); return T(vnStringSetString(s, s->text + 1)); }, "bcd"},
     {"L = L(1) (copy)",
      [] {
        List* l = ListElementsDef(2, LIST_LIST, Pair(7, 8), LIST_INTEGER, 9);
@@ -110,33 +105,20 @@ const AliasCase kCases[] = {
        return Show(l);
      },
      "{\"ab\",{1,2}}"},
-    {"p = p; copy, swap, elementcopy",
+    {"p = p; r = r",
      [] {
        Polynomial* p = Poly123();
        PolyCopy(p, p);
        PolySwap(p, p);
        PolyElementCopy(p, p);
-       PolyAssign(p, p);
-       return Coefficients(p);
-     },
-     "123"},
-    {"r = r; copy, swap",
-     [] {
        Rational* r = RatDef("r", 2, 2);
-       PolyCopy(r->nume, Poly123());
+       PolyCopy(r->nume, p);
        RatCopy(r, r);
        RatSwap(r, r);
        RatElementCopy(r, r);
-       return Coefficients(r->nume);
+       return Coefficients(p) + Coefficients(r->nume);
      },
-     "123"},
-    {"z *= z; z /= z",
-     [] {
-       Complex* z = CompDef("z", 1, 2);
-       const std::string square = ShowComp(CompMulSelf(z, z));
-       return square + " " + ShowComp(CompDivSelf(z, z));
-     },
-     "-3,4 1,0"},
+     "123123"},
 };
 
 class AliasTest : public VornTest, public ::testing::WithParamInterface<AliasCase> {};
