@@ -4,6 +4,10 @@
 // order: the printed digits depend on it.
 #include "app/driver.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -41,6 +45,52 @@ void printLine(const char* text) {
 }
 
 bool fits32(int64_t count) { return count <= INT_MAX; }
+
+// B(n, k) in doubles, or infinity past 2^31: the subset sampler then fails
+// on its own overflow check and allocates nothing for it.
+double binomial(int n, int k) {
+  if (k < 0 || k > n) return 0.0;
+  k = std::min(k, n - k);
+  double b = 1.0;
+  for (int i = 1; i <= k && b <= INT_MAX; i++) b = b * (n - k + i) / i;
+  return b <= INT_MAX ? std::round(b) : HUGE_VAL;
+}
+
+// The bytes the run holds at its peak, from the sizes of its matrices: a
+// matrix being replaced lives next to its successor, so the training set
+// and the per-iteration stacks count twice.
+double peakBytes(int mode, int niter, int nlot, int lsize, int nsel, int enss) {
+  const double N = static_cast<double>(nlot) * lsize;
+  const double block = kModelRows * kMix;
+  double elements = 3.0 * (niter + 1.0)                  // llresults
+                    + 2.0 * kDim * N                       // train
+                    + 2.0 * kDim * BROVANE_TEST_SIZE       // test
+                    + 2.0 * kDim * lsize                   // one subset
+                    + block * (enss + 2.0 * nlot + 2.0 * nsel);
+  if (mode == BROVANE_MODE_AG) {
+    // The selection table, grown a row at a time, and the random
+    // permutation of all B(nlot, nsel) subsets (keys, sorted keys, index,
+    // and the copies taken of both) when enss is too close to their number
+    // for sampling with repetition.
+    elements += 3.0 * enss * nsel;
+    const double subsets = binomial(nlot, nsel);
+    if (subsets != HUGE_VAL && !(subsets > 999 && std::floor(subsets / 50) >= enss)) elements += 5.0 * subsets;
+  }
+  return elements * sizeof(double);
+}
+
+// What the process can be given: physical memory, or less under an
+// address-space limit.
+double memoryLimit() {
+  double limit = HUGE_VAL;
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) limit = static_cast<double>(pages) * pageSize;
+  struct rlimit as;
+  if (getrlimit(RLIMIT_AS, &as) == 0 && as.rlim_cur != RLIM_INFINITY)
+    limit = std::min(limit, static_cast<double>(as.rlim_cur));
+  return limit;
+}
 
 // mother, (2D + 2) x M: weight, mean and variance per dimension, then the
 // cumulative weight. 72 uniform draws, component by component.
@@ -146,6 +196,17 @@ void ValidateRunConfiguration(int mode, int niter, int nlot, int lsize, int nsel
   }
   if (!fits32(stack * nsel)) reject("nsel", "is too large", nsel);
   if (!fits32(stack * enss)) reject("enss", "is too large", enss);
+
+  const double bytes = peakBytes(mode, niter, nlot, lsize, nsel, enss);
+  if (bytes > memoryLimit()) {
+    char selection[64] = "";
+    if (mode == BROVANE_MODE_AG) std::snprintf(selection, sizeof selection, ", nsel = %d, enss = %d", nsel, enss);
+    FilePrintf(2,
+               "ERROR: the run needs about %.1f GB of memory, more than this machine can give "
+               "(niter = %d, nlot = %d, lsize = %d%s).\n",
+               bytes / 1e9, niter, nlot, lsize, selection);
+    VornExitFailure();
+  }
 }
 
 void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode) {

@@ -1,5 +1,7 @@
 #include "runtime/core/entry.h"
 
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -45,7 +47,34 @@ void installHandler(int sig, void (*handler)(int), const char* failure) {
   }
 }
 
+// A pipe or socket whose reader has gone. The reader stopped on purpose
+// (`brovane ... | head`): nothing to report, as when SIGPIPE ends a tool.
+bool readerGone(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))) return false;
+  struct pollfd p = {fd, POLLOUT, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+// The stream keeps no reason for a failed write (the C library drops the
+// buffer and errno moves on), so the line says what was lost, not why.
+int checkedOutput() {
+  static int status = -1;
+  if (status != -1) return status;
+  const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  status = failed ? 1 : 0;
+  if (failed && !readerGone(STDOUT_FILENO)) {
+    std::fputs("ERROR: standard output could not be written; the report is incomplete.\n", stderr);
+    std::fflush(stderr);
+  }
+  return status;
+}
+
+void checkOutputAtExit() { checkedOutput(); }
+
 }  // namespace
+
+int VornOutputStatus() { return checkedOutput(); }
 
 double vorn_version(double v) {
   if (v == 4.0) version = 4;
@@ -82,6 +111,9 @@ List* VornStartUp(int argc, char** argv) {
     String* word = vnStringStringDef(argv[i]);
     ListSetElement(args, i + 1, 1, word);
   }
+  // Every way out through exit() checks that the report reached standard
+  // output; the signal paths leave by _exit() and skip it.
+  std::atexit(checkOutputAtExit);
   VornSetSignal();
   return args;
 }

@@ -37,5 +37,12 @@ void VornExit();                          // closes every plot window
 // The program's own fatal checks: close the plot windows, exit status 1.
 [[noreturn]] void VornExitFailure();
 
+// 0 when everything written to standard output got there, 1 when a write
+// failed. A failure is reported once on standard error ("ERROR: standard
+// output could not be written; the report is incomplete."), except when
+// standard output is a pipe or socket whose reader has gone. VornStartUp
+// makes every exit() run this check too.
+int VornOutputStatus();
+
 // The driver, provided by the program.
 void VornMain(int argc, List* args);

@@ -5,5 +5,5 @@ int main(int argc, char** argv) {
   List* args = VornStartUp(argc, argv);
   VornMain(argc, args);
   VornExit();
-  return 0;
+  return VornOutputStatus();
 }

@@ -262,8 +262,12 @@ bool readWithHeader(const std::string& text, Table& t) {
   if (!parseDimension(p, t.rows) || !parseDimension(p, t.cols)) return false;
   const int64_t elements = static_cast<int64_t>(t.rows) * t.cols;
   if (elements > INT_MAX) return false;
+  // Without rows the column lines hold no values: nothing is there to read,
+  // however many columns the header claims.
+  if (t.rows == 0) return true;
   const int width = t.complex ? 2 : 1;
-  // Values are read column by column; they land transposed afterwards.
+  // Values are read column by column; they land transposed afterwards. Every
+  // column takes at least one value, so the loop ends with the data.
   std::vector<double> byColumn;
   for (int j = 0; j < t.cols; j++) {
     cur.skipToDataLine();

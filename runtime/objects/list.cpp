@@ -267,8 +267,6 @@ List* ListElementCopy(List* dst, List* src) {
   const int16_t type = src->type;
   const int n = src->length;
   if (dst->length == n) {
-    // Element by element, each copy taken before the old element goes: src
-    // may be nested in dst.
     copyElements(dst, src);
   } else {
     List fresh{};

@@ -174,10 +174,15 @@ inline void storeCopy(List* l, int i, int class_, const ListSlot& value) {
 }
 
 // Stores a copy of every element of src at the same index of dst, which is
-// at least as long.
+// at least as long. All copies are taken before the first store: src may be
+// held inside dst (a store would release it) or hold dst (a store would
+// change what is still to be read).
 inline void copyElements(List* dst, const List* src) {
-  for (int i = 1; i <= src->length; i++)
-    storeCopy(dst, i, src->classes[i - 1], src->elements[i - 1]);
+  const int n = src->length;
+  std::vector<ListSlot> copies(static_cast<size_t>(n));
+  std::vector<int16_t> classes(src->classes, src->classes + n);
+  for (int k = 0; k < n; k++) copies[k] = storedCopy(classes[k], src->elements[k]);
+  for (int k = 0; k < n; k++) place(dst, k + 1, classes[k], copies[k]);
 }
 
 // Reads the value of a (class, value) pair from an argument list.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "runtime/core/channel.h"
@@ -458,11 +459,26 @@ String* vnStringSetSubString(String* s, int from, int to, int step, String* src)
   return s;
 }
 
+namespace {
+
+// True when the texts of a and b overlap in memory.
+bool sharesText(const String* a, const String* b) {
+  if (a->text == nullptr || b->text == nullptr) return false;
+  const std::less<const char*> before;
+  return before(a->text, b->text + b->length + 1) && before(b->text, a->text + a->length + 1);
+}
+
+}  // namespace
+
 String* vnStringSetSubString2(String* s, Matrix* index, String* src) {
   const int n = indexCount(s, index, "vnStringSetSubString2()");
   vnStringUndefCheck(src, "vnStringSetSubString2()");
   if (src->length < n) vnStringError2("vnStringSetSubString2()", "Confliction of length", s, src);
-  for (int k = 0; k < n; k++) s->text[positionAt(index, k) - 1] = src->text[k];
+  // s(index) = s permutes s: the source is read whole before any character
+  // of the target changes.
+  const std::string held = sharesText(s, src) ? std::string(src->text, static_cast<size_t>(n)) : std::string();
+  const char* from = held.empty() ? src->text : held.data();
+  for (int k = 0; k < n; k++) s->text[positionAt(index, k) - 1] = from[k];
   return s;
 }
 

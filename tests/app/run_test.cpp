@@ -1,5 +1,7 @@
 // Whole runs of the built program: the report of each mode, the runs that
 // end early, and the run configurations rejected before any experiment.
+#include <unistd.h>
+
 #include <string>
 
 #include "support/vorn_test.h"
@@ -139,6 +141,85 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{"em 3 2 268435456", "Parallel-EM training",
                   "ERROR: nlot x lsize is too large (nlot = 2, lsize = 268435456).\n"},
         Rejection{"ag 3 5 2 2 29826162", "Ag-EM training", "ERROR: enss is too large (enss = 29826162).\n"}),
+    ArgsTestName());
+
+// Runs too big for the memory the process may have. The address-space
+// limit (ulimit -v, in KiB) makes the verdict the same on every machine;
+// the sanitizers reserve more address space than any such limit allows.
+struct MemoryCase {
+  const char* args;
+  const char* title;
+  const char* message;   // empty: the run goes through
+};
+void PrintTo(const MemoryCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
+
+class MemoryTest : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(MemoryTest, RefusedBeforeAnyExperimentWhenTooBig) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "address-space limits and the sanitizers do not mix";
+#endif
+  const RunResult r = RunBrovane(GetParam().args, "ulimit -v 2000000;");
+  if (GetParam().message[0] == '\0') {
+    EXPECT_NE(r.out.find("Done\n"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+    return;
+  }
+  EXPECT_EQ(r.out, kBanner + GetParam().title + "\n");
+  EXPECT_EQ(r.err, std::string("ERROR: the run needs about ") + GetParam().message);
+  EXPECT_EQ(r.status, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, MemoryTest,
+    ::testing::Values(
+        MemoryCase{"em 715827881 2 1", "Parallel-EM training",
+                   "17.2 GB of memory, more than this machine can give (niter = 715827881, nlot = 2, lsize = 1).\n"},
+        MemoryCase{"ag 1 5 2 2 29826161", "Ag-EM training",
+                   "18.6 GB of memory, more than this machine can give "
+                   "(niter = 1, nlot = 5, lsize = 2, nsel = 2, enss = 29826161).\n"},
+        // Every subset drawn from a permutation of B(30, 15) = 155117520.
+        MemoryCase{"ag 1 30 1 15 4000000", "Ag-EM training",
+                   "9.9 GB of memory, more than this machine can give "
+                   "(niter = 1, nlot = 30, lsize = 1, nsel = 15, enss = 4000000).\n"},
+        MemoryCase{"em 3 10 5", "", ""},
+        MemoryCase{"ag 1 20 10 12 8", "", ""}),
+    ArgsTestName());
+
+// A report that cannot be written is said lost on standard error and fails
+// the run; a reader that went away on purpose ends it quietly.
+struct OutputCase {
+  const char* args;
+  const char* wrap;   // runs "<wrap> brovane <args>"
+  const char* err;
+  int status;
+};
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
+
+class OutputTest : public ::testing::TestWithParam<OutputCase> {};
+
+const char kLost[] = "ERROR: standard output could not be written; the report is incomplete.\n";
+
+TEST_P(OutputTest, LostReportFailsTheRun) {
+  // Descriptor 7: a pipe whose reader is already closed.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  ASSERT_EQ(dup2(ends[1], 7), 7);
+  close(ends[0]);
+  close(ends[1]);
+  const RunResult r = RunBrovane(GetParam().args, GetParam().wrap);
+  close(7);
+  EXPECT_EQ(r.err, GetParam().err);
+  EXPECT_EQ(r.status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, OutputTest,
+    ::testing::Values(OutputCase{"em 3 10 5 >/dev/full)", "(", kLost, 1},
+                      OutputCase{"cv >/dev/full)", "(", kLost, 1},         // the usage text
+                      OutputCase{"em 3 10 5 >&7)", "(", "", 128 + 13},     // SIGPIPE ends it
+                      OutputCase{"em 3 10 5 >&7)", "(trap '' PIPE;", "", 1}),
     ArgsTestName());
 
 }  // namespace

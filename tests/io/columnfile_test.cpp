@@ -68,7 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"lineEnds", "1\t2\r\n3   4\r5 6\n\n", 3, 2, MAT_REAL, {1, 2, 3, 4, 5, 6}},
         ReadCase{"commentInTable", "1 2\n# skipped\n3 4\n", 2, 2, MAT_REAL, {1, 2, 3, 4}},
         ReadCase{"numberForms", "1e3 -2.5E-1 +7 .5\n", 1, 4, MAT_REAL, {1000, -0.25, 7, 0.5}},
-        ReadCase{"emptyFile", "", 0, 0, MAT_REAL, {}}),
+        ReadCase{"emptyFile", "", 0, 0, MAT_REAL, {}},
+        // Sizes without data: the work follows the file, not the header.
+        ReadCase{"noRowsAnyColumns", "# 0 2147483647", 0, 2147483647, MAT_REAL, {}},
+        ReadCase{"noRowsComplex", "# 0 2147483647 C\n\n\n", 0, 2147483647, MAT_COMPLEX, {}},
+        ReadCase{"anyRowsNoColumns", "# 2147483647 0\n", 2147483647, 0, MAT_REAL, {}}),
     [](const ::testing::TestParamInfo<ReadCase>& c) { return c.param.label; });
 
 class ColumnFileBroken : public VornFileTest, public ::testing::WithParamInterface<const char*> {};
@@ -86,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "# 100000 100000\n1 2\n",   // more elements than a matrix holds
                       "# 50000 40000\n1 2\n",     // huge and truncated: no huge allocation
                       "# 3 2\n1 2 3\n4 5\n", "# 2 2\n1 2\n", "# 1 1 C\n1\n",
-                      "# 2 1\n1 nope\n"));
+                      "# 2 1\n1 nope\n",
+                      "# 1 2147483647\n1\n"));   // stops where the data does
 
 TEST_F(ColumnFileTest, ReadsAPlainTableFromStandardInput) {
   EXPECT_EQ(0, RunInChild(
