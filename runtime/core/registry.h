@@ -166,7 +166,7 @@ class BucketTable {
     sparse_.clear();
   }
   bool holds(size_t key) const { return key < keys_; }
-  Bucket<T>& at(size_t key) { return key < dense_.size() ? dense_[key] : sparse_[key]; }
+  Bucket<T>& at(size_t key) { return key < dense_.size() ? dense_[key] : sparseAt(key); }
   // Bucket key when it has been used, else null; makes nothing.
   const Bucket<T>* find(size_t key) const {
     if (key < dense_.size()) return &dense_[key];
@@ -175,6 +175,8 @@ class BucketTable {
   }
 
  private:
+  __attribute__((noinline, cold)) Bucket<T>& sparseAt(size_t key) { return sparse_[key]; }
+
   size_t keys_ = 0;
   std::vector<Bucket<T>> dense_;
   std::unordered_map<size_t, Bucket<T>> sparse_;
@@ -316,8 +318,12 @@ class Registry {
   static void undef(Record* r) {
     if (r->parked) K::reportFatal(operationTag(K::kPrefix, "Undef"), K::kDuplicateUndef, nullptr);
     size_t key;
-    if (!K::bucketOf(r, &key) || !table_.holds(key) ||
-        !bucketAccepts(population(key), tableMax_)) {
+    if (!K::bucketOf(r, &key) || !table_.holds(key)) {
+      destroy(r);
+      return;
+    }
+    Bucket<Record>& bucket = table_.at(key);
+    if (!bucketAccepts(bucket.count, tableMax_)) {
       destroy(r);
       return;
     }
@@ -327,7 +333,7 @@ class Registry {
     K::poison(r);
 #endif
     r->type = kTemporary;  // parked: off the live list
-    vorn_registry::install(table_.at(key), r);
+    vorn_registry::install(bucket, r);
   }
 
   static void destroy(Record* r) {

@@ -101,8 +101,17 @@ inline void clearSlots(List* l, int from, int to) {
   }
 }
 
+// Releases every element; a slot with no object is only cleared, which
+// keeps the release of small Lists of numbers out of the call.
 inline void releaseElements(List* l) {
-  for (int i = 1; i <= l->length; i++) ListElementDestroy(l, i);
+  for (int i = 1; i <= l->length; i++) {
+    if (holdsObject(l->classes[i - 1]) && l->elements[i - 1].object != nullptr) {
+      ListElementDestroy(l, i);
+    } else {
+      l->elements[i - 1] = emptySlot();
+      l->classes[i - 1] = LIST_UNDEF;
+    }
+  }
 }
 
 // Lifetime code of an object held in a List, by element class.
