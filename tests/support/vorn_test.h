@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "runtime/vorn.h"
+#include "values.h"
 
 // Starts the runtime the way main does (settings and registries), once.
 void VornTestStartUp();
@@ -30,6 +32,13 @@ class VornTest : public ::testing::Test {
 };
 
 const ::testing::ExitedWithCode kFatal(255);   // every runtime error
+
+// A misuse and the report it must end the process with (a pattern).
+struct FatalCase {
+  std::function<void()> body;
+  std::string report;
+};
+void ExpectFatal(const std::vector<FatalCase>& cases);
 
 // What a process wrote and how it ended.
 struct RunResult {
