@@ -3,9 +3,7 @@
 // built program.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "app/scope.h"
 #include "support/vorn_test.h"

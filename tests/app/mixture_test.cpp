@@ -1,7 +1,5 @@
 // Mixture statistics against values worked out by hand on one-dimensional
 // two-component models.
-#include <cmath>
-#include <string>
 
 #include "app/brovane.h"
 #include "app/mixture.h"

@@ -2,8 +2,6 @@
 // end early, and the run configurations rejected before any experiment.
 #include <unistd.h>
 
-#include <string>
-
 #include "support/vorn_test.h"
 
 namespace {

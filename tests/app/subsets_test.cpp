@@ -1,9 +1,6 @@
 // Binomial coefficients, subset indexing and random subsets.
 #include <algorithm>
-#include <cstdio>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/subsets.h"
 #include "app_fixture.h"

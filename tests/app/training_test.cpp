@@ -1,6 +1,5 @@
 // The three training variants on one small data set: what they share at
 // the first iteration and which model scores which subset.
-#include <cmath>
 
 #include "app/brovane.h"
 #include "app/mixture.h"

@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstring>
-#include <vector>
 
 #include "support/vorn_test.h"
 

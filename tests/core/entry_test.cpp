@@ -1,9 +1,6 @@
 // Start-up settings, the argument list, signal handling and the ways out.
-#include <cmath>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "support/vorn_test.h"
 

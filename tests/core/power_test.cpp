@@ -3,12 +3,8 @@
 // random bit patterns and magnitudes, and over squares built to lie near
 // rounding midpoints and near the edge of the fast path's safe band.
 #include <cfloat>
-#include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <limits>
 #include <random>
-#include <vector>
 
 #include "support/vorn_test.h"
 

@@ -1,7 +1,5 @@
 // Both random streams against an independent model of the generators.
-#include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "vorn_test.h"
 

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <functional>
 #include <thread>
 
 #include "support/vorn_test.h"

@@ -3,12 +3,8 @@
 
 #include <cfloat>
 #include <climits>
-#include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <limits>
 
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 #ifdef __SANITIZE_ADDRESS__

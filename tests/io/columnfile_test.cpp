@@ -1,13 +1,7 @@
 // The column layout: writing, reading back, plain tables, and data that
 // must be refused without overrunning anything.
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <limits>
-#include <string>
-#include <vector>
 
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

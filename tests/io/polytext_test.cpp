@@ -1,8 +1,4 @@
 // The one-line polynomial text and its line breaking.
-#include <cmath>
-#include <limits>
-#include <string>
-#include <vector>
 
 #include "support/vorn_test.h"
 #include "runtime/objects/polytext.h"

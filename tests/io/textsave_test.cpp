@@ -1,11 +1,5 @@
 // The text save layout of every kind, byte for byte, and its failures.
-#include <cmath>
-#include <cstdio>
-#include <limits>
-#include <string>
-#include <vector>
 
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,5 +1,4 @@
 // Element-wise comparisons, zero and equality tests, random matrices.
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,7 +1,6 @@
 // Element-wise functions: each member against the C library and the
 // ComplexValue family, result classes, empty operands, domain edges, and
 // the reports for classes a member does not take.
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,6 +1,4 @@
 // Matrix printing: header lines and the element blocks, byte for byte.
-#include <cmath>
-#include <string>
 
 #include "support/vorn_test.h"
 

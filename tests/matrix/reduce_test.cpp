@@ -1,7 +1,6 @@
 // Reductions: whole-matrix values, per-row and per-column shapes, the two
 // forms of the standard deviation, extremes and NaN, running sums, and the
 // extended-precision accumulation.
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
-#include <string>
 #include <utility>
 
 #include "support/vorn_test.h"

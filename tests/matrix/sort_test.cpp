@@ -4,7 +4,6 @@
 #include <random>
 #include <utility>
 
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {

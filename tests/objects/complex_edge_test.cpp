@@ -3,13 +3,7 @@
 // ordinary parts against the standard library's functions (which follow
 // the C99 conventions for branch cuts and signed zeros), and the bits of
 // ordinary results, which must not move.
-#include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <string>
-#include <vector>
 
 #include "support/vorn_test.h"
 
