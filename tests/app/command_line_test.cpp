@@ -5,29 +5,20 @@
 
 #include <cstdlib>
 
-#include "app/scope.h"
-#include "support/vorn_test.h"
+#include "app_fixture.h"
 
 namespace {
 
-const std::string kBanner =
-    "brovane ver.1.0\n"
-    "Copyright (C) the brovane developers. See README.md.\n"
-    "\n";
-
 const std::string kUsage =
     "NAME\n"
-    "  brovane - a sample program of CV-EM and Ag-EM algorithms\n"
-    "\n"
+    "  brovane - a sample program of CV-EM and Ag-EM algorithms\n\n"
     "SYNOPSIS\n"
     "  brovane em niter nlot lsize\n"
     "  brovane cv niter nlot lsize\n"
-    "  brovane ag niter nlot lsize nsel enss\n"
-    "\n"
+    "  brovane ag niter nlot lsize nsel enss\n\n"
     "DESCRIPTION\n"
     "  Train and evaluate GMM using parallel-EM (p-EM), Cross-validation EM(CV-EM),\n"
-    "  and Aggregated-EM(Ag-EM) algorithms.\n"
-    "\n"
+    "  and Aggregated-EM(Ag-EM) algorithms.\n\n"
     "  Arguments\n"
     "        (em|cv|ag) : \"em\" for p-EM, \"cv\" for CV-EM, \"ag\" for Ag-EM.\n"
     "\tniter : Number of EM/CV-EM/Ag-EM iterations.\n"
@@ -36,22 +27,18 @@ const std::string kUsage =
     "\t\tTotal training set size = nlot x lsize.\n"
     "\tnsel  : Number of subset selection to estimate a model.\n"
     "\t\t(nsel should be around 0.6*nlot for good results)\n"
-    "\tenss  : Ensemble size.\n"
-    "\n"
+    "\tenss  : Ensemble size.\n\n"
     "EXAMPLES\n"
     "  brovane em 10 20 1\n"
     "  brovane cv 10 20 1\n"
-    "  brovane ag 10 20 1 12 8\n"
-    "\n"
+    "  brovane ag 10 20 1 12 8\n\n"
     "AUTHOR\n"
     "  the brovane developers\n"
-    "  no web site: see README.md in the source tree\n"
-    "\n";
+    "  no web site: see README.md in the source tree\n\n";
 
-std::string configuration(const std::string& title, const std::string& train,
-                          const std::string& selection) {
-  return kBanner + title + "\n" + "train set size = " + train + "\n" + "test set size = 1000\n" +
-         selection + "num experiments = 20 (Averaged results are output)\n";
+std::string configuration(const std::string& title, const std::string& train, const std::string& selection) {
+  return kBanner + title + "\n" + "train set size = " + train + "\n" + "test set size = 1000\n" + selection +
+         "num experiments = 20 (Averaged results are output)\n";
 }
 
 // The experiments follow the configuration; only the front part is ours.
@@ -62,17 +49,7 @@ std::string configuration(const std::string& title, const std::string& train,
 
 class CommandLineTest : public VornTest {};
 
-class ScopeTest : public VornTest {
- protected:
-  // Parked polynomials keep their coefficient matrices on the live list:
-  // open and close one scope first so the counts compare like with like.
-  void SetUp() override {
-    VornTestStartUp();
-    CloseScope(OpenScope());
-    MatObjectTmpUndef();
-    VornTest::SetUp();
-  }
-};
+using ScopeTest = AppTest;
 
 class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -84,12 +61,12 @@ TEST_P(UsageTest, WrongCommandLinePrintsBannerAndUsage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, UsageTest,
-                         ::testing::Values("",                    // no argument
-                                           "EM 10 20 1",          // mode words are case-sensitive
-                                           "emx 10 20 1",         // and exact
-                                           "em 10 20 1 5",        // one word too many
-                                           "cv 10 20",            // one word too few
-                                           "ag 10 20 1 12",       // one word too few
+                         ::testing::Values("",  // no argument
+                                           "EM 10 20 1",  // mode words are case-sensitive
+                                           "emx 10 20 1",  // and exact
+                                           "em 10 20 1 5",  // one word too many
+                                           "cv 10 20",  // one word too few
+                                           "ag 10 20 1 12",  // one word too few
                                            "ag 10 20 1 12 8 1"),  // one word too many
                          ArgsTestName());
 
@@ -113,7 +90,7 @@ struct ConfigCase {
   std::string out;
   const char* err;
   int status;
-  const char* later = "";   // a text the rest of the output holds
+  const char* later = "";  // a text the rest of the output holds
 };
 // Shown by the test runner as the command line it runs.
 void PrintTo(const ConfigCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
@@ -136,22 +113,22 @@ const std::string kTwenty = "20 (subset size = 1, num of subsets = 20)";
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ConfigTest,
-    ::testing::Values(
-        ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n",
-                   "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
-        // Out-of-range numbers are clamped to 32 bits.
-        ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
-                   "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
-        ConfigCase{"ag 10 20 1 20 1",
-                   configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
-        ConfigCase{"em 3 7 6", configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
-                   "", 0},
-        // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
-        // leading blanks and a sign are accepted.
-        ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
-                   configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
-                                 "num subset selection = 10, ensemble size = 8\n"),
-                   "", 0, "\n0        N/A     "}),
+    ::testing::Values(ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n",
+                                 "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
+                      // Out-of-range numbers are clamped to 32 bits.
+                      ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
+                                 "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
+                      ConfigCase{"ag 10 20 1 20 1",
+                                 configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
+                      ConfigCase{"em 3 7 6",
+                                 configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
+                                 "", 0},
+                      // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
+                      // leading blanks and a sign are accepted.
+                      ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
+                                 configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
+                                               "num subset selection = 10, ensemble size = 8\n"),
+                                 "", 0, "\n0        N/A     "}),
     ArgsTestName());
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
@@ -160,12 +137,9 @@ TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
   MatSetType(MatDef("local", 1, 1), 1);
   String* inner = vnStringStringDef("temporary");
   MatObjectTmpUndef();
-  EXPECT_EQ(callers->type, 0);
-  EXPECT_FALSE(callers->parked);
-  EXPECT_TRUE(inner->parked);
+  EXPECT_TRUE(callers->type == 0 && !callers->parked && inner->parked);
   CloseScope(scope);
-  EXPECT_EQ(scope.mat->type, 0);
-  EXPECT_EQ(lastmat->type, 0);  // the local became a temporary too
+  EXPECT_TRUE(scope.mat->type == 0 && lastmat->type == 0);  // the local became a temporary too
 }
 
 }  // namespace
