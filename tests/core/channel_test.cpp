@@ -77,15 +77,13 @@ TEST_F(ChannelTest, SlotsFollowTheMode) {
   for (const auto& c : cases) {
     const int fd = FileOpen(path(), c.mode);
     ASSERT_GE(fd, 3) << c.mode;
-    EXPECT_EQ(c.read, FilePointer(fd, 0) != nullptr) << c.mode;
-    EXPECT_EQ(c.write, FilePointer(fd, 1) != nullptr) << c.mode;
+    EXPECT_TRUE(c.read == (FilePointer(fd, 0) != nullptr) && c.write == (FilePointer(fd, 1) != nullptr)) << c.mode;
     if (c.read && c.write) {   // one stream that really reads and writes
       EXPECT_EQ(0, FilePrintf(fd, "via-%s\n", c.mode));
       std::rewind(FilePointer(fd, 0));
       char text[32] = {0};
       EXPECT_STREQ((std::string("via-") + c.mode + "\n").c_str(), std::fgets(text, sizeof text, FilePointer(fd, 0)));
-      while (std::fgetc(FilePointer(fd, 0)) != EOF) {
-      }
+      while (std::fgetc(FilePointer(fd, 0)) != EOF) continue;
       EXPECT_NE(0, FileEOF(fd)) << c.mode;
     }
     EXPECT_EQ(0, FileClose(fd));   // a shared stream closed once (the sanitizer sees twice)
@@ -106,9 +104,8 @@ void openAboveTheTable() {
   limit.rlim_cur = limit.rlim_max = 5000;
   if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(2);
   const int filler = open("/dev/null", O_RDONLY);
-  for (int fd = 0; fd < FILE_CHANNEL_MAX; fd++) {
+  for (int fd = 0; fd < FILE_CHANNEL_MAX; fd++)
     if (!descriptorIsOpen(fd)) dup2(filler, fd);
-  }
   _exit(FileOpen("/dev/null", "r") == -1 && ProcessOpen("cat") == -1 ? 0 : 1);
 }
 
@@ -130,8 +127,7 @@ TEST_F(ChannelTest, PrintingByNameAndAccess) {
             "to stderr|still openaFilePrintf(): Can't open /nonexistent-dir/f.\n");
 
   chmod(path(), 0644);
-  EXPECT_EQ(0, FileAccess(path(), ""));
-  EXPECT_EQ(0, FileAccess(path(), "rwz"));
+  EXPECT_TRUE(FileAccess(path(), "") == 0 && FileAccess(path(), "rwz") == 0);
   EXPECT_EQ(-1, FileAccess(path(), "x"));   // no execute bit, even for root
   EXPECT_EQ(-1, FileAccess("/nonexistent-dir/f", ""));
 }
