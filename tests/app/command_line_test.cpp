@@ -1,6 +1,5 @@
-// brovane's command line: banner, usage text, mode words, word counts,
-// integer reading and the run configuration, checked byte for byte on the
-// built program.
+// brovane's command line on the built program, byte for byte: banner, usage,
+// mode words, word counts, integer reading and the run configuration.
 #include <unistd.h>
 
 #include <cstdlib>

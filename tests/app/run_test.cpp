@@ -103,10 +103,9 @@ TEST(RunTest, MoreEnsembleModelsThanSubsetsStopsAtTheFirstIteration) {
   EXPECT_EQ(r.status, 1);
 }
 
-// Configurations rejected before any experiment. Runs too big for the
-// memory the process may have are checked under an address-space limit
-// (ulimit -v, in KiB), which makes the verdict the same on every machine;
-// the sanitizers reserve more address space than any such limit allows.
+// Configurations rejected before any experiment. Runs too big for memory are
+// checked under an address-space limit (ulimit -v, KiB), the same on every
+// machine; the sanitizers reserve more address space than such a limit allows.
 const char kLimit[] = "ulimit -v 2000000;";
 #if defined(__SANITIZE_ADDRESS__)
 const bool kLimitsWork = false;

@@ -1,6 +1,5 @@
-// vornPower(x, 2.0) takes a fast exact square; it must give the very same
-// double as the library's pow(x, 2.0) for every x. Checked bit for bit over
-// random bit patterns and magnitudes, and over squares built to lie near
+// vornPower(x, 2.0) takes a fast exact square that must give pow(x, 2.0) bit
+// for bit: random patterns and magnitudes, and squares built to lie near
 // rounding midpoints and near the edge of the fast path's safe band.
 #include <cfloat>
 #include <cstdint>

@@ -59,9 +59,8 @@ struct Model {
   }
 };
 
-// Earlier tests may leave a normal deviate waiting; drain it so that the
-// runtime and a fresh model agree. A draw that used a waiting deviate leaves
-// the normal seed as it was.
+// Drains a normal deviate an earlier test left waiting (a draw that used one
+// leaves the normal seed as it was), so the runtime and a fresh model agree.
 void clearWaitingDeviate() {
   srandn(1);
   randn();

@@ -35,36 +35,30 @@ TEST_F(ColumnFileTest, WritesTheTransposeAndReadsItBack) {
   }
 }
 
-struct ReadCase {
-  const char* label;
-  const char* text;
-  int rows, cols, class_;
-  std::vector<double> values;
-};
-void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.label; }
-
-class ColumnFileRead : public VornFileTest, public ::testing::WithParamInterface<ReadCase> {};
-
-TEST_P(ColumnFileRead, Reads) {
-  put(GetParam().text);
-  ExpectMatrix(MatFileRead(path()), GetParam().rows, GetParam().cols, GetParam().class_, GetParam().values);
+TEST_F(ColumnFileTest, ReadsPlainAndHeadedTables) {
+  const struct {
+    const char* text;
+    int rows, cols, class_;
+    std::vector<double> values;
+  } cases[] = {
+      {"1 2 3\n4 5 6\n", 2, 3, MAT_REAL, {1, 2, 3, 4, 5, 6}},
+      {"# 1 2 C\n1 2\n3 4\n", 1, 2, MAT_COMPLEX, {1, 2, 3, 4}},
+      {"# 2 2 by hand\n# note\n1 2 extra words\n\n3 4", 2, 2, MAT_REAL, {1, 3, 2, 4}},
+      {"1\t2\r\n3   4\r5 6\n\n", 3, 2, MAT_REAL, {1, 2, 3, 4, 5, 6}},
+      {"1 2\n# skipped\n3 4\n", 2, 2, MAT_REAL, {1, 2, 3, 4}},
+      {"1e3 -2.5E-1 +7 .5\n", 1, 4, MAT_REAL, {1000, -0.25, 7, 0.5}},
+      {"", 0, 0, MAT_REAL, {}},
+      // Sizes without data: the work follows the file, not the header.
+      {"# 0 2147483647", 0, 2147483647, MAT_REAL, {}},
+      {"# 0 2147483647 C\n\n\n", 0, 2147483647, MAT_COMPLEX, {}},
+      {"# 2147483647 0\n", 2147483647, 0, MAT_REAL, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    put(c.text);
+    ExpectMatrix(MatFileRead(path()), c.rows, c.cols, c.class_, c.values);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tables, ColumnFileRead,
-    ::testing::Values(
-        ReadCase{"plain", "1 2 3\n4 5 6\n", 2, 3, MAT_REAL, {1, 2, 3, 4, 5, 6}},
-        ReadCase{"complexHeader", "# 1 2 C\n1 2\n3 4\n", 1, 2, MAT_COMPLEX, {1, 2, 3, 4}},
-        ReadCase{"commentsAndRest", "# 2 2 by hand\n# note\n1 2 extra words\n\n3 4", 2, 2, MAT_REAL, {1, 3, 2, 4}},
-        ReadCase{"lineEnds", "1\t2\r\n3   4\r5 6\n\n", 3, 2, MAT_REAL, {1, 2, 3, 4, 5, 6}},
-        ReadCase{"commentInTable", "1 2\n# skipped\n3 4\n", 2, 2, MAT_REAL, {1, 2, 3, 4}},
-        ReadCase{"numberForms", "1e3 -2.5E-1 +7 .5\n", 1, 4, MAT_REAL, {1000, -0.25, 7, 0.5}},
-        ReadCase{"emptyFile", "", 0, 0, MAT_REAL, {}},
-        // Sizes without data: the work follows the file, not the header.
-        ReadCase{"noRowsAnyColumns", "# 0 2147483647", 0, 2147483647, MAT_REAL, {}},
-        ReadCase{"noRowsComplex", "# 0 2147483647 C\n\n\n", 0, 2147483647, MAT_COMPLEX, {}},
-        ReadCase{"anyRowsNoColumns", "# 2147483647 0\n", 2147483647, 0, MAT_REAL, {}}),
-    [](const ::testing::TestParamInfo<ReadCase>& c) { return c.param.label; });
 
 class ColumnFileBroken : public VornFileTest, public ::testing::WithParamInterface<const char*> {};
 

@@ -1,6 +1,5 @@
-// Element-wise functions: each member against the C library and the
-// ComplexValue family, result classes, empty operands, domain edges, and
-// the reports for classes a member does not take.
+// Element-wise functions against the C library and the ComplexValue family:
+// result classes, empty operands, domain edges, refused classes.
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,6 +1,5 @@
-// Reductions: whole-matrix values, per-row and per-column shapes, the two
-// forms of the standard deviation, extremes and NaN, running sums, and the
-// extended-precision accumulation.
+// Reductions: whole, per-row and per-column values and shapes, both standard
+// deviations, extremes and NaN, running sums, extended-precision sums.
 #include "support/vorn_test.h"
 
 namespace {

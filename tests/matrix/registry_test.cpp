@@ -37,9 +37,8 @@ TEST_F(RegistryTest, OnlyCountsUpToTheSizeLimitAreParked) {
   EXPECT_EQ(MatRequest(1001, MAT_REAL), nullptr);
 }
 
-// A compiled routine's statement: temporaries go, locals, markers, the
-// caller's objects and globals stay; closing the scope frees the routine's
-// locals only.
+// A compiled routine's statement: temporaries go, the rest stays; closing
+// the scope frees the routine's locals only.
 TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {
   Matrix* callerLocal = MatSetType(MatDef("c", 1, 1), 1);
   Matrix* callerTmp = MatDef("", 1, 2);
@@ -154,10 +153,9 @@ TEST(RegistryPoly, RevivedPolynomialMatrixHoldsFreshEmptyPolynomials) {
   MatDestroy(back);
 }
 
-// Limits are read once when each registry starts, so they are checked in a
-// fresh run of this binary that executes only the probe below. The probe
-// releases four records of size 7 (length, degree or element count) of
-// every kind and prints how many were parked.
+// Limits are read once per registry start, so a fresh run of this binary
+// executes only the probe: it releases four records of size 7 (length,
+// degree or element count) of every kind and prints how many were parked.
 struct EnvCase {
   const char* env;
   const char* expected;

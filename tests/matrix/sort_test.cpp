@@ -1,6 +1,5 @@
-// MatSort against a plainly written exchange sort (passes of adjacent
-// exchanges of a strictly greater element until none happens) on many
-// random inputs with ties and NaNs, plus the index shapes and the reports.
+// MatSort against a plain exchange sort (adjacent exchanges of a strictly
+// greater element until none happens) on random inputs with ties and NaNs.
 #include <random>
 #include <utility>
 

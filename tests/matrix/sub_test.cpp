@@ -1,6 +1,5 @@
-// Sub-matrix selection and assignment: series, complements, blocks,
-// index-vector and running-index forms, growth, widening, truncation and
-// deletion.
+// Sub-matrix selection and assignment: series, complements, blocks, index and
+// running-index forms, growth, widening, truncation and deletion.
 #include <climits>
 
 #include "support/vorn_test.h"

@@ -1,8 +1,6 @@
-// The complex elementary functions where their textbook formulas overflow,
-// underflow, cancel or leave the principal branch: a grid of extreme and
-// ordinary parts against the standard library's functions (which follow
-// the C99 conventions for branch cuts and signed zeros), and the bits of
-// ordinary results, which must not move.
+// The complex elementary functions where textbook formulas overflow, cancel
+// or leave the principal branch: a grid against the standard library (C99
+// branch cuts and signed zeros), and the bits of ordinary results.
 #include <complex>
 
 #include "support/vorn_test.h"
@@ -154,9 +152,8 @@ TEST_P(ComplexGridTest, AgreesWithStandardLibrary) {
 INSTANTIATE_TEST_SUITE_P(Grid, ComplexGridTest, ::testing::ValuesIn(kFamilies),
                          [](const ::testing::TestParamInfo<Family>& p) { return std::string(p.param.name); });
 
-// The formulas' own results at ordinary arguments, where they are accurate
-// to two ulp: these bits are what programs written against the formulas
-// have always seen.
+// The formulas' own results at ordinary arguments (within two ulp): the bits
+// programs written against the formulas have always seen.
 struct Recorded {
   const char* function;
   double want_re, want_im;

@@ -1,6 +1,5 @@
-// The List wrappers of sort and extremes, unpacked the way compiled
-// code does: ListAssign into a List variable named "LIST_TEMP", then each
-// element read by position and class with ListGetElementP.
+// The List wrappers of sort and extremes, unpacked as compiled code does:
+// ListAssign into "LIST_TEMP", then ListGetElementP by position and class.
 #include "support/vorn_test.h"
 
 namespace {

@@ -1,7 +1,6 @@
-// Shared test support: runtime start-up once per test binary, a fixture
-// that checks every kind's live count is the same after a test as before
-// (leaks and double releases show up here), and the helpers every area
-// uses: output capture, scratch files, child processes, report patterns.
+// Shared test support: runtime start-up, a fixture that checks every kind's
+// live count after a test (leaks and double releases show up here), output
+// capture, scratch files, child processes and report patterns.
 #pragma once
 
 #include <gtest/gtest.h>
