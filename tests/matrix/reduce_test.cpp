@@ -93,12 +93,11 @@ TEST_F(ReduceTest, RunningSumsAndProducts) {
 TEST_F(ReduceDeathTest, WrongClassesAreFatal) {
   Matrix* z = Complex2("Z", 2, 2, {1, 0, 2, 0, 3, 0, 4, 0});
   ExpectFatal({
-      {[&] { MatSumElem(z); }, ReportLine("sum(Z(2x2)) : Not a real matrix", "MatSumElem()")},
-      {[] { MatSum(OfClass("P", 6), 0); }, ReportLine("sum_row(P(1x1)) : Incorrect class matrix", "MatSum()")},
+      {[&] { MatSumElem(z); }, "sum(Z(2x2)) : Not a real matrix", "MatSumElem()"},
+      {[] { MatSum(OfClass("P", 6), 0); }, "sum_row(P(1x1)) : Incorrect class matrix", "MatSum()"},
       // Other modes write no source description: the operand is described.
-      {[] { MatMax(OfClass("P", MAT_POLY), 2); }, ReportLine("Incorrect class matrix for 'P(1 x 1)'", "MatMax()")},
-      {[] { MatCumProdElem(OfClass("X", 6)); },
-       ReportLine("cumprod(X(1x1)) : Incorrect class matrix", "MatCumProdElem()")},
+      {[] { MatMax(OfClass("P", MAT_POLY), 2); }, "Incorrect class matrix for 'P(1 x 1)'", "MatMax()"},
+      {[] { MatCumProdElem(OfClass("X", 6)); }, "cumprod(X(1x1)) : Incorrect class matrix", "MatCumProdElem()"},
   });
 }
 

@@ -118,13 +118,13 @@ TEST_F(RegistryDeathTest, UseAfterReleaseIsCaughtByTheChecksBuild) {
   Complex* z = CompDef("z", 1, 2);
   MatUndef(m), vnStringUndef(s), ListUndef(l), PolyUndef(p), RatUndef(r), CompUndef(z);
   ExpectFatal({
-      {[&] { MatGetValue(m, 1, 1); }, ReportLine(onM, "MatGetValue()")},
-      {[&] { MatCopy(MatDef("", 1, 1), m); }, ReportLine(onM, "MatCopy()")},
-      {[&] { MatSetType(m, 1); }, ReportLine(onM, "MatSetType()")},
-      {[&] { vnStringDup(s); }, ReportLine(inUse + " for '(length=3)'", "vnStringDup()")},
-      {[&] { ListGetClass(l, 1); }, ReportLine(inUse + " in \"l (2 element(s))\"", "ListGetClass()")},
-      {[&] { PolyDup(p); }, ReportLine(inUse + " for 'p(s^2)'", "PolyDup()")},
-      {[&] { RatDup(r); }, ReportLine(inUse + " for 'r(s^0/s^0)'", "RatDup()")},
+      {[&] { MatGetValue(m, 1, 1); }, onM, "MatGetValue()"},
+      {[&] { MatCopy(MatDef("", 1, 1), m); }, onM, "MatCopy()"},
+      {[&] { MatSetType(m, 1); }, onM, "MatSetType()"},
+      {[&] { vnStringDup(s); }, inUse + " for '(length=3)'", "vnStringDup()"},
+      {[&] { ListGetClass(l, 1); }, inUse + " in \"l (2 element(s))\"", "ListGetClass()"},
+      {[&] { PolyDup(p); }, inUse + " for 'p(s^2)'", "PolyDup()"},
+      {[&] { RatDup(r); }, inUse + " for 'r(s^0/s^0)'", "RatDup()"},
       {[&] { CompDup(z); }, Literal(" in CompDup().\n")},
       // The poisoned parts show in the description.
       {[&] { CompSetName(z, "w"); }, Literal("\n" + inUse + " for 'z(")},

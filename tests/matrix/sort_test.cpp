@@ -110,9 +110,8 @@ TEST_F(SortTest, TheIndexMayBeTheOperandItself) {
 TEST_F(SortDeathTest, EmptyAndNonNumericOperandsAreFatal) {
   Matrix* index = MatDef("", 0, 0);
   ExpectFatal({
-      {[&] { MatSort(MatDef("A", 0, 0), index, 0); }, ReportLine("sort(A(0x0)) : Zero-size matrix", "MatSort()")},
-      {[&] { MatSort(OfClass("P", MAT_POLY), index, 0); },
-       ReportLine("sort(P(1x1)) : Incorrect class matrix", "MatSort()")},
+      {[&] { MatSort(MatDef("A", 0, 0), index, 0); }, "sort(A(0x0)) : Zero-size matrix", "MatSort()"},
+      {[&] { MatSort(OfClass("P", MAT_POLY), index, 0); }, "sort(P(1x1)) : Incorrect class matrix", "MatSort()"},
   });
 }
 

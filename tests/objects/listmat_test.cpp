@@ -68,13 +68,10 @@ TEST_F(ListMatTest, ExtremesWithTheirPositions) {
 TEST_F(ListMatDeathTest, Reports) {
   const std::string notNumeric = " : Not a real nor a complex matrix ";
   ExpectFatal({
-      {[&] { ListMatMaximum(OfClass("P", MAT_POLY), 0); },
-       ReportLine("maximum_row(P)" + notNumeric, "ListMatMaximum()")},
-      {[&] { ListMatMinimum(OfClass("", MAT_RATIONAL), 1); },
-       ReportLine("maximum_col({...})" + notNumeric, "ListMatMinimum()")},
-      {[] { ListMatSort(Real("", 1, 1, {1}), LIST_REAL, 0); }, ReportLine("Incorrect class ", "ListMatSort()")},
-      {[] { ListMatMaximumElem(C_MatDef("Z", 1, 1)); },
-       ReportLine("maximum(Z(1x1)) : Not a real matrix", "MatMaximumElem()")},
+      {[&] { ListMatMaximum(OfClass("P", MAT_POLY), 0); }, "maximum_row(P)" + notNumeric, "ListMatMaximum()"},
+      {[&] { ListMatMinimum(OfClass("", MAT_RATIONAL), 1); }, "maximum_col({...})" + notNumeric, "ListMatMinimum()"},
+      {[] { ListMatSort(Real("", 1, 1, {1}), LIST_REAL, 0); }, "Incorrect class ", "ListMatSort()"},
+      {[] { ListMatMaximumElem(C_MatDef("Z", 1, 1)); }, "maximum(Z(1x1)) : Not a real matrix", "MatMaximumElem()"},
   });
 }
 

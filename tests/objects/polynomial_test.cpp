@@ -116,15 +116,14 @@ TEST_F(PolynomialDeathTest, Reports) {
   PolyUndef(parked);
   const std::string undefined = "Undefined polynomial for ";
   ExpectFatal({
-      {[&] { PolyUndef(parked); }, ReportLine("Duplicate undefining", "PolyUndef()")},
-      {[&] { PolyUndefCheck(empty, "PolyAdd()"); }, ReportLine(undefined + "'p(x^-1)'", "PolyAdd()")},
-      {[&] { PolyUndefCheck2(two, empty, "F()"); }, ReportLine(undefined + "'(s^2)' and 'p(x^-1)'", "F()")},
-      {[&] { PolyUndefCheck2(empty, two, "F()"); }, ReportLine(undefined + "'p(x^-1)' and '(s^2)'", "F()")},
-      {[&] { PolyCopy(realLine, complexLine); },
-       ReportLine("Confliction of class for 'c(s^1)' and 'r(s^1)'", "PolyCopy()")},
-      {[&] { PolyCopy(realLine, square); }, ReportLine("Confliction of size for '(x^2)' and 'r(s^1)'", "PolyCopy()")},
-      {[&] { PolySwap(square, realLine); }, ReportLine("Confliction of size for 'r(s^1)' and '(x^2)'", "PolySwap()")},
-      {[&] { PolyAssign(var, PolyDef("", -1, nullptr)); }, ReportLine(undefined + "'(s^-1)'", "PolyAssign()")},
+      {[&] { PolyUndef(parked); }, "Duplicate undefining", "PolyUndef()"},
+      {[&] { PolyUndefCheck(empty, "PolyAdd()"); }, undefined + "'p(x^-1)'", "PolyAdd()"},
+      {[&] { PolyUndefCheck2(two, empty, "F()"); }, undefined + "'(s^2)' and 'p(x^-1)'", "F()"},
+      {[&] { PolyUndefCheck2(empty, two, "F()"); }, undefined + "'p(x^-1)' and '(s^2)'", "F()"},
+      {[&] { PolyCopy(realLine, complexLine); }, "Confliction of class for 'c(s^1)' and 'r(s^1)'", "PolyCopy()"},
+      {[&] { PolyCopy(realLine, square); }, "Confliction of size for '(x^2)' and 'r(s^1)'", "PolyCopy()"},
+      {[&] { PolySwap(square, realLine); }, "Confliction of size for 'r(s^1)' and '(x^2)'", "PolySwap()"},
+      {[&] { PolyAssign(var, PolyDef("", -1, nullptr)); }, undefined + "'(s^-1)'", "PolyAssign()"},
   });
   PolySetType(var, 0);
 }

@@ -103,16 +103,15 @@ TEST_F(RationalDeathTest, Reports) {
   Rational* parked = RatDef("", 0, 0);  // last, so that nothing revives it
   RatUndef(parked);
   ExpectFatal({
-      {[&] { RatUndef(parked); }, ReportLine("Duplicate undefining", "RatUndef()")},
-      {[&] { RatUndefCheck(empty, "RatAdd()"); }, ReportLine("Undefined rational for 'e(s^-1/s^-1)'", "RatAdd()")},
-      {[&] { RatUndefCheck2(half, empty, "RatMul()"); },
-       ReportLine("Undefined rational for '(s^0/s^1)' and 'e(s^-1/s^-1)'", "RatMul()")},
+      {[&] { RatUndef(parked); }, "Duplicate undefining", "RatUndef()"},
+      {[&] { RatUndefCheck(empty, "RatAdd()"); }, "Undefined rational for 'e(s^-1/s^-1)'", "RatAdd()"},
+      {[&] { RatUndefCheck2(half, empty, "RatMul()"); }, "Undefined rational for '(s^0/s^1)' and 'e(s^-1/s^-1)'",
+       "RatMul()"},
       {[&] { RatUndefCheck(partial, "RatEval()"); }, Literal("Undefined rational")},
-      {[&] { RatCopy(real, complex); },
-       ReportLine("Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatCopy()")},
-      {[&] { RatCopy(real, wider); }, ReportLine("Confliction of size for '(s^1/s^1)' and 'a(s^0/s^1)'", "RatCopy()")},
-      {[&] { RatSwap(wider, real); }, ReportLine("Confliction of size for 'a(s^0/s^1)' and '(s^1/s^1)'", "RatSwap()")},
-      {[&] { RatAssign(var, RatDef("", -1, -1)); }, ReportLine("Undefined rational for '(s^-1/s^-1)'", "RatAssign()")},
+      {[&] { RatCopy(real, complex); }, "Confliction of class for 'b(s^0/s^1)' and 'a(s^0/s^1)'", "RatCopy()"},
+      {[&] { RatCopy(real, wider); }, "Confliction of size for '(s^1/s^1)' and 'a(s^0/s^1)'", "RatCopy()"},
+      {[&] { RatSwap(wider, real); }, "Confliction of size for 'a(s^0/s^1)' and '(s^1/s^1)'", "RatSwap()"},
+      {[&] { RatAssign(var, RatDef("", -1, -1)); }, "Undefined rational for '(s^-1/s^-1)'", "RatAssign()"},
   });
   RatSetType(partial, 0);
   RatSetType(var, 0);

@@ -43,7 +43,9 @@ void VornTest::TearDown() {
 }
 
 void ExpectFatal(const std::vector<FatalCase>& cases) {
-  for (const FatalCase& c : cases) EXPECT_EXIT(c.body(), kFatal, c.report) << c.report;
+  for (const FatalCase& c : cases) {
+    EXPECT_EXIT(c.body(), kFatal, c.tag.empty() ? c.report : ReportLine(c.report, c.tag)) << c.report;
+  }
 }
 
 std::string SlurpFile(const std::string& path) {

@@ -32,10 +32,12 @@ class VornTest : public ::testing::Test {
 
 const ::testing::ExitedWithCode kFatal(255);   // every runtime error
 
-// A misuse and the report it must end the process with (a pattern).
+// A misuse and the report it must end the process with: a pattern, or with
+// a tag the body of the report line (see ReportLine).
 struct FatalCase {
   std::function<void()> body;
   std::string report;
+  std::string tag = "";
 };
 void ExpectFatal(const std::vector<FatalCase>& cases);
 
