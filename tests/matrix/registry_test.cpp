@@ -63,18 +63,6 @@ TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {
   MatFree(callerLocal);
 }
 
-TEST_F(RegistryTest, ObjectControlOpensAndClosesAScopeOfEveryKind) {
-  const LiveCounts before = CurrentLiveCounts();
-  MatObjectControl(1);
-  const LiveCounts open = CurrentLiveCounts();
-  EXPECT_TRUE(open.strings == before.strings + 1 && open.complexes == before.complexes + 1 &&
-              open.lists == before.lists + 1);
-  MatSetType(MatDef("local", 2, 2), 1);
-  MatDef("", 4, 4);
-  MatObjectControl(0);
-  EXPECT_EQ(CurrentLiveCounts(), before);
-}
-
 // The statement-end release skips kinds where nothing changed; taking a
 // scope's markers off the list must count as a change, or the caller's
 // temporaries before them would outlive the caller's statement.
