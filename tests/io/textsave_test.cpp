@@ -102,9 +102,6 @@ TEST_F(SaveTest, RealAndComplexMatrices) {
             "C = [\n"
             " [(  1.00000000E+00,  2.00000000E+00),  (  3.00000000E+00, -4.00000000E+00),  \n"
             "  (  5.00000000E-01,  0.00000000E+00)]];\n\n");
-}
-
-TEST_F(SaveTest, EmptyMatrices) {
   MatFileSave(MatDef("B", 0, 0), path(), 0, 1, "");
   MatFileSave(MatDef("", 0, 3), path(), 1, 0, "Array");
   MatFileSave(MatDef("Z", 2, 0), path(), 1, 1, "");  // rows kept as empty rows
@@ -140,25 +137,25 @@ TEST_F(SaveTest, Lists) {
 }
 
 TEST_F(SaveDeathTest, FailuresAreFatalForObjects) {
-  EXPECT_EXIT(MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, ""), kFatal,
-              ReportLine("save A(2x2), \"/nonexistent-h4/out.txt\" : Can't open file /nonexistent-h4/out.txt",
-                         "MatFileSave()"));
-  EXPECT_EXIT(CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0), kFatal,
-              "\nsave z\\(1,-2.5\\), /nonexistent-h4/out.txt : Can't open file [^ ]* in "
-              "CompFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(ListFileSave(ListDef("", 0), kBadPath, 1, 0), kFatal,
-              "\nsave \\{\\.\\.\\.\\}, \"/nonexistent-h4/out.txt\" : Can't open file [^ ]*  in "
-              "ListFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(RatFileSave(RatDef("r", -1, -1), path(), 0, 0), kFatal,
-              ReportLine("Undefined rational for 'r(s^-1/s^-1)'", "RatFileSave()"));
   List* l = ListDef("L", 2);
   ListSetElement(l, 1, LIST_INTEGER, 3);
-  EXPECT_EXIT(ListFileSave(l, path(), 0, 0), kFatal,
-              "\nsave L, [^ ]*vorn_scratch[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n");
   char name[] = "W";
   Matrix bad = elementMatrix(name, 7, 1, 1, nullptr);
-  EXPECT_EXIT(MatFileSave(&bad, path(), 0, 0, ""), kFatal,
-              ReportLine("Incorrect class matrix for 'W(1 x 1)'", "MatFileSave()"));
+  ExpectFatal({
+      {[] {
+         MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, "");
+       },
+       "save A(2x2), \"/nonexistent-h4/out.txt\" : Can't open file /nonexistent-h4/out.txt", "MatFileSave()"},
+      {[] { CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0); },
+       "\nsave z\\(1,-2.5\\), /nonexistent-h4/out.txt : Can't open file [^ ]* in CompFileSave\\(\\)\\.\n"},
+      {[] { ListFileSave(ListDef("", 0), kBadPath, 1, 0); },
+       "\nsave \\{\\.\\.\\.\\}, \"/nonexistent-h4/out.txt\" : Can't open file [^ ]*  in ListFileSave\\(\\)\\.\n"},
+      {[&] { RatFileSave(RatDef("r", -1, -1), path(), 0, 0); }, "Undefined rational for 'r(s^-1/s^-1)'",
+       "RatFileSave()"},
+      {[&] { ListFileSave(l, path(), 0, 0); },
+       "\nsave L, [^ ]*vorn_scratch[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n"},
+      {[&] { MatFileSave(&bad, path(), 0, 0, ""); }, "Incorrect class matrix for 'W(1 x 1)'", "MatFileSave()"},
+  });
 }
 
 }  // namespace
