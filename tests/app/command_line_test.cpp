@@ -46,7 +46,7 @@ std::string configuration(const std::string& title, const std::string& train, co
   return ::testing::AssertionFailure() << "output:\n" << text << "\nexpected to start with:\n" << prefix;
 }
 
-class CommandLineTest : public VornTest {};
+using CommandLineTest = VornTest;
 
 using ScopeTest = AppTest;
 
@@ -83,12 +83,10 @@ TEST_F(CommandLineTest, UsageNamesTheProgramWhateverItIsCalled) {
 }
 
 // The run configuration; the experiments follow it, only the front part is
-// checked here.
+// checked here (the rejected ones are in run_test).
 struct ConfigCase {
   const char* args;
   std::string out;
-  const char* err;
-  int status;
   const char* later = "";  // a text the rest of the output holds
 };
 // Shown by the test runner as the command line it runs.
@@ -96,38 +94,27 @@ void PrintTo(const ConfigCase& c, std::ostream* os) { *os << '"' << c.args << '"
 
 class ConfigTest : public CommandLineTest, public ::testing::WithParamInterface<ConfigCase> {};
 
-TEST_P(ConfigTest, PrintsTheConfigurationOrStops) {
+TEST_P(ConfigTest, PrintsTheConfiguration) {
   const RunResult r = RunBrovane(GetParam().args);
   EXPECT_TRUE(startsWith(r.out, GetParam().out));
-  if (GetParam().status == 1) {
-    EXPECT_EQ(r.out, GetParam().out);
-  }
   EXPECT_NE(r.out.find(GetParam().later, GetParam().out.size()), std::string::npos);
-  EXPECT_EQ(r.err, GetParam().err);
-  EXPECT_EQ(r.status, GetParam().status);
+  EXPECT_TRUE(r.err.empty() && r.status == 0) << r.err << r.status;
 }
 
 const std::string kAg = "Ag-EM training";
-const std::string kTwenty = "20 (subset size = 1, num of subsets = 20)";
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ConfigTest,
-    ::testing::Values(ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n",
-                                 "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
-                      // Out-of-range numbers are clamped to 32 bits.
-                      ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
-                                 "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
-                      ConfigCase{"ag 10 20 1 20 1",
-                                 configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
+    ::testing::Values(ConfigCase{"ag 10 20 1 20 1", configuration(kAg, "20 (subset size = 1, num of subsets = 20)",
+                                                                  "num subset selection = 20, ensemble size = 1\n")},
                       ConfigCase{"em 3 7 6",
-                                 configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
-                                 "", 0},
+                                 configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", "")},
                       // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
                       // leading blanks and a sign are accepted.
                       ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
                                  configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
                                                "num subset selection = 10, ensemble size = 8\n"),
-                                 "", 0, "\n0        N/A     "}),
+                                 "\n0        N/A     "}),
     ArgsTestName());
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {

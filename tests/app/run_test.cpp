@@ -117,6 +117,10 @@ const std::string kNeeds = "ERROR: the run needs about ", kMore = " GB of memory
 INSTANTIATE_TEST_SUITE_P(
     Arguments, RejectionTest,
     ::testing::Values(
+        Rejection{"ag 10 20 1 21 8", "Ag-EM training", "ERROR: nlot (20) must not be smaller than nsel (21).\n"},
+        // Out-of-range numbers are clamped to 32 bits.
+        Rejection{"ag 10 -99999999999 1 99999999999999999999999 8", "Ag-EM training",
+                  "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n"},
         Rejection{"em -1 20 1", "Parallel-EM training", "ERROR: niter must not be negative (niter = -1).\n"},
         Rejection{"em 3 0 5", "Parallel-EM training", "ERROR: nlot must be positive (nlot = 0).\n"},
         Rejection{"cv 3 5 -2", "CV-EM training", "ERROR: lsize must be positive (lsize = -2).\n"},

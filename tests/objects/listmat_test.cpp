@@ -48,8 +48,7 @@ TEST_F(ListMatTest, SortGivesValuesAndIndex) {
 TEST_F(ListMatTest, ExtremesWithTheirPositions) {
   Matrix* m = MatSetType(Real("m", 2, 3, {1, 9, 9, 4, -1, 4}), 1);
   Take(ListMatMaximum(m, 0), LIST_MATRIX, LIST_INDEX);
-  ExpectShape(first_, 2, 1, MAT_REAL);
-  EXPECT_EQ(valuesOf(first_), (V{9, 4}));
+  ExpectMatrix(first_, 2, 1, MAT_REAL, {9, 4});
   EXPECT_EQ(valuesOf(second_), (V{2, 1}));
   Take(ListMatMinimum(m, 1), LIST_MATRIX, LIST_INDEX);
   EXPECT_EQ(valuesOf(first_), (V{1, -1, 4}));
