@@ -35,18 +35,14 @@ class TrainingTest : public AppTest {
 
   Outcome run(int niter, int nlot, int nsel, int enss, int mode) {
     MatAssign(llresults, MatZDef2(3, niter + 1));
-    Outcome o;
-    o.model = MatSetType(MatDef("", 0, 0), 1);
-    MatAssign(o.model, trainGMM(model0_, train_, test_, niter, nlot, nsel, enss, mode));
-    o.estep = MatGetValue(llresults, 1, 1) / (mode == BROVANE_MODE_AG ? enss : 1);
-    o.scores[0] = MatGetValue(llresults, 2, niter + 1);
-    o.scores[1] = MatGetValue(llresults, 3, niter + 1);
-    return o;
+    Matrix* model = MatSetType(MatDef("", 0, 0), 1);
+    MatAssign(model, trainGMM(model0_, train_, test_, niter, nlot, nsel, enss, mode));
+    return {MatGetValue(llresults, 1, 1) / (mode == BROVANE_MODE_AG ? enss : 1),
+            {MatGetValue(llresults, 2, niter + 1), MatGetValue(llresults, 3, niter + 1)},
+            model};
   }
 
-  Matrix* train_ = nullptr;
-  Matrix* test_ = nullptr;
-  Matrix* model0_ = nullptr;
+  Matrix *train_ = nullptr, *test_ = nullptr, *model0_ = nullptr;
 };
 
 TEST_F(TrainingTest, NoIterationScoresTheInitialModelOnly) {

@@ -26,7 +26,7 @@ int raiseAfterSetUp(int sig) {
 
 TEST_F(EntryTest, LanguageLevelAndEpsilon) {
   EXPECT_TRUE(vorn_version(4.0) == 4.0 && vorn_version(3.0) == 4.0);
-  EXPECT_EQ(vorn_version(5.0000001), 4.0);   // only exact levels count
+  EXPECT_EQ(vorn_version(5.0000001), 4.0);  // only exact levels count
   EXPECT_EQ(vorn_version(5.0), 5.0);
   EXPECT_EQ(vorn_eps, std::nextafter(1.0, 2.0) - 1.0);
 }
@@ -37,10 +37,9 @@ TEST_F(EntryTest, StartUpBuildsTheArgumentListAndTheGlobalResult) {
   EXPECT_EQ(0, RunInChild([] {
                  return startWith({"/some/where/brovane"}, [](List* args) {
                    String* word = static_cast<String*>(ListGetElementP(args, 1, 1));
-                   bool ok = args->length == 1 && std::strcmp(args->name, "Vorn_ARGUMENTS") == 0 &&
-                             args->type == 1 && std::strcmp(word->text, "/some/where/brovane") == 0 &&
-                             word->type == 2 && llresults->rows == 0 && llresults->cols == 0 &&
-                             llresults->type == 4;
+                   bool ok = args->length == 1 && std::strcmp(args->name, "Vorn_ARGUMENTS") == 0 && args->type == 1 &&
+                             std::strcmp(word->text, "/some/where/brovane") == 0 && word->type == 2 &&
+                             llresults->rows == 0 && llresults->cols == 0 && llresults->type == 4;
                    MatObjectTmpUndef();
                    return ok && !llresults->parked && !word->parked;
                  });

@@ -97,8 +97,7 @@ TEST_F(TerminalTest, NumberEntry) {
   }
 }
 
-// The interrupt key and a terminating signal restore the terminal and end
-// the process with status 1.
+// Both end the process with status 1.
 TEST_F(TerminalTest, InterruptAndSignalsRestoreAndExit) {
   const PtyRun plain = runOnPty([] { return std::to_string(get_int(0, 0)); }, "1\x03");
   EXPECT_TRUE(plain.exitCode == 1 && plain.result.empty() && plain.restored);

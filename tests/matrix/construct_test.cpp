@@ -94,7 +94,6 @@ TEST_F(ConstructTest, ReadingAndShapeQueries) {
   EXPECT_EQ(valuesOf(MatColumnVector(z, 1)), (V{0, 0, 1, -1}));
 }
 
-// Fatal paths: the exact report line and status 255.
 TEST_F(ConstructDeathTest, MisuseIsReportedWithTagAndSource) {
   const std::string size = " : Not appropriate column or row number";
   ExpectFatal({

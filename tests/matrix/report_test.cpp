@@ -41,7 +41,6 @@ TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
   EXPECT_EXIT(MatError2("F()", "Bad", nullptr, a), kFatal, ReportLine("Bad and 'A(1 x 1)'", "F()"));
 }
 
-// Each check reports its message on a bad operand.
 TEST_F(ReportTest, ChecksReportTheirMessage) {
   Matrix* s = MatDef("S", 2, 2);
   Matrix* w = MatDef("W", 2, 3);

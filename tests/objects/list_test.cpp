@@ -96,8 +96,7 @@ TEST_F(ListTest, StoresCopiesWithComponentCodes) {
   ReleaseAllTemporaries();
 }
 
-// Storing a List into itself, or an element into its own place, uses the
-// value as it was.
+// Stored into itself or its own place, a value is taken as it was.
 TEST_F(ListTest, StoringFromItself) {
   List* l = ListElementsDef(2, LIST_INTEGER, 1, LIST_INTEGER, 7);
   ListSetElement(l, 2, LIST_LIST, l);

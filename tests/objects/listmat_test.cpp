@@ -22,14 +22,11 @@ class ListMatTest : public VornTest {
     second_ = MatSetType(MatDef("second", 0, 0), 1);
   }
   void TearDown() override {
-    ListUndef(temp_);
-    MatUndef(first_);
-    MatUndef(second_);
+    ListUndef(temp_), MatUndef(first_), MatUndef(second_);
     VornTest::TearDown();
   }
   List* temp_ = nullptr;
-  Matrix* first_ = nullptr;
-  Matrix* second_ = nullptr;
+  Matrix *first_ = nullptr, *second_ = nullptr;
 };
 using ListMatDeathTest = VornTest;
 
