@@ -20,8 +20,7 @@ struct Mismatches {
   long count = 0;
   double first = 0.0;
   void check(double x) {
-    if (bitsOf(vornPower(x, 2.0)) == bitsOf(opaquePow(x, 2.0))) return;
-    if (count++ == 0) first = x;
+    if (bitsOf(vornPower(x, 2.0)) != bitsOf(opaquePow(x, 2.0)) && count++ == 0) first = x;
   }
 };
 

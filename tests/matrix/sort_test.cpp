@@ -12,8 +12,7 @@ using SortTest = VornTest;
 using SortDeathTest = VornTest;
 
 struct Reference {
-  V values;  // (re, im) pairs for complex
-  V index;
+  V values, index;  // values: (re, im) pairs for complex
   int indexRows, indexCols;
 };
 
@@ -42,8 +41,8 @@ void exchangeSort(V& x, V& idx, size_t first, size_t n, size_t step, int w) {
 Reference referenceSort(const Matrix* m, int mode) {
   const int w = m->class_ == MAT_COMPLEX ? 2 : 1;
   const size_t rows = m->rows, cols = m->cols, n = rows * cols;
-  Reference r{valuesOf(m), V(n), 0, 0};
   const bool vector = rows == 1 || cols == 1;
+  Reference r{valuesOf(m), V(n), vector ? 1 : m->rows, vector ? static_cast<int>(n) : m->cols};
   if (vector || mode == 2) {
     for (size_t k = 0; k < n; k++) r.index[k] = k + 1;
     exchangeSort(r.values, r.index, 0, n, 1, w);
@@ -54,8 +53,6 @@ Reference referenceSort(const Matrix* m, int mode) {
     for (size_t k = 0; k < n; k++) r.index[k] = k % cols + 1;
     for (size_t i = 0; i < rows; i++) exchangeSort(r.values, r.index, i * cols, cols, 1, w);
   }
-  r.indexRows = vector ? 1 : m->rows;
-  r.indexCols = vector ? static_cast<int>(n) : m->cols;
   return r;
 }
 

@@ -176,15 +176,13 @@ TEST_F(StringTest, FilesChannelsAndStandardInput) {
   EXPECT_EQ(T(vnStringFgets(fd, 100)), "");
   FileClose(fd);
   // A line read drops only the line feed; an empty line keeps the edited text.
-  EXPECT_EQ(0, RunInChild(
-                   [] {
-                     const bool gets = T(vnStringGets(100)) == "ab\r";
-                     String* s = vnStringSetName(S("old"), "v");
-                     const bool keep = T(vnStringEdit(s)) == "old";
-                     return gets && keep && T(vnStringEdit(s)) == "new text" ? 0 : 1;
-                   },
-                   "ab\r\n\nnew text\n")
-                   .status);
+  auto typed = [] {
+    const bool gets = T(vnStringGets(100)) == "ab\r";
+    String* s = vnStringSetName(S("old"), "v");
+    const bool keep = T(vnStringEdit(s)) == "old";
+    return gets && keep && T(vnStringEdit(s)) == "new text" ? 0 : 1;
+  };
+  EXPECT_EQ(0, RunInChild(typed, "ab\r\n\nnew text\n").status);
 }
 
 TEST_F(StringDeathTest, Reports) {
