@@ -33,11 +33,8 @@ Matrix elementMatrix(char* name, int class_, int rows, int cols, void** elements
 }
 
 TEST_F(SaveTest, Scalars) {
-  EXPECT_EQ(StdoutOf([] {
-              RealFileSave(0.5, "stdout", "x", 0, 1);
-              std::printf("|");  // standard output is still open
-            }),
-            "x =   5.00000000E-01;\n\n|");
+  // Standard output stays open.
+  EXPECT_EQ(StdoutOf([] { RealFileSave(0.5, "stdout", "x", 0, 1), std::printf("|"); }), "x =   5.00000000E-01;\n\n|");
   EXPECT_EQ(IntegerFileSave(3, path(), "n", 0, 1), 0);
   IntegerFileSave(-7, path(), "", 1, 0);
   RealFileSave(-kInf, path(), "", 1, 0);

@@ -149,10 +149,7 @@ TEST_F(ComplexTest, TextForms) {
   char buffer[64];
   EXPECT_EQ(CompToString(C(0.5, 3.0), buffer, nullptr), buffer);
   EXPECT_STREQ(buffer, "(0.5,3)");
-  EXPECT_EQ(StdoutOf([] {
-              CompPrint(CompDef("w", 1.0, 2.0));
-              CompPrint(C(-0.5, 1e-7));
-            }),
+  EXPECT_EQ(StdoutOf([] { CompPrint(CompDef("w", 1.0, 2.0)), CompPrint(C(-0.5, 1e-7)); }),
             "w = (1,2)\nans = (-0.5,1E-07)\n");
 }
 

@@ -151,10 +151,7 @@ TEST_F(StringTest, Comparisons) {
 }
 
 TEST_F(StringTest, PrintAndSprintf) {
-  EXPECT_EQ(StdoutOf([] {
-              vnStringPrint(vnStringSetName(S("hi"), "s"));
-              vnStringPrint(S("there"));
-            }),
+  EXPECT_EQ(StdoutOf([] { vnStringPrint(vnStringSetName(S("hi"), "s")), vnStringPrint(S("there")); }),
             "s = hi\nans = there\n");
   EXPECT_EQ(T(vnStringSprintf("%d-%s", 7, "x")), "7-x");
   EXPECT_EQ(vnStringSprintf("%4096s", "")->length, 4096);
