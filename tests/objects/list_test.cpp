@@ -331,10 +331,7 @@ TEST_F(ListTest, MultipleValuesAreUnpackedByPosition) {
     ll = realAt(temp, 2);
     MatObjectTmpUndef();
     if (call == 0) continue;  // temp held no elements before
-    if (call == 1) {
-      steady = CurrentLiveCounts();
-      record = result;
-    }
+    if (call == 1) steady = CurrentLiveCounts(), record = result;
     // Nothing accumulates, and the result List is the same parked record
     // every time (its arrays alternate with those of temp).
     EXPECT_EQ(CurrentLiveCounts(), steady) << call;
