@@ -58,9 +58,7 @@ TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {
   EXPECT_TRUE(marker->parked && local->parked && !held->parked);
   EXPECT_TRUE(callerTmp->parked);  // the caller's statement ends with the call
 
-  MatUndef(held);
-  MatUndef(global);
-  MatFree(callerLocal);
+  MatUndef(held), MatUndef(global), MatFree(callerLocal);
 }
 
 // The statement-end release skips kinds where nothing changed; taking a
@@ -80,15 +78,14 @@ TEST_F(RegistryTest, CallersTemporariesGoAfterAScopeIsReleasedWhole) {
 using RegistryDeathTest = RegistryTest;
 
 TEST_F(RegistryDeathTest, DoubleReleaseIsFatal) {
-  const std::string undef = ReportLine("Duplicate undefining", "MatUndef()");
   Matrix* m = MatDef("", 1, 37);
   MatUndef(m);
-  EXPECT_EXIT(MatUndef(m), kFatal, undef);
-  EXPECT_EXIT(MatDestroy(m), kFatal, ReportLine("Duplicate destroying for '(0 x 0)'", "MatDestroy()"));
-  // Parked between neighbours of the same bucket.
   Matrix* b[3] = {MatDef("", 1, 38), MatDef("", 1, 38), MatDef("", 1, 38)};
   for (Matrix* x : b) MatUndef(x);
-  EXPECT_EXIT(MatUndef(b[1]), kFatal, undef);
+  ExpectFatal({{[&] { MatUndef(m); }, "Duplicate undefining", "MatUndef()"},
+               {[&] { MatDestroy(m); }, "Duplicate destroying for '(0 x 0)'", "MatDestroy()"},
+               // Parked between neighbours of the same bucket.
+               {[&] { MatUndef(b[1]); }, "Duplicate undefining", "MatUndef()"}});
 }
 
 // The checks build reports any use of a record after its release, of
@@ -128,17 +125,15 @@ TEST(RegistryPoly, RevivedPolynomialMatrixHoldsFreshEmptyPolynomials) {
   efree(m->data);
   m->data = emalloc(3 * sizeof(Polynomial*));
   for (int k = 0; k < 3; k++) MatPolys(m)[k] = PolySetType(PolyDef("", 2, "s"), 3);
-  MatSetClass(m, MAT_POLY);
-  MatUndef(m);
+  MatUndef(MatSetClass(m, MAT_POLY));
   ASSERT_TRUE(m->parked);
   for (int k = 0; k < 3; k++) {
     const Polynomial* p = MatPolys(m)[k];
     EXPECT_TRUE(p->degree == -1 && p->type == 3 && !p->parked) << k;
   }
-  Matrix* back = MatRequest(3, MAT_POLY);
-  ASSERT_EQ(back, m);
-  MatAppendToLastMat(back);
-  MatDestroy(back);
+  ASSERT_EQ(MatRequest(3, MAT_POLY), m);
+  MatAppendToLastMat(m);
+  MatDestroy(m);
 }
 
 // Limits are read once per registry start, so a fresh run of this binary
