@@ -97,16 +97,10 @@ class LogTest : public ReportTest {
 };
 
 TEST_F(LogTest, ReportAndSmallOperandsAreAppendedToTheLog) {
-  Matrix* small = MatZDef2(10, 10);
-  MatSetName(small, "small");
-  Matrix* big = MatZDef2(1, 101);
-  MatSetName(big, "big");
+  Matrix *small = MatSetName(MatZDef2(10, 10), "small"), *big = MatSetName(MatZDef2(1, 101), "big");
   Matrix* none = MatDef("none", 0, 5);
   StdoutOf([&] {
-    StderrOf([&] {
-      MatWarning2("T()", "Not same size", small, big);
-      MatWarning("U()", "Zero-size matrix", none);
-    });
+    StderrOf([&] { MatWarning2("T()", "Not same size", small, big), MatWarning("U()", "Zero-size matrix", none); });
   });
   const std::string log = SlurpFile("Vorn.log");
   EXPECT_NE(log.find("\nNot same size for 'small(10 x 10)' and 'big(1 x 101)' in T().\n\n"), std::string::npos);

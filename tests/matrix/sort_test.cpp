@@ -59,9 +59,7 @@ Reference referenceSort(const Matrix* m, int mode) {
 // Small integers for many ties (including -0.0 against 0.0), some NaNs.
 double randomValue(std::mt19937& gen) {
   const int pick = std::uniform_int_distribution<int>(0, 19)(gen);
-  if (pick == 0) return kNaN;
-  if (pick == 1) return -0.0;
-  return std::uniform_int_distribution<int>(-3, 3)(gen);
+  return pick == 0 ? kNaN : pick == 1 ? -0.0 : std::uniform_int_distribution<int>(-3, 3)(gen);
 }
 
 TEST_F(SortTest, MatchesTheExchangeSortOnRandomInputs) {
@@ -91,8 +89,7 @@ TEST_F(SortTest, MatchesTheExchangeSortOnRandomInputs) {
     ASSERT_TRUE(SameBits(valuesOf(m), before));  // the operand is left alone
     MatObjectTmpUndef();
   }
-  EXPECT_EQ(index->type, 1);
-  EXPECT_STREQ(index->name, "ix");
+  EXPECT_TRUE(index->type == 1 && std::string(index->name) == "ix");
   MatUndef(index);
 }
 
