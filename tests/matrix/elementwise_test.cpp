@@ -15,6 +15,9 @@ template <double (*F)(double)>
 ComplexValue* eachPart(ComplexValue* c, const ComplexValue* a) {
   return ComplexValueSetValue(c, F(a->re), F(a->im));
 }
+double ceilOf(double x) { return std::ceil(x); }
+double floorOf(double x) { return std::floor(x); }
+double rintOf(double x) { return std::rint(x); }
 
 // Each member against a known value of its real function, and against the
 // complex function its contract names.
@@ -22,10 +25,10 @@ const struct {
   Member member;
   double x, fx;  // a real element and its image
   ComplexFn complex;
-} kMembers[] = {{MatCeilElem, -2.5, -2, eachPart<std::ceil>},
-                {MatFloorElem, -2.5, -3, eachPart<std::floor>},
+} kMembers[] = {{MatCeilElem, -2.5, -2, eachPart<ceilOf>},
+                {MatFloorElem, -2.5, -3, eachPart<floorOf>},
                 {MatFixToZeroElem, -2.5, -2, eachPart<fix_to_zero>},
-                {MatRintElem, -2.5, -2, eachPart<std::rint>},
+                {MatRintElem, -2.5, -2, eachPart<rintOf>},
                 {MatSinElem, 0.5, 0.479425538604203, ComplexValueSin},
                 {MatCosElem, 0.5, 0.8775825618903728, ComplexValueCos},
                 {MatTanElem, 0.5, 0.5463024898437905, ComplexValueTan},
