@@ -14,12 +14,12 @@ std::string T(const String* s) { return std::string(s->text, static_cast<size_t>
 std::string Show(List* l) {
   std::string out = "{";
   for (int i = 1; i <= l->length; i++) {
-    const int c = ListGetClass(l, i);
-    void* e = ListGetElementP(l, i, c);
-    out += i > 1 ? "," : "";
-    if (c == LIST_INTEGER) out += std::to_string(*static_cast<int32_t*>(e));
-    else if (c == LIST_STRING) out += "\"" + T(static_cast<String*>(e)) + "\"";
-    else out += c == LIST_LIST ? Show(static_cast<List*>(e)) : "?";
+    if (i > 1) out += ",";
+    const int class_ = ListGetClass(l, i);
+    if (class_ == LIST_INTEGER) out += std::to_string(*static_cast<int32_t*>(ListGetElementP(l, i, class_)));
+    else if (class_ == LIST_STRING) out += "\"" + T(static_cast<String*>(ListGetElementP(l, i, class_))) + "\"";
+    else if (class_ == LIST_LIST) out += Show(static_cast<List*>(ListGetElementP(l, i, class_)));
+    else out += "?";
   }
   return out + "}";
 }
