@@ -1,35 +1,23 @@
-// brovane's command line: banner, usage text, mode words, word counts,
-// integer reading and the run configuration, checked byte for byte on the
-// built program.
+// brovane's command line on the built program, byte for byte: banner, usage,
+// mode words, word counts, integer reading and the run configuration.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
-#include "app/scope.h"
-#include "support/vorn_test.h"
+#include "app_fixture.h"
 
 namespace {
 
-const std::string kBanner =
-    "brovane ver.1.0\n"
-    "Copyright (C) the brovane developers. See README.md.\n"
-    "\n";
-
 const std::string kUsage =
     "NAME\n"
-    "  brovane - a sample program of CV-EM and Ag-EM algorithms\n"
-    "\n"
+    "  brovane - a sample program of CV-EM and Ag-EM algorithms\n\n"
     "SYNOPSIS\n"
     "  brovane em niter nlot lsize\n"
     "  brovane cv niter nlot lsize\n"
-    "  brovane ag niter nlot lsize nsel enss\n"
-    "\n"
+    "  brovane ag niter nlot lsize nsel enss\n\n"
     "DESCRIPTION\n"
     "  Train and evaluate GMM using parallel-EM (p-EM), Cross-validation EM(CV-EM),\n"
-    "  and Aggregated-EM(Ag-EM) algorithms.\n"
-    "\n"
+    "  and Aggregated-EM(Ag-EM) algorithms.\n\n"
     "  Arguments\n"
     "        (em|cv|ag) : \"em\" for p-EM, \"cv\" for CV-EM, \"ag\" for Ag-EM.\n"
     "\tniter : Number of EM/CV-EM/Ag-EM iterations.\n"
@@ -38,22 +26,18 @@ const std::string kUsage =
     "\t\tTotal training set size = nlot x lsize.\n"
     "\tnsel  : Number of subset selection to estimate a model.\n"
     "\t\t(nsel should be around 0.6*nlot for good results)\n"
-    "\tenss  : Ensemble size.\n"
-    "\n"
+    "\tenss  : Ensemble size.\n\n"
     "EXAMPLES\n"
     "  brovane em 10 20 1\n"
     "  brovane cv 10 20 1\n"
-    "  brovane ag 10 20 1 12 8\n"
-    "\n"
+    "  brovane ag 10 20 1 12 8\n\n"
     "AUTHOR\n"
     "  the brovane developers\n"
-    "  no web site: see README.md in the source tree\n"
-    "\n";
+    "  no web site: see README.md in the source tree\n\n";
 
-std::string configuration(const std::string& title, const std::string& train,
-                          const std::string& selection) {
-  return kBanner + title + "\n" + "train set size = " + train + "\n" + "test set size = 1000\n" +
-         selection + "num experiments = 20 (Averaged results are output)\n";
+std::string configuration(const std::string& title, const std::string& train, const std::string& selection) {
+  return kBanner + title + "\n" + "train set size = " + train + "\n" + "test set size = 1000\n" + selection +
+         "num experiments = 20 (Averaged results are output)\n";
 }
 
 // The experiments follow the configuration; only the front part is ours.
@@ -62,19 +46,9 @@ std::string configuration(const std::string& title, const std::string& train,
   return ::testing::AssertionFailure() << "output:\n" << text << "\nexpected to start with:\n" << prefix;
 }
 
-class CommandLineTest : public VornTest {};
+using CommandLineTest = VornTest;
 
-class ScopeTest : public VornTest {
- protected:
-  // Parked polynomials keep their coefficient matrices on the live list:
-  // open and close one scope first so the counts compare like with like.
-  void SetUp() override {
-    VornTestStartUp();
-    CloseScope(OpenScope());
-    MatObjectTmpUndef();
-    VornTest::SetUp();
-  }
-};
+using ScopeTest = AppTest;
 
 class UsageTest : public CommandLineTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -86,12 +60,12 @@ TEST_P(UsageTest, WrongCommandLinePrintsBannerAndUsage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, UsageTest,
-                         ::testing::Values("",                    // no argument
-                                           "EM 10 20 1",          // mode words are case-sensitive
-                                           "emx 10 20 1",         // and exact
-                                           "em 10 20 1 5",        // one word too many
-                                           "cv 10 20",            // one word too few
-                                           "ag 10 20 1 12",       // one word too few
+                         ::testing::Values("",  // no argument
+                                           "EM 10 20 1",  // mode words are case-sensitive
+                                           "emx 10 20 1",  // and exact
+                                           "em 10 20 1 5",  // one word too many
+                                           "cv 10 20",  // one word too few
+                                           "ag 10 20 1 12",  // one word too few
                                            "ag 10 20 1 12 8 1"),  // one word too many
                          ArgsTestName());
 
@@ -109,51 +83,38 @@ TEST_F(CommandLineTest, UsageNamesTheProgramWhateverItIsCalled) {
 }
 
 // The run configuration; the experiments follow it, only the front part is
-// checked here.
+// checked here (the rejected ones are in run_test).
 struct ConfigCase {
   const char* args;
   std::string out;
-  const char* err;
-  int status;
-  const char* later = "";   // a text the rest of the output holds
+  const char* later = "";  // a text the rest of the output holds
 };
 // Shown by the test runner as the command line it runs.
 void PrintTo(const ConfigCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
 
 class ConfigTest : public CommandLineTest, public ::testing::WithParamInterface<ConfigCase> {};
 
-TEST_P(ConfigTest, PrintsTheConfigurationOrStops) {
+TEST_P(ConfigTest, PrintsTheConfiguration) {
   const RunResult r = RunBrovane(GetParam().args);
   EXPECT_TRUE(startsWith(r.out, GetParam().out));
-  if (GetParam().status == 1) {
-    EXPECT_EQ(r.out, GetParam().out);
-  }
   EXPECT_NE(r.out.find(GetParam().later, GetParam().out.size()), std::string::npos);
-  EXPECT_EQ(r.err, GetParam().err);
-  EXPECT_EQ(r.status, GetParam().status);
+  EXPECT_TRUE(r.err.empty() && r.status == 0) << r.err << r.status;
 }
 
 const std::string kAg = "Ag-EM training";
-const std::string kTwenty = "20 (subset size = 1, num of subsets = 20)";
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ConfigTest,
-    ::testing::Values(
-        ConfigCase{"ag 10 20 1 21 8", kBanner + kAg + "\n",
-                   "ERROR: nlot (20) must not be smaller than nsel (21).\n", 1},
-        // Out-of-range numbers are clamped to 32 bits.
-        ConfigCase{"ag 10 -99999999999 1 99999999999999999999999 8", kBanner + kAg + "\n",
-                   "ERROR: nlot (-2147483648) must not be smaller than nsel (2147483647).\n", 1},
-        ConfigCase{"ag 10 20 1 20 1",
-                   configuration(kAg, kTwenty, "num subset selection = 20, ensemble size = 1\n"), "", 0},
-        ConfigCase{"em 3 7 6", configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", ""),
-                   "", 0},
-        // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
-        // leading blanks and a sign are accepted.
-        ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
-                   configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
-                                 "num subset selection = 10, ensemble size = 8\n"),
-                   "", 0, "\n0        N/A     "}),
+    ::testing::Values(ConfigCase{"ag 10 20 1 20 1", configuration(kAg, "20 (subset size = 1, num of subsets = 20)",
+                                                                  "num subset selection = 20, ensemble size = 1\n")},
+                      ConfigCase{"em 3 7 6",
+                                 configuration("Parallel-EM training", "42 (subset size = 6, num of subsets = 7)", "")},
+                      // Read like strtol: "12abc" is 12, "abc" is 0 (a valid niter),
+                      // leading blanks and a sign are accepted.
+                      ConfigCase{"ag abc '  +12abc' 1 ' 10x' 8x",
+                                 configuration(kAg, "12 (subset size = 1, num of subsets = 12)",
+                                               "num subset selection = 10, ensemble size = 8\n"),
+                                 "\n0        N/A     "}),
     ArgsTestName());
 
 TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
@@ -162,12 +123,9 @@ TEST_F(ScopeTest, ReleasesLocalsButNotTheCallersTemporaries) {
   MatSetType(MatDef("local", 1, 1), 1);
   String* inner = vnStringStringDef("temporary");
   MatObjectTmpUndef();
-  EXPECT_EQ(callers->type, 0);
-  EXPECT_FALSE(callers->parked);
-  EXPECT_TRUE(inner->parked);
+  EXPECT_TRUE(callers->type == 0 && !callers->parked && inner->parked);
   CloseScope(scope);
-  EXPECT_EQ(scope.mat->type, 0);
-  EXPECT_EQ(lastmat->type, 0);  // the local became a temporary too
+  EXPECT_TRUE(scope.mat->type == 0 && lastmat->type == 0);  // the local became a temporary too
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 // Binomial coefficients, subset indexing and random subsets.
 #include <algorithm>
-#include <cstdio>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/subsets.h"
 #include "app_fixture.h"
@@ -26,13 +23,19 @@ double drawAfter(int seed, int k) {
 class SubsetsTest : public AppTest {};
 
 TEST_F(SubsetsTest, BinomialCoefficients) {
-  struct Case {
+  const struct {
     int N, K, expected;
-  };
-  const Case cases[] = {{20, 12, 125970}, {33, 16, 1166803110}, {33, 17, 1166803110}, {5, 0, 1},
-                        {5, 5, 1},        {4, 2, 6},            {30, 15, 155117520},  {1, 1, 1},
-                        {5, 6, 0},        {5, -1, 0}};
-  for (const Case& c : cases) EXPECT_EQ(combination(c.N, c.K), c.expected) << c.N << " " << c.K;
+  } cases[] = {{20, 12, 125970},
+               {33, 16, 1166803110},
+               {33, 17, 1166803110},
+               {5, 0, 1},
+               {5, 5, 1},
+               {4, 2, 6},
+               {30, 15, 155117520},
+               {1, 1, 1},
+               {5, 6, 0},
+               {5, -1, 0}};
+  for (const auto& c : cases) EXPECT_EQ(combination(c.N, c.K), c.expected) << c.N << " " << c.K;
   EXPECT_EXIT(combination(34, 17), ::testing::ExitedWithCode(1),
               "^Error: combination C\\(N,K\\) overflow N=34 K=17\n$");
   // The factor bound is taken without 32-bit wrap-around.
@@ -40,8 +43,8 @@ TEST_F(SubsetsTest, BinomialCoefficients) {
 }
 
 TEST_F(SubsetsTest, Divisibility) {
-  const int cases[][3] = {{12, 4, 1}, {-12, 4, 1}, {13, 4, 0},           {-13, 4, 0},
-                          {0, 7, 1},  {5, 0, 0},   {-2147483647 - 1, -1, 1}};
+  const int cases[][3] = {
+      {12, 4, 1}, {-12, 4, 1}, {13, 4, 0}, {-13, 4, 0}, {0, 7, 1}, {5, 0, 0}, {-2147483647 - 1, -1, 1}};
   for (const auto& c : cases) EXPECT_EQ(isdiv(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
@@ -57,14 +60,8 @@ TEST_F(SubsetsTest, IndexedSubsetsFollowTheListing) {
   }
   EXPECT_EQ(rowOf(idx2cmb(5, 3, 1, cmb), 1), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(rowOf(idx2cmb(5, 3, 10, cmb), 1), (std::vector<int>{3, 4, 5}));
-  std::fflush(stdout);
-  ::testing::internal::CaptureStdout();
-  listcombinations(5, 3);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), fromIndex);
-
-  ::testing::internal::CaptureStdout();
-  listcombinations(4, 2);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(StdoutOf([] { listcombinations(5, 3); }), fromIndex);
+  EXPECT_EQ(StdoutOf([] { listcombinations(4, 2); }),
             "cmb1: 1 2\ncmb2: 1 3\ncmb3: 1 4\ncmb4: 2 3\ncmb5: 2 4\ncmb6: 3 4\n");
 
   EXPECT_EXIT(idx2cmb(5, 3, 11, cmb), ::testing::ExitedWithCode(1), "^idx is out of range idx 11 \\[1 10\\]\n$");
@@ -74,23 +71,17 @@ TEST_F(SubsetsTest, IndexedSubsetsFollowTheListing) {
 
 TEST_F(SubsetsTest, SamplingPathsAndTheirDraws) {
   // Approximate path: n draws, values in 1..m; exact path: m draws.
-  struct Case {
-    int m, n, draws;
-  };
-  const Case cases[] = {{1000, 20, 20}, {1000, 21, 1000}, {999, 5, 999}, {5, 5, 5}};
-  for (const Case& c : cases) {
+  const struct { int m, n, draws; } cases[] = {{1000, 20, 20}, {1000, 21, 1000}, {999, 5, 999}, {5, 5, 5}};
+  for (const auto& c : cases) {
     const double next = drawAfter(3, c.draws);
     srandu(3);
     Matrix* s = SampIntsAWOrep(c.m, c.n);
     EXPECT_EQ(randu(), next) << c.m << " " << c.n;
-    ASSERT_EQ(s->rows, 1);
-    ASSERT_EQ(s->cols, c.n);
-    for (int v : rowOf(s, 1)) {
-      EXPECT_GE(v, 1);
-      EXPECT_LE(v, c.m);
-    }
-    if (c.draws == c.m) {   // without repetition
-      const std::vector<int> values = rowOf(s, 1);
+    ASSERT_TRUE(s->rows == 1 && s->cols == c.n);
+    const std::vector<int> values = rowOf(s, 1);
+    for (int v : values) EXPECT_TRUE(v >= 1 && v <= c.m) << v;
+    // The exact path draws without repetition.
+    if (c.draws == c.m) {
       EXPECT_EQ(std::set<int>(values.begin(), values.end()).size(), values.size());
     }
     MatObjectTmpUndef();
@@ -104,24 +95,16 @@ TEST_F(SubsetsTest, ChosenSubsets) {
   srandu(11);
   // All four 3-subsets of {1..4}, each once, each increasing.
   Matrix* all = mCnk(4, 3, 4);
-  ASSERT_EQ(all->rows, 4);
-  ASSERT_EQ(all->cols, 3);
+  ASSERT_TRUE(all->rows == 4 && all->cols == 3);
   std::set<std::vector<int>> seen;
-  for (int i = 1; i <= 4; i++) {
-    const std::vector<int> s = rowOf(all, i);
-    EXPECT_TRUE(std::is_sorted(s.begin(), s.end()));
-    seen.insert(s);
-  }
-  EXPECT_EQ(seen.size(), 4u);
-
-  Matrix* big = mCnk(20, 12, 8);   // approximate path: 8 draws
-  ASSERT_EQ(big->rows, 8);
-  ASSERT_EQ(big->cols, 12);
+  for (int i = 1; i <= 4; i++) seen.insert(rowOf(all, i));
+  EXPECT_EQ(seen, (std::set<std::vector<int>>{{1, 2, 3}, {1, 2, 4}, {1, 3, 4}, {2, 3, 4}}));
+  Matrix* big = mCnk(20, 12, 8);  // approximate path: 8 draws
+  ASSERT_TRUE(big->rows == 8 && big->cols == 12);
   for (int i = 1; i <= 8; i++) {
-    const std::vector<int> s = rowOf(big, i);
+    const std::vector<int> s = rowOf(big, i);  // strictly increasing within 1..20
     EXPECT_TRUE(std::adjacent_find(s.begin(), s.end(), std::greater_equal<int>()) == s.end());
-    EXPECT_GE(s.front(), 1);
-    EXPECT_LE(s.back(), 20);
+    EXPECT_TRUE(s.front() >= 1 && s.back() <= 20);
   }
   EXPECT_EXIT(mCnk(4, 4, 2), ::testing::ExitedWithCode(1),
               "^ERROR SampIntsAWOrep: input is out of range m=1 n=2\\.\n$");

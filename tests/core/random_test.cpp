@@ -1,7 +1,5 @@
 // Both random streams against an independent model of the generators.
-#include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "vorn_test.h"
 
@@ -17,10 +15,9 @@ struct Model {
   static constexpr int64_t kM1 = 2147483563;
   static constexpr int64_t kM2 = 2147483399;
 
-  int64_t uniform = -1, normal = -1;   // each stream's own first generator
-  int64_t second = 123456789;          // shared by both streams
-  int64_t table[32] = {};
-  int64_t last = 0;
+  int64_t uniform = -1, normal = -1;  // each stream's own first generator
+  int64_t second = 123456789;  // shared by both streams
+  int64_t table[32] = {}, last = 0;
   bool waiting = false;
   double spare = 0.0;
 
@@ -29,10 +26,7 @@ struct Model {
       x = x < 0 ? -x : 1;
       second = x;
       for (int warm = 0; warm < 8; warm++) x = x * 40014 % kM1;
-      for (int slot = 31; slot >= 0; slot--) {
-        x = x * 40014 % kM1;
-        table[slot] = x;
-      }
+      for (int slot = 31; slot >= 0; slot--) table[slot] = x = x * 40014 % kM1;
       last = table[0];
     }
     x = x * 40014 % kM1;
@@ -41,33 +35,27 @@ struct Model {
     last = table[slot] - second;
     table[slot] = x;
     if (last < 1) last += kM1 - 1;
-    const double value = (1.0 / kM1) * static_cast<double>(last);
-    return std::fmin(value, 1.0 - std::ldexp(1.0, -53));
+    return std::fmin((1.0 / kM1) * static_cast<double>(last), 1.0 - std::ldexp(1.0, -53));
   }
 
   double u() { return step(uniform); }
 
   double n() {
-    if (waiting) {
-      waiting = false;
-      return spare;
-    }
+    if (waiting) return waiting = false, spare;
     for (;;) {
       const double a = 2.0 * step(normal) - 1.0;
       const double b = 2.0 * step(normal) - 1.0;
       const double r = a * a + b * b;
       if (r <= 0.0 || r >= 1.0) continue;
       const double f = std::sqrt(-2.0 * std::log(r) / r);
-      spare = a * f;
-      waiting = true;
+      spare = a * f, waiting = true;
       return b * f;
     }
   }
 };
 
-// Earlier tests may leave a normal deviate waiting; drain it so that the
-// runtime and a fresh model agree. A draw that used a waiting deviate leaves
-// the normal seed as it was.
+// Drains a normal deviate an earlier test left waiting (a draw that used one
+// leaves the normal seed as it was), so the runtime and a fresh model agree.
 void clearWaitingDeviate() {
   srandn(1);
   randn();
@@ -100,8 +88,7 @@ TEST(RandomTest, StreamsMatchModelBitForBit) {
   }
 }
 
-// The first uniform value is the classic 0.285381... of this generator
-// seeded with -1.
+// The first uniform value is this generator's classic 0.285381... (seed -1).
 TEST(RandomTest, FirstValuesArePinned) {
   clearWaitingDeviate();
   srandu(1);
@@ -113,9 +100,7 @@ TEST(RandomTest, FirstValuesArePinned) {
 TEST(RandomTest, SeedsAndTheirQueries) {
   // Seeds giving one stream: the sign is dropped, 0 counts as 1, and the
   // most negative seed, with no positive twin in 32 bits, as the largest.
-  const struct {
-    int32_t seed, twin, returned;
-  } twins[] = {{-5, 5, 5}, {0, 1, 0}, {INT32_MIN, INT32_MAX, INT32_MAX}};
+  const struct { int32_t seed, twin, returned; } twins[] = {{-5, 5, 5}, {0, 1, 0}, {INT32_MIN, INT32_MAX, INT32_MAX}};
   for (const auto& t : twins) {
     EXPECT_EQ(srandu(t.seed), t.returned);
     const std::vector<double> first = draws(randu, 50);
@@ -128,9 +113,8 @@ TEST(RandomTest, SeedsAndTheirQueries) {
   Model model;
   model.uniform = -7;
   model.u();
-  EXPECT_EQ(randu_seed(), model.uniform);   // the stream's positive state
-  EXPECT_EQ(srandn(-9), 9);
-  EXPECT_EQ(randn_seed(), 9);
+  EXPECT_EQ(randu_seed(), model.uniform);  // the stream's positive state
+  EXPECT_TRUE(srandn(-9) == 9 && randn_seed() == 9);
 }
 
 TEST(RandomTest, WaitingDeviateSurvivesReseeding) {
@@ -138,9 +122,9 @@ TEST(RandomTest, WaitingDeviateSurvivesReseeding) {
   srandn(3);
   Model model;
   model.normal = -3;
-  EXPECT_EQ(randn(), model.n());   // draws a pair, keeps one back
+  EXPECT_EQ(randn(), model.n());  // draws a pair, keeps one back
   srandn(11);
-  EXPECT_EQ(randn(), model.n());   // the one kept back
+  EXPECT_EQ(randn(), model.n());  // the one kept back
   model.normal = -11;
-  EXPECT_EQ(randn(), model.n());   // only now the new seed takes effect
+  EXPECT_EQ(randn(), model.n());  // only now the new seed takes effect
 }

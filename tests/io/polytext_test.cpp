@@ -1,11 +1,7 @@
 // The one-line polynomial text and its line breaking.
-#include <cmath>
-#include <limits>
-#include <string>
-#include <vector>
 
-#include "support/vorn_test.h"
 #include "runtime/objects/polytext.h"
+#include "support/vorn_test.h"
 
 namespace {
 
@@ -13,10 +9,7 @@ using PolyTextTest = VornFileTest;
 
 // Coefficients constant first; complex ones as (re, im) pairs.
 Polynomial* poly(const std::vector<double>& c, bool complex = false) {
-  const int n = static_cast<int>(c.size()) / (complex ? 2 : 1);
-  Polynomial* p = complex ? C_PolyDef("", n - 1, nullptr) : PolyDef("", n - 1, nullptr);
-  for (size_t k = 0; k < c.size(); k++) MatReal(p->coef)[k] = c[k];
-  return p;
+  return vorn_values::PolyOf(complex ? MAT_COMPLEX : MAT_REAL, c);
 }
 
 std::string take(char* text) {
@@ -27,8 +20,8 @@ std::string take(char* text) {
 
 struct TextCase {
   std::vector<double> coef;
-  const char* plain;     // star off
-  const char* starred;   // star on
+  const char* plain;  // star off
+  const char* starred;  // star on
 };
 void PrintTo(const TextCase& c, std::ostream* os) { *os << '"' << c.plain << '"'; }
 
@@ -42,21 +35,18 @@ TEST_P(PolyTextReal, ReadsFromTheTopPowerDown) {
 
 INSTANTIATE_TEST_SUITE_P(
     Terms, PolyTextReal,
-    ::testing::Values(
-        TextCase{{-1.5, 0, -1, 2}, "2 s^3 - s^2 - 1.5", "2*s^3 - s^2 - 1.5"},
-        TextCase{{-1, 0, 1}, "s^2 - 1", "s^2 - 1"},
-        TextCase{{1, -1, 1, -1}, "- s^3 + s^2 - s + 1", "- s^3 + s^2 - s + 1"},
-        TextCase{{-1}, "- 1", "- 1"},
-        TextCase{{0, 0, 0}, "0", "0"},
-        TextCase{{0, -3}, "- 3s", "- 3*s"},   // no space: as documented
-        TextCase{{2, 3}, "3 s + 2", "3*s + 2"},
-        TextCase{{0, 0, -4, 1}, "s^3 - 4 s^2", "s^3 - 4*s^2"},
-        TextCase{{0, 0, -2.5}, "- 2.5 s^2", "- 2.5*s^2"},
-        TextCase{{0.5, 0, 0, 0, 1e-5}, "1E-05 s^4 + 0.5", "1E-05*s^4 + 0.5"},
-        TextCase{{0, 7, 0}, "7 s", "7*s"},
-        TextCase{{-std::numeric_limits<double>::infinity(), 0, 1}, "s^2 - Inf", "s^2 - Inf"},
-        // The bare indeterminate saves as a constructor call.
-        TextCase{{0, 1}, "s", "Polynomial(\"s\")"}));
+    ::testing::Values(TextCase{{-1.5, 0, -1, 2}, "2 s^3 - s^2 - 1.5", "2*s^3 - s^2 - 1.5"},
+                      TextCase{{-1, 0, 1}, "s^2 - 1", "s^2 - 1"},
+                      TextCase{{1, -1, 1, -1}, "- s^3 + s^2 - s + 1", "- s^3 + s^2 - s + 1"},
+                      TextCase{{-1}, "- 1", "- 1"}, TextCase{{0, 0, 0}, "0", "0"},
+                      TextCase{{0, -3}, "- 3s", "- 3*s"},  // no space: as documented
+                      TextCase{{2, 3}, "3 s + 2", "3*s + 2"}, TextCase{{0, 0, -4, 1}, "s^3 - 4 s^2", "s^3 - 4*s^2"},
+                      TextCase{{0, 0, -2.5}, "- 2.5 s^2", "- 2.5*s^2"},
+                      TextCase{{0.5, 0, 0, 0, 1e-5}, "1E-05 s^4 + 0.5", "1E-05*s^4 + 0.5"},
+                      TextCase{{0, 7, 0}, "7 s", "7*s"},
+                      TextCase{{-std::numeric_limits<double>::infinity(), 0, 1}, "s^2 - Inf", "s^2 - Inf"},
+                      // The bare indeterminate saves as a constructor call.
+                      TextCase{{0, 1}, "s", "Polynomial(\"s\")"}));
 
 TEST_F(PolyTextTest, VariablesEmptyAndComplex) {
   EXPECT_EQ(take(PolyToString(poly({0, 1}), nullptr, 1, "x")), "Polynomial(\"x\")");

@@ -1,11 +1,5 @@
 // The text save layout of every kind, byte for byte, and its failures.
-#include <cmath>
-#include <cstdio>
-#include <limits>
-#include <string>
-#include <vector>
 
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -20,16 +14,13 @@ const char* const kBadPath = "/nonexistent-h4/out.txt";
 const double kInf = std::numeric_limits<double>::infinity();
 
 Polynomial* poly(const char* name, const std::vector<double>& c) {
-  Polynomial* p = PolyDef(name, static_cast<int>(c.size()) - 1, nullptr);
-  for (size_t k = 0; k < c.size(); k++) MatReal(p->coef)[k] = c[k];
-  return p;
+  return PolySetName(vorn_values::PolyOf(MAT_REAL, c), name);
 }
 
 Rational* oneOverSPlusTwo(const char* name) {
   Rational* r = RatDef(name, 0, 1);
-  MatReal(r->nume->coef)[0] = 1;
-  MatReal(r->deno->coef)[0] = 2;
-  MatReal(r->deno->coef)[1] = 1;
+  vorn_values::SetCoefficients(r->nume, {1});
+  vorn_values::SetCoefficients(r->deno, {2, 1});
   return r;
 }
 
@@ -37,20 +28,13 @@ Rational* oneOverSPlusTwo(const char* name) {
 // layout reads only its shape and elements.
 Matrix elementMatrix(char* name, int class_, int rows, int cols, void** elements) {
   Matrix m{};
-  m.name = name;
-  m.class_ = class_;
-  m.rows = rows;
-  m.cols = cols;
-  m.data = elements;
+  m.name = name, m.class_ = class_, m.rows = rows, m.cols = cols, m.data = elements;
   return m;
 }
 
 TEST_F(SaveTest, Scalars) {
-  EXPECT_EQ(StdoutOf([] {
-              RealFileSave(0.5, "stdout", "x", 0, 1);
-              std::printf("|");   // standard output is still open
-            }),
-            "x =   5.00000000E-01;\n\n|");
+  // Standard output stays open.
+  EXPECT_EQ(StdoutOf([] { RealFileSave(0.5, "stdout", "x", 0, 1), std::printf("|"); }), "x =   5.00000000E-01;\n\n|");
   EXPECT_EQ(IntegerFileSave(3, path(), "n", 0, 1), 0);
   IntegerFileSave(-7, path(), "", 1, 0);
   RealFileSave(-kInf, path(), "", 1, 0);
@@ -78,7 +62,7 @@ TEST_F(SaveTest, ComplexStringPolynomialRational) {
   RatFileSave(oneOverSPlusTwo("G"), path(), 1, 1);
   RatFileSave(oneOverSPlusTwo(""), path(), 1, 0);
   Rational* r = oneOverSPlusTwo("gain");
-  PolySetVar(r->deno, "x");   // the numerator has none: the denominator's is taken
+  PolySetVar(r->deno, "x");  // the numerator has none: the denominator's is taken
   RatFileSave(r, path(), 1, 1);
   EXPECT_EQ(saved(),
             "z = \"(1,-2)\";\n\n\"(0.5,Inf)\"s = \"a\"b\";\n\n\"ab\""
@@ -115,12 +99,9 @@ TEST_F(SaveTest, RealAndComplexMatrices) {
             "C = [\n"
             " [(  1.00000000E+00,  2.00000000E+00),  (  3.00000000E+00, -4.00000000E+00),  \n"
             "  (  5.00000000E-01,  0.00000000E+00)]];\n\n");
-}
-
-TEST_F(SaveTest, EmptyMatrices) {
   MatFileSave(MatDef("B", 0, 0), path(), 0, 1, "");
   MatFileSave(MatDef("", 0, 3), path(), 1, 0, "Array");
-  MatFileSave(MatDef("Z", 2, 0), path(), 1, 1, "");   // rows kept as empty rows
+  MatFileSave(MatDef("Z", 2, 0), path(), 1, 1, "");  // rows kept as empty rows
   EXPECT_EQ(saved(), "B = [\n ];\n\nArray([])Z = [\n []\n []];\n\n");
 }
 
@@ -138,47 +119,40 @@ TEST_F(SaveTest, PolynomialAndRationalMatrices) {
 }
 
 TEST_F(SaveTest, Lists) {
-  List* l = ListDef("L", 2);
-  ListSetElement(l, 1, LIST_INTEGER, 3);
-  ListSetElement(l, 2, LIST_STRING, vnStringStringDef("ab"));
-  ListFileSave(l, path(), 0, 1);
+  ListFileSave(ListSetName(ListElementsDef(2, LIST_INTEGER, 3, LIST_STRING, vnStringStringDef("ab")), "L"), path(), 0,
+               1);
   ListFileSave(ListDef("E", 0), path(), 1, 1);
   EXPECT_EQ(saved(), "L = {3,\"ab\"};\n\nE = {};\n\n");
 
-  List* inner = ListDef("inner", 1);
-  ListSetElement(inner, 1, LIST_POLYNOMIAL, poly("q", {-1, 0, 1}));
-  List* all = ListDef("", 5);
-  ListSetElement(all, 1, LIST_ARRAY, MatDef("a", 0, 0));
-  ListSetElement(all, 2, LIST_LIST, inner);
-  ListSetElement(all, 3, LIST_REAL, 0.5);
-  ListSetElement(all, 4, LIST_MATRIX, Real("m", 1, 1, {1}));
-  ListSetElement(all, 5, LIST_COMPLEX, CompDef("z", 0, 1));
+  List* inner = ListElementsDef(1, LIST_POLYNOMIAL, poly("q", {-1, 0, 1}));
+  List* all = ListElementsDef(5, LIST_ARRAY, MatDef("a", 0, 0), LIST_LIST, inner, LIST_REAL, 0.5, LIST_MATRIX,
+                              Real("m", 1, 1, {1}), LIST_COMPLEX, CompDef("z", 0, 1));
   ListFileSave(all, path(), 0, 0);
   EXPECT_EQ(saved(), "{Array([]),{s^2 - 1},  5.00000000E-01,[[  1.00000000E+00  ]],\"(0,1)\"}");
   EXPECT_STREQ(static_cast<Matrix*>(ListGetElementP(all, 4, LIST_MATRIX))->name, "");
-  MatObjectTmpUndef();   // a released List hands its nested List to the next release
+  MatObjectTmpUndef();  // a released List hands its nested List to the next release
 }
 
 TEST_F(SaveDeathTest, FailuresAreFatalForObjects) {
-  EXPECT_EXIT(MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, ""), kFatal,
-              "\nsave A\\(2x2\\), \"/nonexistent-h4/out.txt\" : Can't open file "
-              "/nonexistent-h4/out.txt in MatFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0), kFatal,
-              "\nsave z\\(1,-2.5\\), /nonexistent-h4/out.txt : Can't open file [^ ]* in "
-              "CompFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(ListFileSave(ListDef("", 0), kBadPath, 1, 0), kFatal,
-              "\nsave \\{\\.\\.\\.\\}, \"/nonexistent-h4/out.txt\" : Can't open file [^ ]*  in "
-              "ListFileSave\\(\\)\\.\n");
-  EXPECT_EXIT(RatFileSave(RatDef("r", -1, -1), path(), 0, 0), kFatal,
-              "\nUndefined rational for 'r\\(s\\^-1/s\\^-1\\)' in RatFileSave\\(\\)\\.\n");
   List* l = ListDef("L", 2);
   ListSetElement(l, 1, LIST_INTEGER, 3);
-  EXPECT_EXIT(ListFileSave(l, path(), 0, 0), kFatal,
-              "\nsave L, [^ ]*vorn_scratch[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n");
   char name[] = "W";
   Matrix bad = elementMatrix(name, 7, 1, 1, nullptr);
-  EXPECT_EXIT(MatFileSave(&bad, path(), 0, 0, ""), kFatal,
-              "\nIncorrect class matrix for 'W\\(1 x 1\\)' in MatFileSave\\(\\)\\.\n");
+  ExpectFatal({
+      {[] {
+         MatFileSave(Real("A", 2, 2, {1, 2, 3, 4}), kBadPath, 0, 1, "");
+       },
+       "save A(2x2), \"/nonexistent-h4/out.txt\" : Can't open file /nonexistent-h4/out.txt", "MatFileSave()"},
+      {[] { CompFileSave(CompDef("z", 1, -2.5), kBadPath, 1, 0); },
+       "\nsave z\\(1,-2.5\\), /nonexistent-h4/out.txt : Can't open file [^ ]* in CompFileSave\\(\\)\\.\n"},
+      {[] { ListFileSave(ListDef("", 0), kBadPath, 1, 0); },
+       "\nsave \\{\\.\\.\\.\\}, \"/nonexistent-h4/out.txt\" : Can't open file [^ ]*  in ListFileSave\\(\\)\\.\n"},
+      {[&] { RatFileSave(RatDef("r", -1, -1), path(), 0, 0); }, "Undefined rational for 'r(s^-1/s^-1)'",
+       "RatFileSave()"},
+      {[&] { ListFileSave(l, path(), 0, 0); },
+       "\nsave L, [^ ]*vorn_scratch[^ ]* : Not appropriate element  in ListElementSave\\(\\)\\.\n"},
+      {[&] { MatFileSave(&bad, path(), 0, 0, ""); }, "Incorrect class matrix for 'W(1 x 1)'", "MatFileSave()"},
+  });
 }
 
 }  // namespace

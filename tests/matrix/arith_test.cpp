@@ -1,19 +1,10 @@
 // Matrix arithmetic: the joint class, promotion, the real and complex
 // kernels, the product's summation order, and the fatal reports.
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <functional>
-#include <initializer_list>
-#include <limits>
 #include <random>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "runtime/core/vorn_assert.h"
 #include "runtime/matrix/blocked_product.h"
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -52,7 +43,7 @@ TEST_F(ArithTest, ScalarFormsAndUnaryReal) {
   EXPECT_EQ(valuesOf(MatIncrement(m)), (V{2, -1, 1, 5}));
   EXPECT_EQ(valuesOf(MatDecrement(m)), (V{0, -3, -1, 3}));
   EXPECT_TRUE(SameBits(valuesOf(MatNegate(m)), {-1, 2, -0.0, -4}));
-  EXPECT_EQ(valuesOf(m), (V{1, -2, 0, 4}));   // operand untouched
+  EXPECT_EQ(valuesOf(m), (V{1, -2, 0, 4}));  // operand untouched
   EXPECT_EQ(MatScaleSelf(m, -3.0), m);
   EXPECT_TRUE(SameBits(valuesOf(m), {-3, 6, -0.0, -12}));
   Matrix* r = Real("R", 2, 3, {1, 2, 3, 4, 5, 6});
@@ -89,18 +80,13 @@ TEST_F(ArithTest, ComplexElementWiseAndScalars) {
 TEST_F(ArithTest, MixedClassesPromoteToComplex) {
   Matrix* r = Real("R", 2, 2, {1, 2, 3, 4});
   Matrix* c = Complex2("C", 2, 2, {1, -1, 0, 2, 0, -0.0, 5, 7});
-  Matrix* sum = MatAdd(r, c);
-  ExpectShape(sum, 2, 2, MAT_COMPLEX);
-  EXPECT_EQ(valuesOf(sum), (V{2, -1, 2, 2, 3, 0, 9, 7}));
-  EXPECT_EQ(valuesOf(MatSub(c, r)), (V{0, -1, -2, 2, -3, -0.0, 1, 7}));
+  ExpectMatrix(MatAdd(r, c), 2, 2, MAT_COMPLEX, {2, -1, 2, 2, 3, 0, 9, 7});
+  EXPECT_TRUE(SameBits(valuesOf(MatSub(c, r)), {0, -1, -2, 2, -3, -0.0, 1, 7}));
   Matrix* promoted = MatRealToComp(r);
-  ExpectShape(promoted, 2, 2, MAT_COMPLEX);
-  EXPECT_EQ(valuesOf(promoted), (V{1, 0, 2, 0, 3, 0, 4, 0}));
+  ExpectMatrix(promoted, 2, 2, MAT_COMPLEX, {1, 0, 2, 0, 3, 0, 4, 0});
   EXPECT_STREQ(promoted->name, "");
   EXPECT_EQ(valuesOf(MatRealToComp(c)), valuesOf(c));
-  Matrix* both = MatCatRow(r, c);
-  ExpectShape(both, 2, 4, MAT_COMPLEX);
-  EXPECT_EQ(valuesOf(both), (V{1, 0, 2, 0, 1, -1, 0, 2, 3, 0, 4, 0, 0, -0.0, 5, 7}));
+  ExpectMatrix(MatCatRow(r, c), 2, 4, MAT_COMPLEX, {1, 0, 2, 0, 1, -1, 0, 2, 3, 0, 4, 0, 0, -0.0, 5, 7});
   ExpectShape(MatMul(r, c), 2, 2, MAT_COMPLEX);
 }
 
@@ -108,15 +94,11 @@ TEST_F(ArithTest, ConcatenationShapes) {
   Matrix* a = Real("A", 2, 2, {1, 2, 3, 4});
   Matrix* b = Real("B", 2, 1, {5, 6});
   EXPECT_EQ(valuesOf(MatCatRow(a, b)), (V{1, 2, 5, 3, 4, 6}));
-  Matrix* row = Real("W", 1, 2, {7, 8});
-  Matrix* stacked = MatCatColumn(a, row);
-  ExpectShape(stacked, 3, 2, MAT_REAL);
-  EXPECT_EQ(valuesOf(stacked), (V{1, 2, 3, 4, 7, 8}));
+  ExpectMatrix(MatCatColumn(a, Real("W", 1, 2, {7, 8})), 3, 2, MAT_REAL, {1, 2, 3, 4, 7, 8});
   Matrix* none = MatDef("E", 0, 0);
   Matrix* copy = MatCatRow(none, b);
   EXPECT_NE(copy, b);
-  ExpectShape(copy, 2, 1, MAT_REAL);
-  EXPECT_EQ(valuesOf(copy), (V{5, 6}));
+  ExpectMatrix(copy, 2, 1, MAT_REAL, {5, 6});
   ExpectShape(MatCatColumn(a, none), 2, 2, MAT_REAL);
   ExpectShape(MatCatRow(MatDef("", 0, 3), MatDef("", 0, 2)), 0, 5, MAT_REAL);
 }
@@ -124,9 +106,7 @@ TEST_F(ArithTest, ConcatenationShapes) {
 TEST_F(ArithTest, ProductShapesAndEmptyInnerDimension) {
   ExpectShape(MatMul(MatZDef2(2, 3), MatZDef2(3, 4)), 2, 4, MAT_REAL);
   ExpectShape(MatMul(MatDef("", 0, 3), MatDef("", 3, 2)), 0, 2, MAT_REAL);
-  Matrix* zeros = MatMul(MatDef("", 2, 0), MatDef("", 0, 2));
-  ExpectShape(zeros, 2, 2, MAT_REAL);
-  EXPECT_EQ(valuesOf(zeros), V(4, 0.0));
+  ExpectMatrix(MatMul(MatDef("", 2, 0), MatDef("", 0, 2)), 2, 2, MAT_REAL, V(4, 0.0));
   EXPECT_FALSE(std::signbit(MatReal(MatMul(Real("", 1, 1, {-0.0}), Real("", 1, 1, {1})))[0]));
   Matrix* c = MatMul(Complex2("", 1, 2, {1, 2, 3, 4}), Complex2("", 2, 1, {5, 6, 7, 8}));
   EXPECT_EQ(valuesOf(c), (V{(5.0 - 12) + (21 - 32), (6.0 + 10) + (24 + 28)}));
@@ -144,10 +124,7 @@ Matrix* RandomMatrix(std::mt19937_64& gen, int rows, int cols) {
 }
 
 // Bit-for-bit equality, any NaN matching any NaN.
-bool sameBits(double x, double y) {
-  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && std::isnan(y);
-  return std::memcmp(&x, &y, sizeof x) == 0;
-}
+bool sameBits(double x, double y) { return std::isnan(x) ? std::isnan(y) : SameBits({x}, {y}); }
 
 // The product's contract per element: 0.0, then each term added for k
 // increasing (the loops run i, k, j; every element still sums in k order).
@@ -156,8 +133,7 @@ void ExpectBitExactProduct(Matrix* a, Matrix* b) {
   V want(m * n, 0.0);
   for (size_t i = 0; i < m; i++)
     for (size_t k = 0; k < p; k++)
-      for (size_t j = 0; j < n; j++)
-        want[i * n + j] = want[i * n + j] + MatReal(a)[i * p + k] * MatReal(b)[k * n + j];
+      for (size_t j = 0; j < n; j++) want[i * n + j] = want[i * n + j] + MatReal(a)[i * p + k] * MatReal(b)[k * n + j];
   const V got = valuesOf(MatMul(a, b));
   ASSERT_EQ(got.size(), want.size());
   size_t mismatches = 0;
@@ -171,8 +147,7 @@ struct ProductSize {
 
 // Each size with the register tile chosen by the processor and with the
 // portable one forced.
-class ProductOrderTest : public ArithTest,
-                         public ::testing::WithParamInterface<std::tuple<ProductSize, bool>> {
+class ProductOrderTest : public ArithTest, public ::testing::WithParamInterface<std::tuple<ProductSize, bool>> {
  protected:
   void TearDown() override {
     vorn_gemm::forcePortableKernel(false);
@@ -196,31 +171,30 @@ std::string ProductName(const ::testing::TestParamInfo<std::tuple<ProductSize, b
 // Tiny products, partial register tiles, several k blocks (resumed partial
 // sums), row blocks, column blocks, and degenerate shapes.
 constexpr int kPastColumnBlock = vorn_gemm::kNC + vorn_gemm::kNR + 3;
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, ProductOrderTest,
-    ::testing::Combine(::testing::Values(ProductSize{1, 1, 1}, ProductSize{7, 13, 5},
-                                         ProductSize{6, 256, 8}, ProductSize{1, 5000, 1},
-                                         ProductSize{37, 300, 29}, ProductSize{101, 530, 67},
-                                         ProductSize{200, 17, 9}, ProductSize{3, 700, 250},
-                                         ProductSize{13, 300, kPastColumnBlock},
-                                         ProductSize{vorn_gemm::kMC + 4, 40, kPastColumnBlock},
-                                         ProductSize{0, 40, 300}, ProductSize{300, 40, 0}),
-                       ::testing::Bool()),
-    ProductName);
+INSTANTIATE_TEST_SUITE_P(Sizes, ProductOrderTest,
+                         ::testing::Combine(::testing::Values(ProductSize{1, 1, 1}, ProductSize{7, 13, 5},
+                                                              ProductSize{6, 256, 8}, ProductSize{1, 5000, 1},
+                                                              ProductSize{37, 300, 29}, ProductSize{101, 530, 67},
+                                                              ProductSize{200, 17, 9}, ProductSize{3, 700, 250},
+                                                              ProductSize{13, 300, kPastColumnBlock},
+                                                              ProductSize{vorn_gemm::kMC + 4, 40, kPastColumnBlock},
+                                                              ProductSize{0, 40, 300}, ProductSize{300, 40, 0}),
+                                            ::testing::Bool()),
+                         ProductName);
 
 TEST_F(ArithTest, ProductKeepsSignedZerosInfinitiesAndNaNs) {
   std::mt19937_64 gen(7);
   Matrix* a = RandomMatrix(gen, 19, 300);
   Matrix* b = RandomMatrix(gen, 300, 23);
-  for (int k = 0; k < 300; k++) MatReal(a)[k] = -0.0;       // row 1: signed zeros only
-  MatReal(a)[300 + 5] = kInf;                                 // row 2 meets an infinity
-  MatReal(b)[5 * 23 + 3] = 0.0;                               // ... and a zero: NaN there
-  MatReal(a)[2 * 300 + 280] = kNaN;                           // row 3, second k block
-  MatReal(a)[3 * 300 + 10] = 1e308;                           // row 4 overflows
+  for (int k = 0; k < 300; k++) MatReal(a)[k] = -0.0;  // row 1: signed zeros only
+  MatReal(a)[300 + 5] = kInf;  // row 2 meets an infinity
+  MatReal(b)[5 * 23 + 3] = 0.0;  // ... and a zero: NaN there
+  MatReal(a)[2 * 300 + 280] = kNaN;  // row 3, second k block
+  MatReal(a)[3 * 300 + 10] = 1e308;  // row 4 overflows
   MatReal(b)[10 * 23 + 0] = 1e308;
   ExpectBitExactProduct(a, b);
   Matrix* c = MatMul(a, b);
-  EXPECT_FALSE(std::signbit(MatReal(c)[0]));                  // 0.0 + (-0.0) is +0.0
+  EXPECT_FALSE(std::signbit(MatReal(c)[0]));  // 0.0 + (-0.0) is +0.0
   EXPECT_TRUE(std::isnan(MatReal(c)[23 + 3]));
   EXPECT_TRUE(std::isnan(MatReal(c)[2 * 23 + 7]));
 }
@@ -238,49 +212,43 @@ TEST_F(ArithDeathTest, KernelPreconditionsAreAsserted) {
 TEST_F(ArithDeathTest, Reports) {
   auto a = [] { return MatDef("A", 2, 3); };
   auto b = [] { return MatDef("B", 3, 2); };
-  auto x = [] { return OfClass("X", 9); };   // a class outside 0..5
-  const struct {
-    std::function<void()> body;
-    std::string line;
-  } cases[] = {
-      {[&] { MatAdd(a(), b()); }, ReportLine("A(2x3) + B(3x2) : Not same size", "MatAdd()")},
-      {[&] { MatDivElem(a(), b()); }, ReportLine("A(2x3) ./ B(3x2) : Not same size", "MatDivElem()")},
-      {[&] { MatMul(a(), a()); }, ReportLine("A(2x3) * A(2x3) : Inconsistent size", "MatMul()")},
-      {[&] { MatCatRow(a(), MatDef("B", 3, 3)); },
-       ReportLine("[A(2x3), B(3x3)] : Inconsistent row number", "MatCatRow()")},
-      {[&] { MatCatColumn(a(), b()); },
-       ReportLine("[[A(2x3)][B(3x2)]] : Inconsistent column number", "MatCatColumn()")},
+  auto x = [] { return OfClass("X", 9); };  // a class outside 0..5
+  ExpectFatal({
+      {[&] { MatAdd(a(), b()); }, "A(2x3) + B(3x2) : Not same size", "MatAdd()"},
+      {[&] { MatDivElem(a(), b()); }, "A(2x3) ./ B(3x2) : Not same size", "MatDivElem()"},
+      {[&] { MatMul(a(), a()); }, "A(2x3) * A(2x3) : Inconsistent size", "MatMul()"},
+      {[&] { MatCatRow(a(), MatDef("B", 3, 3)); }, "[A(2x3), B(3x3)] : Inconsistent row number", "MatCatRow()"},
+      {[&] { MatCatColumn(a(), b()); }, "[[A(2x3)][B(3x2)]] : Inconsistent column number", "MatCatColumn()"},
       // Row-less operands may be very wide; their join must still fit a size.
       {[] { MatCatRow(MatDef("W", 0, 2000000000), MatDef("W", 0, 2000000000)); },
-       ReportLine("[W(0x2000000000), W(0x2000000000)] : Not appropriate column or row number", "MatCatRow()")},
-      {[] { MatIncrement(C_MatDef("Z", 2, 2)); }, ReportLine("Z(2x2)++ : Incorrect class matrix", "MatIncrement()")},
-      {[&] { MatTrans(x()); }, ReportLine("X(1x1)' : Incorrect class matrix", "MatTrans()")},
-      {[&] { MatAdd(MatDef("A", 1, 1), x()); }, ReportLine("A(1x1) + X(1x1) : Incorrect class matrix", "MatAdd()")},
-      {[&] { MatScale(x(), 0.5); }, ReportLine("X(1x1) * 0.5 : Incorrect class matrix", "MatScale()")},
-      {[&] { MatSub_double(x(), 2, 1); }, ReportLine("2 .- X(1x1) : Incorrect class matrix", "MatSub_double()")},
-      {[&] { MatSub_Complex(x(), CompDef("w", 1, -2), 1); },
-       ReportLine("w(1,-2) .- X(1x1) : Incorrect class matrix", "MatSub_Complex()")},
-      {[] { MatRealToComp(OfClass("X", 4)); }, ReportLine("(X(1x1), *) : Incorrect class matrix", "MatRealToComp()")},
+       "[W(0x2000000000), W(0x2000000000)] : Not appropriate column or row number", "MatCatRow()"},
+      {[] { MatIncrement(C_MatDef("Z", 2, 2)); }, "Z(2x2)++ : Incorrect class matrix", "MatIncrement()"},
+      {[&] { MatTrans(x()); }, "X(1x1)' : Incorrect class matrix", "MatTrans()"},
+      {[&] { MatAdd(MatDef("A", 1, 1), x()); }, "A(1x1) + X(1x1) : Incorrect class matrix", "MatAdd()"},
+      {[&] { MatScale(x(), 0.5); }, "X(1x1) * 0.5 : Incorrect class matrix", "MatScale()"},
+      {[&] { MatSub_double(x(), 2, 1); }, "2 .- X(1x1) : Incorrect class matrix", "MatSub_double()"},
+      {[&] { MatSub_Complex(x(), CompDef("w", 1, -2), 1); }, "w(1,-2) .- X(1x1) : Incorrect class matrix",
+       "MatSub_Complex()"},
+      {[] { MatRealToComp(OfClass("X", 4)); }, "(X(1x1), *) : Incorrect class matrix", "MatRealToComp()"},
       // A conversion blames only an operand of another class; one it takes
       // but has no kernel for is the unserved class.
-      {[] { MatRealToPoly(C_MatDef("X", 1, 3)); },
-       ReportLine("Polynomial(X(1x3)) : Not a real matrix", "MatRealToPoly()")},
-      {[] { MatRealToPoly(MatDef("X", 1, 3)); },
-       ReportLine("Polynomial(X(1x3)) : Incorrect class matrix", "MatRealToPoly()")},
-      {[] { MatCompToRat(C_MatDef("X", 1, 3)); },
-       ReportLine("Rational(X(1x3)) : Incorrect class matrix", "MatCompToRat()")},
-      {[] { MatAdd(MatDef("A", 1, 1), OfClass("P", MAT_POLY)); },
-       ReportLine("A(1x1) + P(1x1) : Incorrect class matrix", "MatAdd()")},
-      {[] { MatPolyToRat(MatDef("X", 1, 3)); },
-       ReportLine("RaMatrix(X(1x3)) : Not a polynomial matrix", "MatPolyToRat()")},
+      {[] { MatRealToPoly(C_MatDef("X", 1, 3)); }, "Polynomial(X(1x3)) : Not a real matrix", "MatRealToPoly()"},
+      {[] { MatRealToPoly(MatDef("X", 1, 3)); }, "Polynomial(X(1x3)) : Incorrect class matrix", "MatRealToPoly()"},
+      {[] { MatCompToRat(C_MatDef("X", 1, 3)); }, "Rational(X(1x3)) : Incorrect class matrix", "MatCompToRat()"},
+      {[] { MatAdd(MatDef("A", 1, 1), OfClass("P", MAT_POLY)); }, "A(1x1) + P(1x1) : Incorrect class matrix",
+       "MatAdd()"},
+      {[] { MatPolyToRat(MatDef("X", 1, 3)); }, "RaMatrix(X(1x3)) : Not a polynomial matrix", "MatPolyToRat()"},
       // The real operand is promoted under its own name.
-      {[] { MatDivElem(Real("A", 1, 2, {1, 2}), Complex2("B", 1, 2, {1, 0, 0, 0})); },
+      {[] {
+         MatDivElem(Real("A", 1, 2, {1, 2}), Complex2("B", 1, 2, {1, 0, 0, 0}));
+       },
        Literal("ComplexValueDiv(): Can't divide by zero.\n") +
            ReportLine("A(1x2) ./ B(1x2) : Zero division", "C_Mat_DivElem()")},
-      {[] { MatInvElem(Complex2("T", 1, 2, {1, 0, 1e-17, 1e-17})); },
-       ReportLine("T(1x2).~ : Zero Element", "C_Mat_InvElem()")},
-  };
-  for (const auto& c : cases) EXPECT_EXIT(c.body(), kFatal, c.line);
+      {[] {
+         MatInvElem(Complex2("T", 1, 2, {1, 0, 1e-17, 1e-17}));
+       },
+       "T(1x2).~ : Zero Element", "C_Mat_InvElem()"},
+  });
 }
 
 }  // namespace

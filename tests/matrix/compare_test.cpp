@@ -1,5 +1,4 @@
 // Element-wise comparisons, zero and equality tests, random matrices.
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -15,11 +14,10 @@ TEST_F(CompareTest, RealOperators) {
     const char* op;
     V want;
   } cases[] = {
-      {"==", {0, 1, 0, 1, 0, 0}},   {"!=", {1, 0, 1, 0, 1, 1}},
-      {"<", {1, 0, 0, 0, 0, 0}},    {"<=", {1, 1, 0, 1, 0, 0}},
-      {">", {0, 0, 1, 0, 0, 0}},    {">=", {0, 1, 1, 1, 0, 0}},
-      {"&&", {1, 1, 1, 0, 1, 1}},   {"||", {1, 1, 1, 0, 1, 1}},   // NaN is non-zero
-      {"max", {2, 2, 3, 0, kNaN, 5}}, {"min", {1, 2, 1, 0, kNaN, 5}},   // NaN in a is kept
+      {"==", {0, 1, 0, 1, 0, 0}},     {"!=", {1, 0, 1, 0, 1, 1}},     {"<", {1, 0, 0, 0, 0, 0}},
+      {"<=", {1, 1, 0, 1, 0, 0}},     {">", {0, 0, 1, 0, 0, 0}},      {">=", {0, 1, 1, 1, 0, 0}},
+      {"&&", {1, 1, 1, 0, 1, 1}},     {"||", {1, 1, 1, 0, 1, 1}},  // NaN is non-zero
+      {"max", {2, 2, 3, 0, kNaN, 5}}, {"min", {1, 2, 1, 0, kNaN, 5}},  // NaN in a is kept
   };
   for (const auto& c : cases) EXPECT_TRUE(SameBits(valuesOf(MatCompareElem(a, b, c.op)), c.want)) << c.op;
 }
@@ -27,10 +25,10 @@ TEST_F(CompareTest, RealOperators) {
 TEST_F(CompareTest, ComplexAndMixedOperands) {
   Matrix* z = Complex2("", 1, 3, {3, 4, 1, 0, 0, -2});
   Matrix* w = Complex2("", 1, 3, {0, 5, 1, 0, 0, 0});
-  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "==")), (V{0, 1, 0}));   // both parts
-  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "<=")), (V{1, 1, 0}));   // squared moduli 25/25, 1/1, 4/0
+  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "==")), (V{0, 1, 0}));  // both parts
+  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "<=")), (V{1, 1, 0}));  // squared moduli 25/25, 1/1, 4/0
   EXPECT_EQ(valuesOf(MatCompareElem(z, w, "&&")), (V{1, 1, 0}));
-  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "max")), (V{3, 4, 1, 0, 0, -2}));   // complex
+  EXPECT_EQ(valuesOf(MatCompareElem(z, w, "max")), (V{3, 4, 1, 0, 0, -2}));  // complex
   // A real operand is taken as complex; the converted copy is released at
   // once, so only the result is left.
   Matrix* r = Real("", 1, 3, {5, 1, 2});
@@ -48,26 +46,25 @@ TEST_F(CompareTest, ZeroAndEqualityTests) {
   EXPECT_TRUE(MatIsZero(MatDef("", 0, 4)));
   EXPECT_TRUE(MatIsNonZero(Complex2("", 1, 1, {0.0, 1e-300})));
   Matrix* a = Real("", 2, 2, {1, 2, 3, kInf});
-  EXPECT_TRUE(MatIsEqual(a, Real("", 2, 2, {1, 2, 3, kInf})));   // equal infinities are equal
+  EXPECT_TRUE(MatIsEqual(a, Real("", 2, 2, {1, 2, 3, kInf})));  // equal infinities are equal
   EXPECT_FALSE(MatIsEqual(a, Real("", 2, 2, {1, 2, 3, 4})));
-  EXPECT_FALSE(MatIsEqual(a, Real("", 1, 4, {1, 2, 3, kInf})));   // same values, other shape
+  EXPECT_FALSE(MatIsEqual(a, Real("", 1, 4, {1, 2, 3, kInf})));  // same values, other shape
   EXPECT_TRUE(MatIsNotEqual(Real("", 1, 1, {kNaN}), Real("", 1, 1, {kNaN})));
-  EXPECT_FALSE(MatIsEqual(Real("", 1, 1, {1}), Complex2("", 1, 1, {1, 0})));   // other class
+  EXPECT_FALSE(MatIsEqual(Real("", 1, 1, {1}), Complex2("", 1, 1, {1, 0})));  // other class
   EXPECT_TRUE(MatIsNotEqual(Complex2("", 1, 1, {1, 2}), Complex2("", 1, 1, {1, -2})));
 }
 
 TEST_F(CompareTest, RandomMatricesDrawInStorageOrder) {
   srandu(17);
-  V want;
-  for (int k = 0; k < 6; k++) want.push_back(randu());
+  V want(6);
+  for (double& w : want) w = randu();
   srandu(17);
   EXPECT_EQ(valuesOf(MatUniformRand(2, 3)), want);
   // The normal stream keeps a waiting deviate across reseeding: after two
   // identical runs from the seed, a third starts in the same state.
   for (int run = 0; run < 2; run++) {
     srandn(5);
-    want.clear();
-    for (int k = 0; k < 6; k++) want.push_back(randn());
+    for (double& w : want) w = randn();
   }
   srandn(5);
   EXPECT_EQ(valuesOf(MatNormalRand(3, 2)), want);
@@ -75,15 +72,13 @@ TEST_F(CompareTest, RandomMatricesDrawInStorageOrder) {
 
 TEST_F(CompareDeathTest, Reports) {
   Matrix* a = Real("A", 2, 2, {1, 2, 3, 4});
-  Matrix* b = Real("B", 2, 3, {1, 2, 3, 4, 5, 6});
-  EXPECT_EXIT(MatCompareElem(a, b, "=="), kFatal,
-              ReportLine("A(2x2) == B(2x3) : Not same size", "MatCompareElem()"));
-  EXPECT_EXIT(MatCompareElem(a, a, "=<"), kFatal,
-              ReportLine("A(2x2) =< A(2x2) : Incorrect operator", "Mat_Compare()"));
-  EXPECT_EXIT(MatCompareElem(a, MatSetClass(MatDef("P", 2, 2), MAT_POLY), "<"), kFatal,
-              ReportLine("A(2x2) < P(2x2) : Not a numerical matrix", "MatCompareElem()"));
-  EXPECT_EXIT(MatUniformRand(-1, 2), kFatal,
-              ReportLine("MatDef(\"\", -1, 2) : Not appropriate column or row number", "MatDef()"));
+  ExpectFatal({
+      {[&] { MatCompareElem(a, MatDef("B", 2, 3), "=="); }, "A(2x2) == B(2x3) : Not same size", "MatCompareElem()"},
+      {[&] { MatCompareElem(a, a, "=<"); }, "A(2x2) =< A(2x2) : Incorrect operator", "Mat_Compare()"},
+      {[&] { MatCompareElem(a, MatSetClass(MatDef("P", 2, 2), MAT_POLY), "<"); },
+       "A(2x2) < P(2x2) : Not a numerical matrix", "MatCompareElem()"},
+      {[] { MatUniformRand(-1, 2); }, "MatDef(\"\", -1, 2) : Not appropriate column or row number", "MatDef()"},
+  });
 }
 
 }  // namespace

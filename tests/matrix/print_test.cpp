@@ -1,6 +1,4 @@
 // Matrix printing: header lines and the element blocks, byte for byte.
-#include <cmath>
-#include <string>
 
 #include "support/vorn_test.h"
 
@@ -12,23 +10,17 @@ std::string printed(Matrix* (*print)(Matrix*), Matrix* m) {
   return StdoutOf([&] { print(m); });
 }
 
-struct HeadCase {
-  int class_, kind;
-  const char* word;
-};
-
 TEST_F(PrintTest, HeaderWordByClassAndKind) {
-  const HeadCase cases[] = {
-      {0, 1, "Matrix"},   {0, 2, "Array"},   {0, 3, "Index"}, {1, 1, "CoMatrix"},
-      {1, 2, "CoArray"},  {1, 3, ""},        {2, 1, "PoMatrix"}, {3, 2, "PoArray"},
-      {4, 1, "RaMatrix"}, {5, 2, "RaArray"}, {5, 3, ""},      {0, 4, ""},
-      {7, 1, ""},
-  };
+  const struct {
+    int class_, kind;
+    const char* word;
+  } cases[] = {{0, 1, "Matrix"}, {0, 2, "Array"},    {0, 3, "Index"},   {1, 1, "CoMatrix"}, {1, 2, "CoArray"},
+               {1, 3, ""},       {2, 1, "PoMatrix"}, {3, 2, "PoArray"}, {4, 1, "RaMatrix"}, {5, 2, "RaArray"},
+               {5, 3, ""},       {0, 4, ""},         {7, 1, ""}};
   Matrix* m = MatDef("A", 2, 3);
-  for (const HeadCase& c : cases) {
+  for (const auto& c : cases) {
     MatSetClass(m, c.class_);
-    EXPECT_EQ(StdoutOf([&] { MatPrintHead(m, c.kind); }),
-              std::string(" ===  A  (   2  x   3)  ") + c.word + "  ===\n")
+    EXPECT_EQ(StdoutOf([&] { MatPrintHead(m, c.kind); }), std::string(" ===  A  (   2  x   3)  ") + c.word + "  ===\n")
         << c.class_ << "/" << c.kind;
   }
   MatSetClass(m, 0);
@@ -36,18 +28,12 @@ TEST_F(PrintTest, HeaderWordByClassAndKind) {
 
 TEST_F(PrintTest, EmptyAndUnnamedMatricesPrintTheHeaderOnly) {
   EXPECT_EQ(printed(MatPrint, MatDef("", 0, 5)), " ===  ans  (   0  x   5)  Matrix  ===\n");
-  Matrix* z = C_MatZDef2(1, 1);
-  MatSetName(z, "z");
-  EXPECT_EQ(printed(MatPrintIndex, z), " ===  z  (   1  x   1)    ===\n");
-  Matrix* wide = MatDef("w", 1, 12345);
-  EXPECT_EQ(StdoutOf([&] { MatPrintHead(wide, 2); }), " ===  w  (   1  x12345)  Array  ===\n");
+  EXPECT_EQ(printed(MatPrintIndex, MatSetName(C_MatZDef2(1, 1), "z")), " ===  z  (   1  x   1)    ===\n");
+  EXPECT_EQ(StdoutOf([&] { MatPrintHead(MatDef("w", 1, 12345), 2); }), " ===  w  (   1  x12345)  Array  ===\n");
 }
 
 TEST_F(PrintTest, RealElementsInBlocksOfFourColumns) {
-  Matrix* m = MatDef("B", 3, 5);
-  for (int k = 1; k <= 15; k++) MatSetVecValue(m, k, k);
-  MatSetValue(m, 2, 5, INFINITY);
-  MatSetValue(m, 3, 5, -0.125);
+  Matrix* m = vorn_values::Real("B", 3, 5, {1, 2, 3, 4, 5, 6, 7, 8, 9, INFINITY, 11, 12, 13, 14, -0.125});
   const std::string expected =
       " ===  B  (   3  x   5)  Matrix  ===\n"
       "            (  1)           (  2)           (  3)           (  4)     \n"
@@ -66,11 +52,7 @@ TEST_F(PrintTest, RealElementsInBlocksOfFourColumns) {
 }
 
 TEST_F(PrintTest, ComplexElementsInBlocksOfTwoColumns) {
-  Matrix* z = C_MatZDef2(1, 3);
-  MatSetName(z, "Z");
-  C_MatSetValue(z, 1, 1, 1.5, -2.0);
-  C_MatSetValue(z, 1, 3, NAN, -INFINITY);
-  EXPECT_EQ(printed(MatPrint, z),
+  EXPECT_EQ(printed(MatPrint, vorn_values::Complex2("Z", 1, 3, {1.5, -2.0, 0, 0, NAN, -INFINITY})),
             " ===  Z  (   1  x   3)  CoMatrix  ===\n"
             "        [ (  1)-Real      (  1)-Imag ]  [ (  2)-Real      (  2)-Imag ]\n"
             " (  1)  1.50000000E+00 -2.00000000E+00  0.00000000E+00  0.00000000E+00\n"

@@ -2,9 +2,7 @@
 // from the environment, the scope protocol and double-release detection.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "support/vorn_test.h"
 
@@ -17,23 +15,16 @@ TEST_F(RegistryTest, ReleasedRecordIsRevivedBySameCountAndClassOnly) {
   void* const storage = a->data;
   MatReal(a)[11] = 42.0;
   MatUndef(a);
-  EXPECT_TRUE(a->parked);
-
   Matrix* c = C_MatDef("", 3, 4);  // same count, other class
-  EXPECT_NE(c, a);
-  EXPECT_TRUE(a->parked);
-
+  EXPECT_TRUE(c != a && a->parked);
   Matrix* b = MatDef("bb", 2, 6);
-  EXPECT_EQ(b, a);
-  EXPECT_EQ(b->data, storage);
+  EXPECT_TRUE(b == a && b->data == storage);
 #ifndef VORN_CHECKS
   EXPECT_EQ(MatReal(b)[11], 42.0);  // stale values are not cleared
 #else
   EXPECT_NE(MatReal(b)[11], 42.0);  // parked storage is poisoned
 #endif
-  EXPECT_STREQ(b->name, "bb");
-  EXPECT_EQ(b->type, 0);
-  EXPECT_FALSE(b->parked);
+  EXPECT_TRUE(std::string(b->name) == "bb" && b->type == 0 && !b->parked);
 }
 
 TEST_F(RegistryTest, OnlyCountsUpToTheSizeLimitAreParked) {
@@ -42,15 +33,12 @@ TEST_F(RegistryTest, OnlyCountsUpToTheSizeLimitAreParked) {
   const int parked = MatTableCount(1000, MAT_REAL);
   MatUndef(MatDef("", 1, 1000));
   EXPECT_EQ(MatTableCount(1000, MAT_REAL), parked + 1);
-
-  Matrix* big = MatDef("", 1, 1001);
-  MatUndef(big);
+  MatUndef(MatDef("", 1, 1001));
   EXPECT_EQ(MatRequest(1001, MAT_REAL), nullptr);
 }
 
-// A compiled routine's statement: temporaries go, locals, markers, the
-// caller's objects and globals stay; closing the scope frees the routine's
-// locals only.
+// A compiled routine's statement: temporaries go, the rest stays; closing
+// the scope frees the routine's locals only.
 TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {
   Matrix* callerLocal = MatSetType(MatDef("c", 1, 1), 1);
   Matrix* callerTmp = MatDef("", 1, 2);
@@ -62,38 +50,15 @@ TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {
   Matrix* held = MatSetType(MatDef("", 1, 3), 2);
   Matrix* tmp2 = MatDef("", 3, 3);
   MatObjectTmpUndef();
-  EXPECT_TRUE(tmp1->parked);
-  EXPECT_TRUE(tmp2->parked);
+  EXPECT_TRUE(tmp1->parked && tmp2->parked);
   for (Matrix* m : {callerLocal, callerTmp, global, marker, local, held}) EXPECT_FALSE(m->parked);
-
   MatFrees(marker);
-  EXPECT_EQ(marker->type, 0);
-  EXPECT_EQ(local->type, 0);
-  EXPECT_EQ(held->type, 2);
-  EXPECT_EQ(global->type, 4);
-  EXPECT_EQ(callerLocal->type, 1);
+  EXPECT_TRUE(marker->type == 0 && local->type == 0 && held->type == 2 && global->type == 4 && callerLocal->type == 1);
   MatObjectTmpUndef();
-  EXPECT_TRUE(marker->parked);
-  EXPECT_TRUE(local->parked);
-  EXPECT_FALSE(held->parked);
+  EXPECT_TRUE(marker->parked && local->parked && !held->parked);
   EXPECT_TRUE(callerTmp->parked);  // the caller's statement ends with the call
 
-  MatUndef(held);
-  MatUndef(global);
-  MatFree(callerLocal);
-}
-
-TEST_F(RegistryTest, ObjectControlOpensAndClosesAScopeOfEveryKind) {
-  const LiveCounts before = CurrentLiveCounts();
-  MatObjectControl(1);
-  const LiveCounts open = CurrentLiveCounts();
-  EXPECT_EQ(open.strings, before.strings + 1);
-  EXPECT_EQ(open.complexes, before.complexes + 1);
-  EXPECT_EQ(open.lists, before.lists + 1);
-  MatSetType(MatDef("local", 2, 2), 1);
-  MatDef("", 4, 4);
-  MatObjectControl(0);
-  EXPECT_EQ(CurrentLiveCounts(), before);
+  MatUndef(held), MatUndef(global), MatFree(callerLocal);
 }
 
 // The statement-end release skips kinds where nothing changed; taking a
@@ -107,22 +72,20 @@ TEST_F(RegistryTest, CallersTemporariesGoAfterAScopeIsReleasedWhole) {
   MatObjectTmpUndef();
   MatObjectControl(0);
   MatObjectTmpUndef();
-  EXPECT_TRUE(callers->parked);
-  EXPECT_TRUE(callersText->parked);
+  EXPECT_TRUE(callers->parked && callersText->parked);
 }
 
 using RegistryDeathTest = RegistryTest;
 
 TEST_F(RegistryDeathTest, DoubleReleaseIsFatal) {
-  const std::string undef = ReportLine("Duplicate undefining", "MatUndef()");
   Matrix* m = MatDef("", 1, 37);
   MatUndef(m);
-  EXPECT_EXIT(MatUndef(m), kFatal, undef);
-  EXPECT_EXIT(MatDestroy(m), kFatal, ReportLine("Duplicate destroying for '(0 x 0)'", "MatDestroy()"));
-  // Parked between neighbours of the same bucket.
   Matrix* b[3] = {MatDef("", 1, 38), MatDef("", 1, 38), MatDef("", 1, 38)};
   for (Matrix* x : b) MatUndef(x);
-  EXPECT_EXIT(MatUndef(b[1]), kFatal, undef);
+  ExpectFatal({{[&] { MatUndef(m); }, "Duplicate undefining", "MatUndef()"},
+               {[&] { MatDestroy(m); }, "Duplicate destroying for '(0 x 0)'", "MatDestroy()"},
+               // Parked between neighbours of the same bucket.
+               {[&] { MatUndef(b[1]); }, "Duplicate undefining", "MatUndef()"}});
 }
 
 // The checks build reports any use of a record after its release, of
@@ -131,30 +94,26 @@ TEST_F(RegistryDeathTest, UseAfterReleaseIsCaughtByTheChecksBuild) {
 #ifndef VORN_CHECKS
   GTEST_SKIP() << "a checks build (-DVORN_CHECKS=ON) test";
 #else
-  const char* const inUse = "Use of a released object";
+  const std::string inUse = "Use of a released object", onM = inUse + " for 'm(2 x 2)'";
   Matrix* m = MatDef("m", 2, 2);
   String* s = vnStringStringDef("abc");
   List* l = ListDef("l", 2);
   Polynomial* p = PolyDef("p", 2, "s");
   Rational* r = RatDef("r", 1, 1);
   Complex* z = CompDef("z", 1, 2);
-  MatUndef(m);
-  vnStringUndef(s);
-  ListUndef(l);
-  PolyUndef(p);
-  RatUndef(r);
-  CompUndef(z);
-  EXPECT_EXIT(MatGetValue(m, 1, 1), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatGetValue()"));
-  EXPECT_EXIT(MatCopy(MatDef("", 1, 1), m), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatCopy()"));
-  EXPECT_EXIT(MatSetType(m, 1), kFatal, ReportLine(std::string(inUse) + " for 'm(2 x 2)'", "MatSetType()"));
-  EXPECT_EXIT(vnStringDup(s), kFatal, ReportLine(std::string(inUse) + " for '(length=3)'", "vnStringDup()"));
-  EXPECT_EXIT(ListGetClass(l, 1), kFatal,
-              ReportLine(std::string(inUse) + " in \"l (2 element(s))\"", "ListGetClass()"));
-  EXPECT_EXIT(PolyDup(p), kFatal, ReportLine(std::string(inUse) + " for 'p(s^2)'", "PolyDup()"));
-  EXPECT_EXIT(RatDup(r), kFatal, ReportLine(std::string(inUse) + " for 'r(s^0/s^0)'", "RatDup()"));
-  EXPECT_EXIT(CompDup(z), kFatal, Literal(" in CompDup().\n"));
-  // The poisoned parts show in the description.
-  EXPECT_EXIT(CompSetName(z, "w"), kFatal, Literal(std::string("\n") + inUse + " for 'z("));
+  MatUndef(m), vnStringUndef(s), ListUndef(l), PolyUndef(p), RatUndef(r), CompUndef(z);
+  ExpectFatal({
+      {[&] { MatGetValue(m, 1, 1); }, onM, "MatGetValue()"},
+      {[&] { MatCopy(MatDef("", 1, 1), m); }, onM, "MatCopy()"},
+      {[&] { MatSetType(m, 1); }, onM, "MatSetType()"},
+      {[&] { vnStringDup(s); }, inUse + " for '(length=3)'", "vnStringDup()"},
+      {[&] { ListGetClass(l, 1); }, inUse + " in \"l (2 element(s))\"", "ListGetClass()"},
+      {[&] { PolyDup(p); }, inUse + " for 'p(s^2)'", "PolyDup()"},
+      {[&] { RatDup(r); }, inUse + " for 'r(s^0/s^0)'", "RatDup()"},
+      {[&] { CompDup(z); }, Literal(" in CompDup().\n")},
+      // The poisoned parts show in the description.
+      {[&] { CompSetName(z, "w"); }, Literal("\n" + inUse + " for 'z(")},
+  });
 #endif
 }
 
@@ -166,24 +125,20 @@ TEST(RegistryPoly, RevivedPolynomialMatrixHoldsFreshEmptyPolynomials) {
   efree(m->data);
   m->data = emalloc(3 * sizeof(Polynomial*));
   for (int k = 0; k < 3; k++) MatPolys(m)[k] = PolySetType(PolyDef("", 2, "s"), 3);
-  MatSetClass(m, MAT_POLY);
-  MatUndef(m);
+  MatUndef(MatSetClass(m, MAT_POLY));
   ASSERT_TRUE(m->parked);
   for (int k = 0; k < 3; k++) {
-    EXPECT_EQ(MatPolys(m)[k]->degree, -1);
-    EXPECT_EQ(MatPolys(m)[k]->type, 3);
-    EXPECT_FALSE(MatPolys(m)[k]->parked);
+    const Polynomial* p = MatPolys(m)[k];
+    EXPECT_TRUE(p->degree == -1 && p->type == 3 && !p->parked) << k;
   }
-  Matrix* back = MatRequest(3, MAT_POLY);
-  ASSERT_EQ(back, m);
-  MatAppendToLastMat(back);
-  MatDestroy(back);
+  ASSERT_EQ(MatRequest(3, MAT_POLY), m);
+  MatAppendToLastMat(m);
+  MatDestroy(m);
 }
 
-// Limits are read once when each registry starts, so they are checked in a
-// fresh run of this binary that executes only the probe below. The probe
-// releases four records of size 7 (length, degree or element count) of
-// every kind and prints how many were parked.
+// Limits are read once per registry start, so a fresh run of this binary
+// executes only the probe: it releases four records of size 7 (length,
+// degree or element count) of every kind and prints how many were parked.
 struct EnvCase {
   const char* env;
   const char* expected;
@@ -198,9 +153,9 @@ std::string runProbe(const std::string& env) {
   if (n <= 0) return "";
   exe[n] = '\0';
   std::string command = "env";
-  for (const char* v : {"MATRIX_SIZE_MAX", "MATRIX_TABLE_MAX", "STRING_LENGTH_MAX", "STRING_TABLE_MAX",
-                        "LIST_LENGTH_MAX", "POLYNOMIAL_TABLE_MAX", "POLYNOMIAL_DEGREE_MAX",
-                        "COMP_TABLE_MAX", "RATIONAL_TABLE_MAX"})
+  for (const char* v :
+       {"MATRIX_SIZE_MAX", "MATRIX_TABLE_MAX", "STRING_LENGTH_MAX", "STRING_TABLE_MAX", "LIST_LENGTH_MAX",
+        "POLYNOMIAL_TABLE_MAX", "POLYNOMIAL_DEGREE_MAX", "COMP_TABLE_MAX", "RATIONAL_TABLE_MAX"})
     command += std::string(" -u ") + v;
   command += " " + env + " VORN_REGISTRY_PROBE=1 '" + exe +
              "' --gtest_also_run_disabled_tests --gtest_filter=RegistryProbe.DISABLED_Limits 2>&1";
@@ -227,8 +182,7 @@ constexpr const char* kHuge =
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, RegistryEnv,
-    ::testing::Values(EnvCase{"", "size_max=1000 table_max=0 big=0"},
-                      EnvCase{"", kAllParked},
+    ::testing::Values(EnvCase{"", "size_max=1000 table_max=0 big=0 matrix=4 string=4 list=4 poly=4 comp=4 rat=4"},
                       EnvCase{"MATRIX_SIZE_MAX=-5 MATRIX_TABLE_MAX=-3", "size_max=1000 table_max=0"},
                       EnvCase{"MATRIX_TABLE_MAX=2", "table_max=2 big=0 matrix=3 string=4"},
                       EnvCase{"MATRIX_SIZE_MAX=6", "size_max=6 table_max=0 big=0 matrix=0 string=4"},
@@ -246,35 +200,24 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RegistryProbe, DISABLED_Limits) {
   if (std::getenv("VORN_REGISTRY_PROBE") == nullptr) GTEST_SKIP();
   VornTestStartUp();
-  Matrix* big = MatDef("", 1, 100000);
-  MatUndef(big);
+  MatUndef(MatDef("", 1, 100000));
   const int bigParked = MatTableCount(100000, MAT_REAL);
-  Matrix* ms[4];
-  String* ss[4];
-  List* ls[4];
-  Polynomial* ps[4];
-  Complex* zs[4];
-  Rational* rs[4];
-  for (int k = 0; k < 4; k++) {
-    ms[k] = MatDef("", 1, 7);
-    ss[k] = vnStringDef("", 7);
-    ls[k] = ListDef("", 7);
-    ps[k] = PolyDef("", 7, nullptr);
-    zs[k] = CompDef("", 0, 0);
-    rs[k] = RatDef("", 2, 2);  // its polynomials are not of degree 7
-  }
-  for (int k = 0; k < 4; k++) {
-    MatUndef(ms[k]);
-    vnStringUndef(ss[k]);
-    ListUndef(ls[k]);
-    PolyUndef(ps[k]);
-    CompUndef(zs[k]);
-    RatUndef(rs[k]);
-  }
+  struct {
+    Matrix* m;
+    String* s;
+    List* l;
+    Polynomial* p;
+    Complex* z;
+    Rational* r;
+  } made[4];
+  // The rationals' polynomials are not of degree 7.
+  for (auto& k : made)
+    k = {MatDef("", 1, 7),        vnStringDef("", 7), ListDef("", 7),
+         PolyDef("", 7, nullptr), CompDef("", 0, 0),  RatDef("", 2, 2)};
+  for (auto& k : made) MatUndef(k.m), vnStringUndef(k.s), ListUndef(k.l), PolyUndef(k.p), CompUndef(k.z), RatUndef(k.r);
   std::printf("probe size_max=%d table_max=%d big=%d matrix=%d string=%d list=%d poly=%d comp=%d rat=%d\n",
-              MatGarbageSizeMax(), MatGarbageTableMax(), bigParked, MatTableCount(7, MAT_REAL),
-              vnStringTableCount(7), ListTableCount(7), PolyTableCount(7, 0), CompTableCount(),
-              RatTableCount());
+              MatGarbageSizeMax(), MatGarbageTableMax(), bigParked, MatTableCount(7, MAT_REAL), vnStringTableCount(7),
+              ListTableCount(7), PolyTableCount(7, 0), CompTableCount(), RatTableCount());
   std::fflush(stdout);
 }
 

@@ -4,9 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
-#include <string>
-#include <utility>
 
 #include "support/vorn_test.h"
 
@@ -14,22 +11,15 @@ namespace {
 
 class ReportTest : public VornTest {};
 
-TEST_F(ReportTest, WarningPrintsTheLineRingsTheBellAndReturns) {
+// A warning rings the bell and returns; a source description replaces the
+// operands of one report and is cleared by it.
+TEST_F(ReportTest, WarningsAndTheSourceDescription) {
   Matrix* a = MatDef("A", 2, 3);
   Matrix* b = MatDef("", 3, 3);
   std::string err;
   const std::string out = StdoutOf([&] {
-    err = StderrOf([&] { MatWarning2("MatAdd()", "Not same size", a, b); });
-  });
-  EXPECT_EQ(err, "\nNot same size for 'A(2 x 3)' and '(3 x 3)' in MatAdd().\n");
-  EXPECT_EQ(out, "\a");
-}
-
-TEST_F(ReportTest, SourceDescriptionReplacesOperandsOnceAndIsCleared) {
-  Matrix* a = MatDef("A", 2, 3);
-  Matrix* b = MatDef("", 3, 3);
-  const std::string err = StderrOf([&] {
-    StdoutOf([&] {
+    err = StderrOf([&] {
+      MatWarning2("MatAdd()", "Not same size", a, b);
       MatErrorSource("%s(%dx%d) + %s(%dx%d)", a->name, a->rows, a->cols, b->name, b->rows, b->cols);
       MatWarning2("MatAdd()", "Not same size", a, b);
       EXPECT_EQ(mat_err_src[0], '\0');
@@ -38,9 +28,11 @@ TEST_F(ReportTest, SourceDescriptionReplacesOperandsOnceAndIsCleared) {
     });
   });
   EXPECT_EQ(err,
+            "\nNot same size for 'A(2 x 3)' and '(3 x 3)' in MatAdd().\n"
             "\nA(2x3) + (3x3) : Not same size in MatAdd().\n"
             "\nNot same size for '(3 x 3)' in MatSub().\n"
             "\nNo operands in Mat().\n");
+  EXPECT_EQ(out, "\a\a\a\a");
 }
 
 TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
@@ -49,7 +41,6 @@ TEST_F(ReportTest, ErrorEndsTheProcessWithStatus255) {
   EXPECT_EXIT(MatError2("F()", "Bad", nullptr, a), kFatal, ReportLine("Bad and 'A(1 x 1)'", "F()"));
 }
 
-// Each check reports its message on a bad operand.
 TEST_F(ReportTest, ChecksReportTheirMessage) {
   Matrix* s = MatDef("S", 2, 2);
   Matrix* w = MatDef("W", 2, 3);
@@ -57,26 +48,24 @@ TEST_F(ReportTest, ChecksReportTheirMessage) {
   Matrix* c = C_MatDef("C", 2, 2);
   Matrix* p = MatSetClass(MatDef("P", 1, 1), MAT_C_POLY);
   Matrix* r = MatSetClass(MatDef("R", 1, 1), MAT_RATIONAL);
-  const std::pair<std::function<void()>, std::string> failing[] = {
-      {[&] { MatZeroSizeCheck(e, "T()"); }, "Zero-size matrix for 'E(0 x 3)'"},
-      {[&] { MatZeroSizeCheck2(s, e, "T()"); }, "Zero-size matrix for 'S(2 x 2)' and 'E(0 x 3)'"},
-      {[&] { MatSameSizeCheck(s, w, "T()"); }, "Not same size for 'S(2 x 2)' and 'W(2 x 3)'"},
-      {[&] { MatSameClassCheck(s, c, "T()"); }, "Not same class for 'S(2 x 2)' and 'C(2 x 2)'"},
-      {[&] { MatNonSquareCheck(w, "T()"); }, "Not a square matrix for 'W(2 x 3)'"},
-      {[&] { MatNonSquareCheck2(s, w, "T()"); }, "Not square matrices for 'S(2 x 2)' and 'W(2 x 3)'"},
-      {[&] { MatNotRealCheck(c, "T()"); }, "Not a real matrix for 'C(2 x 2)'"},
-      {[&] { MatNotComplexCheck(p, "T()"); }, "Not a complex matrix for 'P(1 x 1)'"},
-      {[&] { MatNotRealNorComplexCheck(r, "T()"); }, "Not a real nor complex matrix for 'R(1 x 1)'"},
-      {[&] { MatNotPolynomialCheck(r, "T()"); }, "Not a polynomial matrix for 'R(1 x 1)'"},
-      {[&] { MatNotRationalCheck(s, "T()"); }, "Not a rational matrix for 'S(2 x 2)'"},
-      {[&] { MatErrorNotRealNorComplex(s, "T()"); }, "Not a real nor complex matrix for 'S(2 x 2)'"},
+  auto t = [](const char* message) { return ReportLine(message, "T()"); };
+  ExpectFatal({
+      {[&] { MatZeroSizeCheck(e, "T()"); }, t("Zero-size matrix for 'E(0 x 3)'")},
+      {[&] { MatZeroSizeCheck2(s, e, "T()"); }, t("Zero-size matrix for 'S(2 x 2)' and 'E(0 x 3)'")},
+      {[&] { MatSameSizeCheck(s, w, "T()"); }, t("Not same size for 'S(2 x 2)' and 'W(2 x 3)'")},
+      {[&] { MatSameClassCheck(s, c, "T()"); }, t("Not same class for 'S(2 x 2)' and 'C(2 x 2)'")},
+      {[&] { MatNonSquareCheck(w, "T()"); }, t("Not a square matrix for 'W(2 x 3)'")},
+      {[&] { MatNonSquareCheck2(s, w, "T()"); }, t("Not square matrices for 'S(2 x 2)' and 'W(2 x 3)'")},
+      {[&] { MatNotRealCheck(c, "T()"); }, t("Not a real matrix for 'C(2 x 2)'")},
+      {[&] { MatNotComplexCheck(p, "T()"); }, t("Not a complex matrix for 'P(1 x 1)'")},
+      {[&] { MatNotRealNorComplexCheck(r, "T()"); }, t("Not a real nor complex matrix for 'R(1 x 1)'")},
+      {[&] { MatNotPolynomialCheck(r, "T()"); }, t("Not a polynomial matrix for 'R(1 x 1)'")},
+      {[&] { MatNotRationalCheck(s, "T()"); }, t("Not a rational matrix for 'S(2 x 2)'")},
+      {[&] { MatErrorNotRealNorComplex(s, "T()"); }, t("Not a real nor complex matrix for 'S(2 x 2)'")},
       {[&] { MatErrorNotRealNorComplex2(s, w, "T()"); },
-       "Not a real nor complex matrix for 'S(2 x 2)' and 'W(2 x 3)'"},
-  };
-  for (const auto& f : failing)
-    EXPECT_EXIT(f.first(), kFatal, ReportLine(f.second, "T()")) << f.second;
-  MatSetClass(p, 0);
-  MatSetClass(r, 0);
+       t("Not a real nor complex matrix for 'S(2 x 2)' and 'W(2 x 3)'")},
+  });
+  MatSetClass(p, 0), MatSetClass(r, 0);
 }
 
 size_t occurrences(const std::string& text, const std::string& word) {
@@ -108,24 +97,17 @@ class LogTest : public ReportTest {
 };
 
 TEST_F(LogTest, ReportAndSmallOperandsAreAppendedToTheLog) {
-  Matrix* small = MatZDef2(10, 10);
-  MatSetName(small, "small");
-  Matrix* big = MatZDef2(1, 101);
-  MatSetName(big, "big");
+  Matrix *small = MatSetName(MatZDef2(10, 10), "small"), *big = MatSetName(MatZDef2(1, 101), "big");
   Matrix* none = MatDef("none", 0, 5);
   StdoutOf([&] {
-    StderrOf([&] {
-      MatWarning2("T()", "Not same size", small, big);
-      MatWarning("U()", "Zero-size matrix", none);
-    });
+    StderrOf([&] { MatWarning2("T()", "Not same size", small, big), MatWarning("U()", "Zero-size matrix", none); });
   });
   const std::string log = SlurpFile("Vorn.log");
-  EXPECT_NE(log.find("\nNot same size for 'small(10 x 10)' and 'big(1 x 101)' in T().\n\n"),
-            std::string::npos);
+  EXPECT_NE(log.find("\nNot same size for 'small(10 x 10)' and 'big(1 x 101)' in T().\n\n"), std::string::npos);
   EXPECT_NE(log.find("\nZero-size matrix for 'none(0 x 5)' in U().\n\n"), std::string::npos);
   EXPECT_GT(occurrences(log, "small"), 1u);  // the report and the saved matrix
-  EXPECT_EQ(occurrences(log, "big"), 1u);    // 101 elements: report only
-  EXPECT_EQ(occurrences(log, "none"), 1u);   // no elements: report only
+  EXPECT_EQ(occurrences(log, "big"), 1u);  // 101 elements: report only
+  EXPECT_EQ(occurrences(log, "none"), 1u);  // no elements: report only
 }
 
 TEST_F(LogTest, UnopenableLogIsReportedAndTheWarningStillReturns) {

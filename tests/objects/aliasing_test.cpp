@@ -1,13 +1,10 @@
 // Assignments whose source is, holds or is held by their target: the result
 // must be the one the source had before the statement, for every kind.
-#include <functional>
-#include <string>
-
-#include "support/values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
+using vorn_values::PolyOf;
 using vorn_values::Row;
 
 String* S(const char* text) { return vnStringStringDef(text); }
@@ -36,12 +33,6 @@ std::string Coefficients(Polynomial* p) {
   return out;
 }
 
-Polynomial* Poly123() {
-  Polynomial* p = PolyDef("p", 2, "s");
-  for (int k = 0; k < 3; k++) MatReal(p->coef)[k] = k + 1;
-  return p;
-}
-
 struct AliasCase {
   const char* args;   // the statement, in the language's own notation
   std::function<std::string()> run;
@@ -51,29 +42,16 @@ void PrintTo(const AliasCase& c, std::ostream* os) { *os << c.args; }
 
 const AliasCase kCases[] = {
     {"s([4 3 2 1]) = s",
-     [] {
-       String* s = S("abcd");
-       return T(vnStringSetSubString2(s, Row({4, 3, 2, 1}), s));
-     },
-     "dcba"},
+     [] { String* s = S("abcd"); return T(vnStringSetSubString2(s, Row({4, 3, 2, 1}), s)); }, "dcba"},
     {"s([2 3 4]) = s", [] { String* s = S("abcd"); return T(vnStringSetSubString2(s, Row({2, 3, 4}), s)); }, "aabc"},
     {"s(4:-1:1) = s", [] { String* s = S("abcd"); return T(vnStringSetSubString(s, 4, 1, -1, s)); }, "dcba"},
     {"s(2:2:4) = s", [] { String* s = S("abcd"); return T(vnStringSetSubString(s, 2, 4, 2, s)); }, "aacb"},
-    {"put(s, 2, s(1:3)) in place",
-     [] {
-       String* s = S("abcd");
-       return T(vnStringPartCopy(s, 2, 4, s, 1, 3));
-     },
-     "aabc"},
+    {"put(s, 2, s(1:3)) in place", [] { String* s = S("abcd"); return T(vnStringPartCopy(s, 2, 4, s, 1, 3)); }, "aabc"},
     {"s = s; copy, swap, elementcopy",
      [] {
        String* s = vnStringSetType(S("abcd"), 1);
-       vnStringCopy(s, s);
-       vnStringSwap(s, s);
-       vnStringElementCopy(s, s);
-       vnStringAssign(s, s);
-       vnStringSetType(s, 0);
-       return T(s);
+       vnStringCopy(s, s), vnStringSwap(s, s), vnStringElementCopy(s, s), vnStringAssign(s, s);
+       return T(vnStringSetType(s, 0));
      },
      "abcd"},
     {"L = L(1) (copy)",
@@ -93,29 +71,22 @@ const AliasCase kCases[] = {
      [] {
        List* l = ListSetType(ListElementsDef(2, LIST_LIST, Pair(3, 4), LIST_STRING, S("x")), 1);
        ListAssign(l, Held(l, 1));
-       ListSetType(l, 0);
-       return Show(l);
+       return Show(ListSetType(l, 0));
      },
      "{3,4}"},
     {"L = L; copy, swap",
      [] {
        List* l = ListElementsDef(2, LIST_STRING, S("ab"), LIST_LIST, Pair(1, 2));
-       ListCopy(l, l);
-       ListSwap(l, l);
+       ListCopy(l, l), ListSwap(l, l);
        return Show(l);
      },
      "{\"ab\",{1,2}}"},
     {"p = p; r = r",
      [] {
-       Polynomial* p = Poly123();
-       PolyCopy(p, p);
-       PolySwap(p, p);
-       PolyElementCopy(p, p);
+       Polynomial* p = PolyOf(MAT_REAL, {1, 2, 3});
+       PolyCopy(p, p), PolySwap(p, p), PolyElementCopy(p, p);
        Rational* r = RatDef("r", 2, 2);
-       PolyCopy(r->nume, p);
-       RatCopy(r, r);
-       RatSwap(r, r);
-       RatElementCopy(r, r);
+       PolyCopy(r->nume, p), RatCopy(r, r), RatSwap(r, r), RatElementCopy(r, r);
        return Coefficients(p) + Coefficients(r->nume);
      },
      "123123"},

@@ -1,12 +1,6 @@
-// Complex scalars: assignment, arithmetic with its signed zeros and the
-// scaled division, the elementary functions against the standard library,
-// text, files and the reports.
-#include <cmath>
+// Complex scalars: assignment, arithmetic with signed zeros, the scaled
+// division, text, files and reports (functions: complex_edge_test).
 #include <complex>
-#include <cstdio>
-#include <functional>
-#include <limits>
-#include <string>
 
 #include "support/vorn_test.h"
 
@@ -25,17 +19,13 @@ Std S(const Complex* z) { return {z->re, z->im}; }
 
 std::string Text(Complex* z, const char* format = nullptr) {
   char* t = CompToString(z, nullptr, format);
-  std::string s(t);
-  efree(t);
-  return s;
+  const std::string s(t);
+  return efree(t), s;
 }
 
 // Bits, so that the sign of a zero counts.
 void ExpectExactly(const Complex* z, double re, double im) {
-  EXPECT_EQ(std::signbit(z->re), std::signbit(re)) << z->re << " vs " << re;
-  EXPECT_EQ(std::signbit(z->im), std::signbit(im)) << z->im << " vs " << im;
-  EXPECT_EQ(z->re, re);
-  EXPECT_EQ(z->im, im);
+  EXPECT_TRUE(vorn_values::SameBits({z->re, z->im}, {re, im}));
 }
 
 void ExpectNear(const Std& got, const Std& want, double ulps) {
@@ -47,23 +37,19 @@ void ExpectNear(const Std& got, const Std& want, double ulps) {
 TEST_F(ComplexTest, AssignTakesOverTemporaryAndKeepsType) {
   Complex* x = CompSetType(CompDef("x", 0.0, 0.0), 1);
   Complex* y = CompSetType(CompDef("y", 5.0, 6.0), 4);
-  vnStringStringDef("gone");   // a temporary of another kind
+  vnStringStringDef("gone");  // a temporary of another kind
   const int strings = vnStringLiveCount();
   const int live = CompLiveCount();
   EXPECT_EQ(CompAssign(x, CompAdd(C(1.0, 2.0), C(0.5, 0.5))), x);
   ExpectExactly(x, 1.5, 2.5);
-  EXPECT_EQ(x->type, 1);
-  EXPECT_STREQ(x->name, "x");
-  EXPECT_EQ(CompLiveCount(), live);            // all three temporaries released
-  EXPECT_EQ(vnStringLiveCount(), strings - 1);
-  CompAssign(x, y);                            // a global source is copied
+  EXPECT_TRUE(x->type == 1 && std::string(x->name) == "x");
+  EXPECT_TRUE(CompLiveCount() == live && vnStringLiveCount() == strings - 1);  // all temporaries released
+  CompAssign(x, y);  // a global source is copied
   ExpectExactly(x, 5.0, 6.0);
-  EXPECT_EQ(x->type, 1);
-  EXPECT_EQ(y->type, 4);
+  EXPECT_TRUE(x->type == 1 && y->type == 4);
   CompAssign(x, x);
   ExpectExactly(x, 5.0, 6.0);
-  CompUndef(y);
-  CompUndef(x);
+  CompUndef(y), CompUndef(x);
 }
 
 TEST_F(ComplexTest, RealOperandForms) {
@@ -74,10 +60,10 @@ TEST_F(ComplexTest, RealOperandForms) {
   ExpectExactly(CompConj(C(1.0, 0.0)), 1.0, -0.0);
   ExpectExactly(CompDef2(C(1.0, 2.0), C(3.0, 4.0)), 1.0 - 4.0, 2.0 + 3.0);
   Complex* z = C(5.0, 3.0);
-  EXPECT_EQ(CompSubSelf1(2.0, z), z);
-  ExpectExactly(z, -3.0, -3.0);
-  EXPECT_EQ(CompMulSelf(z, z), z);
+  EXPECT_TRUE(CompSubSelf1(2.0, z) == z && z->re == -3.0 && z->im == -3.0);
+  EXPECT_EQ(CompMulSelf(z, z), z);  // a product with itself
   ExpectExactly(z, 0.0, 18.0);
+  ExpectNear(S(CompSgn(C(-3.0, 4.0))), Std(-0.6, 0.8), 2);
 }
 
 TEST_F(ComplexTest, DivisionBothScalingBranches) {
@@ -110,11 +96,9 @@ TEST_F(ComplexTest, ValueDivisionByZeroIsReportedAndLeavesDestination) {
             }),
             "ComplexValueDiv(): Can't divide by zero.\nComplexValueDiv(): Can't divide by zero.\n"
             "ComplexValueInv(): Can't divide by zero.\n");
-  EXPECT_EQ(dst.re, 7.0);
-  EXPECT_EQ(dst.im, 8.0);
+  EXPECT_TRUE(dst.re == 7.0 && dst.im == 8.0);
   EXPECT_EQ(ComplexValueDiv(&dst, &a, &a), &dst);
-  EXPECT_EQ(dst.re, 1.0);
-  EXPECT_EQ(dst.im, 0.0);
+  EXPECT_TRUE(dst.re == 1.0 && dst.im == 0.0);
 }
 
 TEST_F(ComplexTest, BranchEdges) {
@@ -141,48 +125,17 @@ TEST_F(ComplexTest, PowerMatchesRepeatedProducts) {
   ExpectNear(S(CompPow(C(1.0, 1.0), std::numeric_limits<int>::min())), Std(0.0, 0.0), 1);
 }
 
-// Against the standard library's principal values at points away from the
-// branch cuts, where the formulas here and there agree.
-TEST_F(ComplexTest, FunctionsAgreeWithStandardLibrary) {
-  const Std points[] = {{0.5, 0.25}, {-1.5, 0.75}, {2.0, -3.0}, {-0.3, -0.4}, {0.1, 2.5}};
-  for (const Std& p : points) {
-    SCOPED_TRACE(testing::Message() << p);
-    auto z = [&] { return C(p.real(), p.imag()); };
-    ExpectNear(S(CompExp(z())), std::exp(p), 8);
-    ExpectNear(S(CompLog(z())), std::log(p), 8);
-    ExpectNear(S(CompLog10(z())), std::log10(p), 8);
-    ExpectNear(S(CompSqrt(z())), std::sqrt(p), 8);
-    ExpectNear(S(CompSin(z())), std::sin(p), 64);
-    ExpectNear(S(CompCos(z())), std::cos(p), 64);
-    ExpectNear(S(CompTan(z())), std::tan(p), 64);
-    ExpectNear(S(CompSinh(z())), std::sinh(p), 16);
-    ExpectNear(S(CompCosh(z())), std::cosh(p), 16);
-    ExpectNear(S(CompTanh(z())), std::tanh(p), 16);
-    ExpectNear(S(CompAsin(z())), std::asin(p), 64);
-    ExpectNear(S(CompAtan(z())), std::atan(p), 64);
-    ExpectNear(S(CompAsinh(z())), std::asinh(p), 64);
-    ExpectNear(S(CompAtanh(z())), std::atanh(p), 64);
-    ExpectNear(S(CompAcos(z())), std::acos(p), 64);
-    ExpectNear(S(CompAcosh(z())), std::acosh(p), 64);
-    ExpectNear(S(CompPow2(z(), C(0.5, -1.25))), std::exp(std::log(p) * Std(0.5, -1.25)), 64);
-    EXPECT_DOUBLE_EQ(CompAbs(z()), std::abs(p));
-    EXPECT_DOUBLE_EQ(CompArg(z()), std::arg(p));
-    ExpectNear(S(CompSgn(z())), p / std::abs(p), 4);
-  }
-}
-
 TEST_F(ComplexTest, RoundingAndTests) {
   ExpectExactly(CompRoundToZero(C(1e-9, 1e-6), 1e-6), 0.0, 1e-6);
   const double nan = std::nan("");
   const struct {
     double re, im;
-    int finite, isnan, isinf;
-  } cases[] = {{1, 2, 1, 0, 0}, {kInf, 0, 0, 0, 1}, {0, -kInf, 0, 0, 1}, {nan, 1, 0, 1, 0}, {kInf, nan, 0, 1, 1}};
+    std::vector<int> finiteNanInf;
+  } cases[] = {
+      {1, 2, {1, 0, 0}}, {kInf, 0, {0, 0, 1}}, {0, -kInf, {0, 0, 1}}, {nan, 1, {0, 1, 0}}, {kInf, nan, {0, 1, 1}}};
   for (const auto& c : cases) {
     Complex* z = C(c.re, c.im);
-    EXPECT_EQ(CompIsFinite(z), c.finite) << c.re << "," << c.im;
-    EXPECT_EQ(CompIsNaN(z), c.isnan) << c.re << "," << c.im;
-    EXPECT_EQ(CompIsInf(z), c.isinf) << c.re << "," << c.im;
+    EXPECT_EQ((std::vector<int>{CompIsFinite(z), CompIsNaN(z), CompIsInf(z)}), c.finiteNanInf) << c.re << "," << c.im;
   }
 }
 
@@ -190,17 +143,13 @@ TEST_F(ComplexTest, TextForms) {
   EXPECT_EQ(Text(C(1.0, -kInf)), "(1,-Inf)");
   EXPECT_EQ(Text(C(std::nan(""), 0.5)), "(NaN,0.5)");
   // Longer than the default 64 bytes: the block grows with the text.
-  char re[128], im[128];
-  std::snprintf(re, sizeof re, "%.1f", 1e40);
-  std::snprintf(im, sizeof im, "%.1f", -1e40);
-  EXPECT_EQ(Text(C(1e40, -1e40), "%.1f"), "(" + std::string(re) + "," + im + ")");
+  char want[128];
+  std::snprintf(want, sizeof want, "(%.1f,%.1f)", 1e40, -1e40);
+  EXPECT_EQ(Text(C(1e40, -1e40), "%.1f"), want);
   char buffer[64];
   EXPECT_EQ(CompToString(C(0.5, 3.0), buffer, nullptr), buffer);
   EXPECT_STREQ(buffer, "(0.5,3)");
-  EXPECT_EQ(StdoutOf([] {
-              CompPrint(CompDef("w", 1.0, 2.0));
-              CompPrint(C(-0.5, 1e-7));
-            }),
+  EXPECT_EQ(StdoutOf([] { CompPrint(CompDef("w", 1.0, 2.0)), CompPrint(C(-0.5, 1e-7)); }),
             "w = (1,2)\nans = (-0.5,1E-07)\n");
 }
 
@@ -216,20 +165,18 @@ TEST_F(ComplexTest, FilesAndKeyboard) {
   EXPECT_EQ(StderrOf([] { CompFileWrite(C(1.0, 1.0), "/nonexistent-dir/z.txt"); }),
             "CompFileWrite(): Can not open /nonexistent-dir/z.txt.\n");
   // Typed entries echo on standard output; an empty entry keeps the old part.
-  const RunResult edit = RunInChild(
-      [] {
-        Complex* z = CompEdit(CompDef("z", 0.0, 2.0));
-        return z->re == -15.0 && z->im == 2.0 ? 0 : 1;
-      },
-      "-1.5e1\n\n");
-  EXPECT_EQ(edit.status, 0);
-  EXPECT_EQ(edit.out, "z = ( 0.00000000E+00 ,  2.00000000E+00) ----> ( -1.5e1 ,  )\n");
+  auto edit = [] {
+    Complex* z = CompEdit(CompDef("z", 0.0, 2.0));
+    return z->re == -15.0 && z->im == 2.0 ? 0 : 1;
+  };
+  const RunResult r = RunInChild(edit, "-1.5e1\n\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "z = ( 0.00000000E+00 ,  2.00000000E+00) ----> ( -1.5e1 ,  )\n");
 }
 
 TEST_F(ComplexDeathTest, Reports) {
-  const std::pair<std::function<void()>, std::string> cases[] = {
-      {[] { CompDiv(C(1.0, 0.0), C(0.0, 0.0)); },
-       "\n\\(1,0\\) / \\(0,0\\) : Can't divide by zero in CompDiv\\(\\)\\.\n"},
+  ExpectFatal({
+      {[] { CompDiv(C(1.0, 0.0), C(0.0, 0.0)); }, "(1,0) / (0,0) : Can't divide by zero", "CompDiv()"},
       {[] { CompDivSelf(CompDef("a", 1.0, 2.5), CompDef("b", -0.0, 0.0)); },
        "a\\(1,2\\.5\\) / b\\(-0,0\\) : Can't divide by zero in CompDivSelf\\(\\)"},
       {[] { CompDiv1(2.0, CompDef("b", 0.0, 0.0)); }, "2 / b\\(0,0\\) : Can't divide by zero in CompDiv1\\(\\)"},
@@ -242,15 +189,13 @@ TEST_F(ComplexDeathTest, Reports) {
       // The quotients inside the inverse functions report as CompDivSelf.
       {[] { CompAtan(C(0.0, -1.0)); }, "\n\\(2,0\\) / \\(0,-0\\) : Can't divide by zero in CompDivSelf\\(\\)"},
       {[] { CompAtanh(C(1.0, 0.0)); }, "Can't divide by zero in CompDivSelf\\(\\)"},
-      {[] { CompFileRead("/nonexistent-dir/z.txt"); }, "\nCan't open file in CompFileRead\\(\\)\\.\n"},
+      {[] { CompFileRead("/nonexistent-dir/z.txt"); }, "Can't open file", "CompFileRead()"},
       {[] {
          Complex* z = C(1.0, 2.0);
-         CompUndef(z);
-         CompUndef(z);
+         CompUndef(z), CompUndef(z);
        },
-       "Duplicate undefing in CompUndef\\(\\)"},
-  };
-  for (const auto& c : cases) EXPECT_EXIT(c.first(), kFatal, c.second);
+       "Duplicate undefing", "CompUndef()"},
+  });
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// The List wrappers of sort and extremes, unpacked the way compiled
-// code does: ListAssign into a List variable named "LIST_TEMP", then each
-// element read by position and class with ListGetElementP.
-#include "support/values.h"
+// The List wrappers of sort and extremes, unpacked as compiled code does:
+// ListAssign into "LIST_TEMP", then ListGetElementP by position and class.
 #include "support/vorn_test.h"
 
 namespace {
@@ -24,21 +22,17 @@ class ListMatTest : public VornTest {
     second_ = MatSetType(MatDef("second", 0, 0), 1);
   }
   void TearDown() override {
-    ListUndef(temp_);
-    MatUndef(first_);
-    MatUndef(second_);
+    ListUndef(temp_), MatUndef(first_), MatUndef(second_);
     VornTest::TearDown();
   }
   List* temp_ = nullptr;
-  Matrix* first_ = nullptr;
-  Matrix* second_ = nullptr;
+  Matrix *first_ = nullptr, *second_ = nullptr;
 };
 using ListMatDeathTest = VornTest;
 
 TEST_F(ListMatTest, SortGivesValuesAndIndex) {
   Take(ListMatSort(Real("", 1, 3, {3, 1, 2}), LIST_MATRIX, 0), LIST_MATRIX, LIST_INDEX);
-  EXPECT_EQ(temp_->length, 2);
-  EXPECT_EQ(ListGetClass(temp_, 2), LIST_INDEX);
+  EXPECT_TRUE(temp_->length == 2 && ListGetClass(temp_, 2) == LIST_INDEX);
   EXPECT_EQ(valuesOf(first_), (V{1, 2, 3}));
   EXPECT_EQ(valuesOf(second_), (V{2, 3, 1}));
   // The values' tag is the caller's; the mode reaches the sort.
@@ -51,14 +45,13 @@ TEST_F(ListMatTest, SortGivesValuesAndIndex) {
 TEST_F(ListMatTest, ExtremesWithTheirPositions) {
   Matrix* m = MatSetType(Real("m", 2, 3, {1, 9, 9, 4, -1, 4}), 1);
   Take(ListMatMaximum(m, 0), LIST_MATRIX, LIST_INDEX);
-  ExpectShape(first_, 2, 1, MAT_REAL);
-  EXPECT_EQ(valuesOf(first_), (V{9, 4}));
+  ExpectMatrix(first_, 2, 1, MAT_REAL, {9, 4});
   EXPECT_EQ(valuesOf(second_), (V{2, 1}));
   Take(ListMatMinimum(m, 1), LIST_MATRIX, LIST_INDEX);
   EXPECT_EQ(valuesOf(first_), (V{1, -1, 4}));
   EXPECT_EQ(valuesOf(second_), (V{1, 2, 2}));
   Take(ListMatMaximum(Complex2("", 1, 2, {3, 4, 0, -6}), 1), LIST_MATRIX, LIST_INDEX);
-  EXPECT_EQ(valuesOf(first_), (V{0, -6}));   // by modulus
+  EXPECT_EQ(valuesOf(first_), (V{0, -6}));  // by modulus
   EXPECT_EQ(valuesOf(second_), (V{2}));
   // The element-wise forms: the value, and [row, col] of its first place.
   Take(ListMatMaximumElem(m), LIST_MATRIX, LIST_INDEX);
@@ -69,15 +62,13 @@ TEST_F(ListMatTest, ExtremesWithTheirPositions) {
 
 // A List report: the message is followed by a space before " in ".
 TEST_F(ListMatDeathTest, Reports) {
-  EXPECT_EXIT(ListMatMaximum(OfClass("P", MAT_POLY), 0), kFatal,
-              ReportLine("maximum_row(P) : Not a real nor a complex matrix ", "ListMatMaximum()"));
-  EXPECT_EXIT(ListMatMinimum(OfClass("", MAT_RATIONAL), 1), kFatal,
-              ReportLine("maximum_col({...}) : Not a real nor a complex matrix ",
-                         "ListMatMinimum()"));
-  EXPECT_EXIT(ListMatSort(Real("", 1, 1, {1}), LIST_REAL, 0), kFatal,
-              ReportLine("Incorrect class ", "ListMatSort()"));
-  EXPECT_EXIT(ListMatMaximumElem(C_MatDef("Z", 1, 1)), kFatal,
-              ReportLine("maximum(Z(1x1)) : Not a real matrix", "MatMaximumElem()"));
+  const std::string notNumeric = " : Not a real nor a complex matrix ";
+  ExpectFatal({
+      {[&] { ListMatMaximum(OfClass("P", MAT_POLY), 0); }, "maximum_row(P)" + notNumeric, "ListMatMaximum()"},
+      {[&] { ListMatMinimum(OfClass("", MAT_RATIONAL), 1); }, "maximum_col({...})" + notNumeric, "ListMatMinimum()"},
+      {[] { ListMatSort(Real("", 1, 1, {1}), LIST_REAL, 0); }, "Incorrect class ", "ListMatSort()"},
+      {[] { ListMatMaximumElem(C_MatDef("Z", 1, 1)); }, "maximum(Z(1x1)) : Not a real matrix", "MatMaximumElem()"},
+  });
 }
 
 }  // namespace

@@ -1,9 +1,4 @@
-// Strings: recycling, access, copies and assignment, operators, input and
-// output.
-#include <cstdio>
-#include <string>
-
-#include "support/values.h"
+// Strings: recycling, access, copies and assignment, operators, input and output.
 #include "support/vorn_test.h"
 
 namespace {
@@ -22,16 +17,11 @@ std::string T(const String* s) { return std::string(s->text, static_cast<size_t>
 
 TEST_F(StringTest, Recycling) {
   String* s = vnStringDef("ab", 5);
-  char* text = s->text;
-  char* name = s->name;
+  char *text = s->text, *name = s->name;
   vnStringUndef(s);
   String* t = vnStringDef("cd", 5);
-  EXPECT_EQ(t, s);
-  EXPECT_EQ(t->text, text);
-  EXPECT_EQ(t->name, name);
+  EXPECT_TRUE(t == s && t->text == text && t->name == name && t->text[5] == '\0' && t->type == 0);
   EXPECT_STREQ(t->name, "cd");
-  EXPECT_EQ(t->text[5], '\0');
-  EXPECT_EQ(t->type, 0);
   vnStringUndef(t);
   // Parking stops at the longest recycled length; undefined ones are parked.
   const int max = vnStringGarbageLengthMax();
@@ -41,9 +31,8 @@ TEST_F(StringTest, Recycling) {
     EXPECT_EQ(vnStringTableCount(length), parked + 1) << length;
   }
   const int live = vnStringLiveCount();
-  vnStringUndef(vnStringDef("", max + 1));   // destroyed, not parked
-  EXPECT_EQ(vnStringTableCount(max + 1), 0);
-  EXPECT_EQ(vnStringLiveCount(), live);
+  vnStringUndef(vnStringDef("", max + 1));  // destroyed, not parked
+  EXPECT_TRUE(vnStringTableCount(max + 1) == 0 && vnStringLiveCount() == live);
 }
 
 TEST_F(StringTest, ScopeKeepsLocalsUntilFrees) {
@@ -54,8 +43,7 @@ TEST_F(StringTest, ScopeKeepsLocalsUntilFrees) {
   vnStringTmpUndef();
   EXPECT_EQ(vnStringLiveCount(), live - 1);
   vnStringFrees(marker);
-  EXPECT_EQ(marker->type, 0);
-  EXPECT_EQ(local->type, 0);
+  EXPECT_TRUE(marker->type == 0 && local->type == 0);
 }
 
 TEST_F(StringTest, ConstructorsAndSetters) {
@@ -64,14 +52,11 @@ TEST_F(StringTest, ConstructorsAndSetters) {
 
   String* s = S("abc");
   EXPECT_EQ(T(vnStringSetString(s, "longer")), "longer");
-  EXPECT_EQ(T(vnStringSetString(s, s->text + 2)), "nger");   // overlapping source
+  EXPECT_EQ(T(vnStringSetString(s, s->text + 2)), "nger");  // overlapping source
   EXPECT_EQ(T(vnStringSetChar(s, 4, 'x')), "ngex");
   EXPECT_EQ(T(vnStringSetLength(s, 2)), "ng");
-  vnStringSetLength(s, 4);
-  EXPECT_EQ(vnStringGetLength(s), 4);
-  EXPECT_EQ(std::string(s->text, 5), std::string("ng\0\0\0", 5));
-  vnStringSetLength(s, -1);
-  EXPECT_EQ(s->text, nullptr);
+  EXPECT_EQ(std::string(vnStringSetLength(s, 4)->text, 5), std::string("ng\0\0\0", 5));
+  EXPECT_EQ(vnStringSetLength(s, -1)->text, nullptr);
 }
 
 TEST_F(StringTest, AssignTakesOverTemporariesAndCopiesOthers) {
@@ -80,41 +65,35 @@ TEST_F(StringTest, AssignTakesOverTemporariesAndCopiesOthers) {
   char* buffer = src->text;
   const int live = vnStringLiveCount();
   EXPECT_EQ(vnStringAssign(dst, src), dst);
-  EXPECT_EQ(dst->text, buffer);
-  EXPECT_EQ(dst->type, 1);
-  EXPECT_EQ(vnStringLiveCount(), live - 1);   // the old value went with the temporary
+  EXPECT_TRUE(dst->text == buffer && dst->type == 1);
+  EXPECT_EQ(vnStringLiveCount(), live - 1);  // the old value went with the temporary
 
   String* named = vnStringSetType(S("kept"), 4);
   vnStringAssign(dst, named);
   EXPECT_EQ(T(dst), "kept");
-  EXPECT_NE(dst->text, named->text);
-  EXPECT_EQ(dst->type, 1);
+  EXPECT_TRUE(dst->text != named->text && dst->type == 1);
 
   S("pending");
   const int before = vnStringLiveCount();
-  vnStringAssign(dst, dst);   // no release at all
+  vnStringAssign(dst, dst);  // no release at all
   EXPECT_EQ(vnStringLiveCount(), before);
-  vnStringUndef(named);
-  vnStringUndef(dst);
+  vnStringUndef(named), vnStringUndef(dst);
 }
 
 TEST_F(StringTest, MoveCopyAndSwap) {
   String* a = vnStringSetType(S("aa"), 1);
   String* b = S("bbb");
-  vnStringMove(a, b);   // a keeps its code, b gets a's old text
-  EXPECT_EQ(T(a) + T(b), "bbbaa");
-  EXPECT_EQ(a->type, 1);
+  vnStringMove(a, b);  // a keeps its code, b gets a's old text
+  EXPECT_TRUE(T(a) + T(b) == "bbbaa" && a->type == 1);
   String* d = S("123");
   vnStringCopy(d, a);
   vnStringSetString(a, "xyz");
-  EXPECT_EQ(T(d), "bbb");   // no buffer shared
+  EXPECT_EQ(T(d), "bbb");  // no buffer shared
   vnStringSwap(a, d);
   EXPECT_EQ(T(a) + T(d), "bbbxyz");
   EXPECT_EQ(vnStringDup(Undefined())->length, -1);
   vnStringUndef(a);
 }
-
-// ------------------------------------------------ characters, sub-strings
 
 TEST_F(StringTest, CharactersAndRanges) {
   String* s = S("abcde");
@@ -127,16 +106,17 @@ TEST_F(StringTest, CharactersAndRanges) {
 }
 
 TEST_F(StringTest, SubStringsWithSteps) {
-  struct Case { int from, to, step; const char* expected; };
-  const Case cases[] = {{1, 5, 2, "ace"}, {5, 1, -2, "eca"}, {2, 4, 1, "bcd"},
-                        {2, 4, 0, "bcd"}, {3, 1, 1, ""},     {1, 4, 3, "ad"}};
-  for (const Case& c : cases)
+  const struct {
+    int from, to, step;
+    const char* expected;
+  } cases[] = {{1, 5, 2, "ace"}, {5, 1, -2, "eca"}, {2, 4, 1, "bcd"}, {2, 4, 0, "bcd"}, {3, 1, 1, ""}, {1, 4, 3, "ad"}};
+  for (const auto& c : cases)
     EXPECT_EQ(T(vnStringGetSubString(S("abcde"), c.from, c.to, c.step)), c.expected)
         << c.from << ":" << c.step << ":" << c.to;
-  EXPECT_EQ(T(vnStringGetSubString2(S("abcde"), Row({2.5, 3.5, 1.4}))), "bda");   // halves to even
+  EXPECT_EQ(T(vnStringGetSubString2(S("abcde"), Row({2.5, 3.5, 1.4}))), "bda");  // halves to even
   EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 1, 6, 2, S("XYZ"))), "XbYdZf");
-  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 2, 1, S("XY"))), "aXYdef");   // end plays no part
-  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 1, 1, S("XY"))), "abcdef");   // empty series
+  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 2, 1, S("XY"))), "aXYdef");  // end plays no part
+  EXPECT_EQ(T(vnStringSetSubString(S("abcdef"), 2, 1, 1, S("XY"))), "abcdef");  // empty series
   EXPECT_EQ(T(vnStringSetSubString2(S("abc"), Row({1, 1}), S("xy"))), "ybc");
 }
 
@@ -157,8 +137,7 @@ TEST_F(StringTest, Comparisons) {
   EXPECT_EQ(vnStringCompare(S("em"), S("em")), 0);
   EXPECT_NE(vnStringCompare(S("em"), S("cv")), 0);
   EXPECT_LT(vnStringCompare(S("ab"), S("abc")), 0);
-  EXPECT_EQ(vnStringIsEqual(S("x"), S("x")), 1);
-  EXPECT_EQ(vnStringIsNotEqual(S("x"), S("x")), 0);
+  EXPECT_TRUE(vnStringIsEqual(S("x"), S("x")) == 1 && vnStringIsNotEqual(S("x"), S("x")) == 0);
 
   EXPECT_EQ(valuesOf(vnStringCompareElem(S("abc"), S("b"), "<")), (V{1, 0, 0}));
   EXPECT_EQ(valuesOf(vnStringCompareElem(S("b"), S("abc"), ">=")), (V{1, 1, 0}));
@@ -172,10 +151,7 @@ TEST_F(StringTest, Comparisons) {
 }
 
 TEST_F(StringTest, PrintAndSprintf) {
-  EXPECT_EQ(StdoutOf([] {
-              vnStringPrint(vnStringSetName(S("hi"), "s"));
-              vnStringPrint(S("there"));
-            }),
+  EXPECT_EQ(StdoutOf([] { vnStringPrint(vnStringSetName(S("hi"), "s")), vnStringPrint(S("there")); }),
             "s = hi\nans = there\n");
   EXPECT_EQ(T(vnStringSprintf("%d-%s", 7, "x")), "7-x");
   EXPECT_EQ(vnStringSprintf("%4096s", "")->length, 4096);
@@ -197,50 +173,47 @@ TEST_F(StringTest, FilesChannelsAndStandardInput) {
   EXPECT_EQ(T(vnStringFgets(fd, 100)), "");
   FileClose(fd);
   // A line read drops only the line feed; an empty line keeps the edited text.
-  EXPECT_EQ(0, RunInChild(
-                   [] {
-                     const bool gets = T(vnStringGets(100)) == "ab\r";
-                     String* s = vnStringSetName(S("old"), "v");
-                     const bool keep = T(vnStringEdit(s)) == "old";
-                     return gets && keep && T(vnStringEdit(s)) == "new text" ? 0 : 1;
-                   },
-                   "ab\r\n\nnew text\n")
-                   .status);
+  auto typed = [] {
+    const bool gets = T(vnStringGets(100)) == "ab\r";
+    String* s = vnStringSetName(S("old"), "v");
+    const bool keep = T(vnStringEdit(s)) == "old";
+    return gets && keep && T(vnStringEdit(s)) == "new text" ? 0 : 1;
+  };
+  EXPECT_EQ(0, RunInChild(typed, "ab\r\n\nnew text\n").status);
 }
 
 TEST_F(StringDeathTest, Reports) {
   String* twice = S("a");
   vnStringUndef(twice);
-  EXPECT_EXIT(vnStringUndef(twice), kFatal, "\nDuplicate undefing in vnStringUndef\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringDef("x", -2), kFatal,
-              "\nvnStringDef\\(\"x\", -2\\) : Not appropriate length in vnStringDef\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringMul(Undefined(), 2), kFatal,
-              "\nUndefined string for '\\(length=-1\\)' in vnStringMul\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringSetChar(vnStringSetName(S("abc"), "w"), 4, 'z'), kFatal,
-              "\nw\\(3\\)\\(4\\) = z : Index is not appropriate in vnStringSetChar\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringCopy(S("ab"), vnStringSetName(S("abc"), "s")), kFatal,
-              "\nConfliction of length for 's\\(length=3\\)' and '\\(length=2\\)' in vnStringCopy\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringSwap(S("ab"), S("abc")), kFatal, "Confliction of length .* in vnStringSwap");
-  EXPECT_EXIT(vnStringPut(S("abcde"), 5, S("xy")), kFatal, "Confliction of length .* in vnStringPut");
-  EXPECT_EXIT(vnStringPartCopy(S("abc"), 1, 2, S("xyz"), 1, 3), kFatal,
-              "Confliction of length .* in vnStringPartCopy");
-  EXPECT_EXIT(vnStringCut(S("abc"), 3, 2), kFatal,
-              "\nIndex is out of range for '\\(length=3\\)' in vnStringCut\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringGetElem(S("abc"), 0), kFatal, "Index is out ouf range .* in vnGetStringElem\\(\\)");
-  EXPECT_EXIT(vnStringSetElem(S("abc"), 1, S("xy")), kFatal,
-              "Index is out ouf range for '\\(length=3\\)' and '\\(length=2\\)' in vnStringSetElem\\(\\)");
-  EXPECT_EXIT(vnStringGetSubString(S("abcde"), 2, 7, 2), kFatal,
-              "\nNot a suitable index for '\\(length=5\\)' in vnStringGetSubString2\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringGetSubString2(S("abc"), MatDef("", 2, 1)), kFatal,
-              "Not a suitable index .* in vnStringGetSubString2");
-  EXPECT_EXIT(vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy")), kFatal,
-              "Confliction of length .* in vnStringSetSubString2");
-  EXPECT_EXIT(vnStringMul(S("ab"), -1), kFatal,
-              "\nNumber must be positive for '\\(length=2\\)' in vnStringMul\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("abc"), "=="), kFatal, "Length mismatch .* in vnStringCompareElem");
-  EXPECT_EXIT(vnStringCompareElem(S("ab"), S("ab"), "=<"), kFatal, "Incorrect operator .* in vnStringCompareElem");
-  EXPECT_EXIT(vnStringIndex(S("ab"), S("ab")), kFatal, "Keyword is too long .* in vnStringIndex\\(\\)");
-  EXPECT_EXIT(vnStringFgets(4000, 10), kFatal, "\nFile is not opened in vnStringFgets\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringFileRead("/nonexistent/dir/file"), kFatal, "\nCan't open file in vnStringFileRead\\(\\)\\.\n");
-  EXPECT_EXIT(vnStringSprintf("%4097s", ""), kFatal, "\nNot enough buffer size in vnStringSprintf\\(\\)\\.\n");
+  const std::string length3 = "'(length=3)'";
+  ExpectFatal({
+      {[&] { vnStringUndef(twice); }, "Duplicate undefing", "vnStringUndef()"},
+      {[] { vnStringDef("x", -2); }, "vnStringDef(\"x\", -2) : Not appropriate length", "vnStringDef()"},
+      {[] { vnStringMul(Undefined(), 2); }, "Undefined string for '(length=-1)'", "vnStringMul()"},
+      {[] { vnStringSetChar(vnStringSetName(S("abc"), "w"), 4, 'z'); }, "w(3)(4) = z : Index is not appropriate",
+       "vnStringSetChar()"},
+      {[] { vnStringCopy(S("ab"), vnStringSetName(S("abc"), "s")); },
+       "Confliction of length for 's(length=3)' and '(length=2)'", "vnStringCopy()"},
+      {[] { vnStringSwap(S("ab"), S("abc")); }, "Confliction of length .* in vnStringSwap"},
+      {[] { vnStringPut(S("abcde"), 5, S("xy")); }, "Confliction of length .* in vnStringPut"},
+      {[] { vnStringPartCopy(S("abc"), 1, 2, S("xyz"), 1, 3); }, "Confliction of length .* in vnStringPartCopy"},
+      {[&] { vnStringCut(S("abc"), 3, 2); }, "Index is out of range for " + length3, "vnStringCut()"},
+      {[] { vnStringGetElem(S("abc"), 0); }, "Index is out ouf range .* in vnGetStringElem\\(\\)"},
+      {[&] { vnStringSetElem(S("abc"), 1, S("xy")); }, "Index is out ouf range for " + length3 + " and '(length=2)'",
+       "vnStringSetElem()"},
+      {[] { vnStringGetSubString(S("abcde"), 2, 7, 2); }, "Not a suitable index for '(length=5)'",
+       "vnStringGetSubString2()"},
+      {[] { vnStringGetSubString2(S("abc"), MatDef("", 2, 1)); }, "Not a suitable index .* in vnStringGetSubString2"},
+      {[] {
+         vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy"));
+       },
+       "Confliction of length .* in vnStringSetSubString2"},
+      {[] { vnStringMul(S("ab"), -1); }, "Number must be positive for '(length=2)'", "vnStringMul()"},
+      {[] { vnStringCompareElem(S("ab"), S("abc"), "=="); }, "Length mismatch .* in vnStringCompareElem"},
+      {[] { vnStringCompareElem(S("ab"), S("ab"), "=<"); }, "Incorrect operator .* in vnStringCompareElem"},
+      {[] { vnStringIndex(S("ab"), S("ab")); }, "Keyword is too long .* in vnStringIndex\\(\\)"},
+      {[] { vnStringFgets(4000, 10); }, "File is not opened", "vnStringFgets()"},
+      {[] { vnStringFileRead("/nonexistent/dir/file"); }, "Can't open file", "vnStringFileRead()"},
+      {[] { vnStringSprintf("%4097s", ""); }, "Not enough buffer size", "vnStringSprintf()"},
+  });
 }

@@ -42,6 +42,12 @@ void VornTest::TearDown() {
   EXPECT_EQ(before_, CurrentLiveCounts()) << "objects leaked or released twice";
 }
 
+void ExpectFatal(const std::vector<FatalCase>& cases) {
+  for (const FatalCase& c : cases) {
+    EXPECT_EXIT(c.body(), kFatal, c.tag.empty() ? c.report : ReportLine(c.report, c.tag)) << c.report;
+  }
+}
+
 std::string SlurpFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;

@@ -1,7 +1,6 @@
-// Shared test support: runtime start-up once per test binary, a fixture
-// that checks every kind's live count is the same after a test as before
-// (leaks and double releases show up here), and the helpers every area
-// uses: output capture, scratch files, child processes, report patterns.
+// Shared test support: runtime start-up, a fixture that checks every kind's
+// live count after a test (leaks and double releases show up here), output
+// capture, scratch files, child processes and report patterns.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,8 +8,10 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "runtime/vorn.h"
+#include "values.h"
 
 // Starts the runtime the way main does (settings and registries), once.
 void VornTestStartUp();
@@ -30,6 +31,15 @@ class VornTest : public ::testing::Test {
 };
 
 const ::testing::ExitedWithCode kFatal(255);   // every runtime error
+
+// A misuse and the report it must end the process with: a pattern, or with
+// a tag the body of the report line (see ReportLine).
+struct FatalCase {
+  std::function<void()> body;
+  std::string report;
+  std::string tag = "";
+};
+void ExpectFatal(const std::vector<FatalCase>& cases);
 
 // What a process wrote and how it ended.
 struct RunResult {
