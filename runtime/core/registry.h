@@ -254,6 +254,12 @@ inline void setName(char*& name, const char* text) {
 //   kPrefix: the kind's name prefix, which with the operation's name makes
 //   the tag of a report ("Mat" gives "MatUndef()"); kDuplicateUndef: the
 //   kind's spelling of that message
+#ifdef VORN_CHECKS
+constexpr bool kChecks = true;
+#else
+constexpr bool kChecks = false;
+#endif
+
 // The checks build's report of an operation on a released record.
 constexpr const char* kReleasedInUse = "Use of a released object";
 
@@ -354,12 +360,7 @@ class Registry {
   }
   // The same, the tag made of the kind's prefix and the operation.
   static void checkLiveIn(Record* r, const char* operation) {
-#ifdef VORN_CHECKS
-    if (r->parked) K::reportFatal(operationTag(K::kPrefix, operation), kReleasedInUse, r);
-#else
-    (void)r;
-    (void)operation;
-#endif
+    if (kChecks && r->parked) checkLive(r, operationTag(K::kPrefix, operation));
   }
 
   static void undefs(Record* r) { releaseFrom(r, undef); }
