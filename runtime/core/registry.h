@@ -396,7 +396,9 @@ class Registry {
     efree(r);
   }
 
-  static inline BucketTable<Record> table_;
+  // Never destroyed: parked records stay reachable from it to the very end,
+  // after static destructors, as everything the process holds does.
+  static inline BucketTable<Record>& table_ = *new BucketTable<Record>();
   static inline int tableMax_ = 0;
 };
 
