@@ -7,6 +7,7 @@
 #include "runtime/core/random.h"
 #include "runtime/core/terminal.h"
 #include "runtime/core/util.h"
+#include "runtime/fft/fft.h"
 #include "runtime/io/datafile.h"
 #include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
