@@ -4,18 +4,20 @@
 // - the book steps its twiddle factors with a trigonometric recurrence,
 //   whose error grows with the number of steps (about m eps after m); here
 //   they come from a table accurate to a few eps at every size;
-// - the butterfly stages whose blocks fit in the cache run block by block,
-//   so a long transform passes over memory a few times instead of log2(nn).
+// - four1's stages run two per pass, and those whose blocks fit in the
+//   cache run block by block, so a long transform passes over memory a few
+//   times instead of log2(nn).
 //
-// Both keep the book's arithmetic per butterfly, so results differ from the
-// book's only by the better twiddles. Indices count from 0 (the book: 1).
+// Every point meets the book's butterflies in the book's order, so results
+// differ from the book's only by the better twiddles. Indices count from 0
+// (the book: 1).
 #include "runtime/fft/fft.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -100,15 +102,9 @@ void bitReverse(double* data, size_t nn) {
 
 // Twiddles of every stage of an nn-point transform, stage by stage: the
 // stage of half-width h finds exp(sign 2 pi i k/(2h)) at entry h + k.
-// Rows of one matrix share a size, so the last table is kept; very long
-// ones are rebuilt rather than held.
-const std::vector<double>& stageTwiddles(size_t nn, int sign) {
-  static std::vector<double> table;
-  static size_t tableSize = 0;
-  static int tableSign = 0;
-  if (tableSize == nn && tableSign == sign) return table;
+std::vector<double> stageTwiddles(size_t nn, int sign) {
   const std::vector<double> roots = unitRoots(nn, nn / 2, sign);
-  table.assign(2 * nn, 0.0);
+  std::vector<double> table(2 * nn, 0.0);
   for (size_t h = 1; h < nn; h *= 2) {
     const size_t stride = nn / (2 * h);
     for (size_t k = 0; k < h; k++) {
@@ -116,11 +112,33 @@ const std::vector<double>& stageTwiddles(size_t nn, int sign) {
       table[2 * (h + k) + 1] = roots[2 * k * stride + 1];
     }
   }
-  const bool keep = nn <= kKeptPoints;
-  tableSize = keep ? nn : 0;
-  tableSign = sign;
   return table;
 }
+
+// The table for one size and sign. Rows of one matrix share their size,
+// so a table of at most kKeptPoints entries is kept for the next call; a
+// longer one is built in the caller's scratch and goes with it.
+class KeptTable {
+ public:
+  template <class Build>
+  const std::vector<double>& get(size_t size, int sign, std::vector<double>& scratch, Build build) {
+    if (size > kKeptPoints) {
+      scratch = build();
+      return scratch;
+    }
+    if (size != size_ || sign != sign_) {
+      kept_ = build();
+      size_ = size;
+      sign_ = sign;
+    }
+    return kept_;
+  }
+
+ private:
+  std::vector<double> kept_;
+  size_t size_ = 0;
+  int sign_ = 0;
+};
 
 // A complex point as (re, im) in one vector register where the target has
 // them; the operations are the scalar ones, element by element.
@@ -190,7 +208,9 @@ void four1(double* data, int nn, int isign) {
   if (nn < 2) return;
   const size_t points = static_cast<size_t>(nn);
   bitReverse(data, points);
-  const double* tw = stageTwiddles(points, isign).data();
+  static KeptTable kept;
+  std::vector<double> scratch;
+  const double* tw = kept.get(points, isign, scratch, [&] { return stageTwiddles(points, isign); }).data();
   // With an odd number of stages the first one runs alone, the rest in
   // pairs; those that fit in a cache block run block by block.
   const bool oddStages = (__builtin_ctzll(points) & 1) != 0;
@@ -209,17 +229,11 @@ void realft(double* data, int n, int isign) {
   const double c1 = 0.5;
   const double c2 = isign == 1 ? -0.5 : 0.5;
   if (isign == 1) four1(data, n >> 1, 1);
-  // exp(+-i k theta) with the book's theta = pi / (n/2); kept like the
-  // stage table.
-  static std::vector<double> w;
-  static size_t wSize = 0;
-  static int wSign = 0;
+  // exp(+-i k theta) with the book's theta = pi / (n/2).
   const int sign = isign == 1 ? 1 : -1;
-  if (wSize != count || wSign != sign) {
-    w = unitRoots(count, count / 4, sign);
-    wSize = count <= 4 * kKeptPoints ? count : 0;
-    wSign = sign;
-  }
+  static KeptTable kept;
+  std::vector<double> scratch;
+  const std::vector<double>& w = kept.get(count / 4, sign, scratch, [&] { return unitRoots(count, count / 4, sign); });
   for (size_t k = 1; k < count / 4; k++) {
     const size_t i1 = 2 * k, i2 = i1 + 1, i3 = count - 2 * k, i4 = i3 + 1;
     const double wr = w[2 * k], wi = w[2 * k + 1];
