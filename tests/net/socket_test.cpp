@@ -125,7 +125,7 @@ TEST_F(SocketTest, ConnectedSocketsAreChannelsWithExactCounts) {
 TEST_F(SocketTest, WritingToAPeerThatHasGoneFailsWithoutASignal) {
   int client, server;
   connectPair(client, server);
-  socket_shutdown(server, 2);
+  release(server);
   std::vector<char> block(1 << 20, 'z');
   int result = 1;
   for (int attempt = 0; attempt < 100 && result > 0; attempt++)
