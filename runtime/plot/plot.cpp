@@ -54,7 +54,9 @@ void configure() {
   if (const char* chosen = nonEmpty("VGPLOT_TERM")) terminalName = chosen;
   else if (display != nullptr) terminalName = "x11";
   else if (term != nullptr && std::strcmp(term, "vt102") == 0) terminalName = "kc_tek40xx";
-  else terminalName = "unknown";   // no screen: gnuplot draws nowhere until output_file
+  // No screen: text plots into the pipe, where nobody reads them; output
+  // to files works as anywhere.
+  else terminalName = "dumb";
   const char* command = nonEmpty("VORNGNUPLOT");
   gnuplotCommand = command != nullptr ? command : "gnuplot";
   if (const char* options = nonEmpty("VGPLOT_OPTIONS")) environmentOptions = options;
@@ -101,6 +103,30 @@ void reap(pid_t pid) {
   }
   kill(pid, SIGKILL);
   while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+// Reads and drops gnuplot's output until it closes or gnuplot has ended.
+void drainToEnd(int readFd, pid_t pid) {
+  const std::time_t deadline = std::time(nullptr) + kExitSeconds;
+  char buffer[4096];
+  while (readFd >= 0 && std::time(nullptr) < deadline) {
+    struct pollfd p = {readFd, POLLIN, 0};
+    const int ready = poll(&p, 1, 100);
+    if (ready > 0) {
+      const ssize_t n = read(readFd, buffer, sizeof buffer);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
+    } else if (ready < 0 && errno != EINTR) {
+      return;
+    } else if (pid > 0 && kill(pid, 0) != 0) {
+      return;   // collected already
+    } else if (pid > 0) {
+      siginfo_t info;
+      info.si_pid = 0;
+      if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+          info.si_pid == pid)
+        return;   // ended: reap() collects it
+    }
   }
 }
 
@@ -152,6 +178,12 @@ void closeSlot(PlotWindow& w, bool sayQuit) {
     file_pointers[fd][0] = nullptr;
     file_pointers[fd][1] = nullptr;
   } else {
+    // gnuplot's input ends here; its output stays open until it is done, so
+    // that no pending command dies writing into a closed pipe.
+    FILE* out = file_pointers[fd][1];
+    file_pointers[fd][1] = nullptr;
+    if (out != nullptr) std::fclose(out);
+    drainToEnd(w.readFd, pid);
     ProcessClose(fd);
   }
   reap(pid);

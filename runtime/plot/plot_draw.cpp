@@ -185,6 +185,7 @@ const char* modeTerminal(const char* mode) {
 // output, which captured receives), then returns to the screen.
 void drawTo(PlotWindow& w, const std::string& terminal, const char* file, std::string* captured) {
   const bool multi = w.multiplot != 0;
+  if (captured != nullptr) plotSync(w, nullptr);   // earlier output is not part of the code
   if (multi) {
     plotCommand(w, "set nomultiplot");
     plotCommand(w, "set origin 0,0");

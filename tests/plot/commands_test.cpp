@@ -92,8 +92,8 @@ TEST_F(PlotCommandTest, TerminalAndOptionsComeFromTheEnvironment) {
       {"svg", ":5", "vt102", nullptr, "\nset term svg;\n"},
       {"", ":5", "vt102", nullptr, "\nset term x11;\n"},
       {nullptr, "", "vt102", nullptr, "\nset term kc_tek40xx;\n"},
-      {nullptr, nullptr, "xterm", nullptr, "\nset term unknown;\n"},
-      {nullptr, nullptr, "xterm", "-persist", " -persist\nset term unknown;\n"},
+      {nullptr, nullptr, "xterm", nullptr, "\nset term dumb;\n"},
+      {nullptr, nullptr, "xterm", "-persist", " -persist\nset term dumb;\n"},
   };
   for (const TerminalCase& c : cases) {
     const FakeGnuplot fake;
@@ -253,16 +253,16 @@ TEST_F(PlotCommandTest, OutputToFilesAndCode) {
   EXPECT_EQ("[]", s.run.out);
   const std::string plot = "plot 'F1' u 0:1  t 'data-1-1' ;\n";
   EXPECT_EQ(WithFiles(plot + "set terminal svg;\nset output '/x/a.svg';\n" + plot +
-                          "set output;\nset terminal unknown;\n"
+                          "set output;\nset terminal dumb;\n"
                           "set terminal fig monochrome portrait fontsize 16 size 5,3;\nset output 'a.fig';\n" +
-                          plot + "set output;\nset terminal unknown;\n"
+                          plot + "set output;\nset terminal dumb;\n"
                           "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
                           "set nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
                           "set terminal postscript eps monochrome 'Times-Roman' 22;\nset output 'a.eps';\n" +
-                          plot + "set output;\nset terminal unknown;\nset size 0.98,1.0;\nset multiplot;\n"
+                          plot + "set output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n"
                           "set nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
                           "set terminal postscript monochrome 'Times-Roman' 16;\nset output;\n" +
-                          plot + "set output;\nset terminal unknown;\nset size 0.98,1.0;\nset multiplot;\n",
+                          plot + "set output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n",
                       s.log, fake.dir()),
             Body(s.log));
 }
