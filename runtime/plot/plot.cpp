@@ -350,7 +350,7 @@ std::string plotNewDataFile(PlotWindow& w) {
   if (dataDir[0] == '\0') {
     const char* tmp = std::getenv("TMPDIR");
     // Paths go into gnuplot commands inside quotes: keep to a plain base.
-    const bool usable = tmp != nullptr && tmp[0] == '/' && std::strchr(tmp, '\'') == nullptr &&
+    const bool usable = tmp != nullptr && tmp[0] == '/' && std::strpbrk(tmp, "'\n\r") == nullptr &&
                         std::strlen(tmp) < PATH_MAX - 128;
     std::snprintf(dataDir, sizeof dataDir, "%s/vgplot-%d-XXXXXX", usable ? tmp : "/tmp",
                   static_cast<int>(getpid()));

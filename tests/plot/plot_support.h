@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <string>
 
 #include "support/vorn_test.h"
@@ -58,19 +59,7 @@ class FakeGnuplot {
     setenv("TERM", "dumb", 1);
   }
   // Everything the runtime sent, the waits left out.
-  std::string log() const {
-    std::string kept;
-    std::string text = log_.text();
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      const std::string line = text.substr(start, end - start);
-      if (line.find("print 'vgplot-sync-") == std::string::npos) kept += line + "\n";
-      start = end + 1;
-    }
-    return kept;
-  }
+  std::string log() const { return std::regex_replace(log_.text(), std::regex("set print '-'.*\n"), ""); }
   const std::string& dir() const { return dir_.path(); }
 
  private:
