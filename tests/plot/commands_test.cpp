@@ -3,6 +3,8 @@
 // the environment they read belong to the whole process.
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -240,6 +242,22 @@ TEST_F(PlotCommandTest, WindowTableCurrentWindowAndClosing) {
   EXPECT_EQ(3u, count("args "));
   EXPECT_EQ(3u, count(kResetLines));
   EXPECT_EQ(3u, count("quit;\n"));
+}
+
+// A terminating signal closes the windows and removes their data files
+// (the fake's folder must be empty afterwards).
+TEST_F(PlotCommandTest, SignalClosesWindows) {
+  const FakeGnuplot fake;
+  const RunResult r = RunInChild([&] {
+    fake.use();
+    d1_vgplot(2, 1, Row({1, 2}));
+    VornSetSignal();
+    raise(SIGTERM);
+    return 3;
+  });
+  EXPECT_EQ(1, r.status);
+  const std::string log = fake.log();
+  EXPECT_EQ("quit;\n", log.substr(log.size() - 6));
 }
 
 // The view keys, read from standard input: each turns the view and redraws.
