@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <regex>
 #include <string>
 
 #include "plot_support.h"
@@ -68,7 +67,7 @@ TEST_F(GnuplotTest, OutputFilesShowTheData) {
     MatObjectTmpUndef();
   });
   ASSERT_EQ(0, r.status) << r.err;
-  EXPECT_FALSE(std::regex_search(r.err, std::regex("line [0-9]+:"))) << r.err;   // no command refused
+  EXPECT_EQ(std::string::npos, r.err.find("line 0:")) << r.err;   // no command refused
   EXPECT_EQ("%!PS-Adobe", r.out.substr(0, 10));
   EXPECT_NE(std::string::npos, r.out.find("showpage\n%%Trailer\n"));
   const std::string text = svg.text();
