@@ -192,6 +192,7 @@ void closeSlot(PlotWindow& w, bool sayQuit) {
   w.window = 0;
   w.dataNum = 0;
   w.readFd = -1;
+  w.capture = nullptr;
   w.plot.clear();
   if (window == currentWindow) currentWindow = 1;
   if (!anyOpen() && dataDir[0] != '\0') {
@@ -212,8 +213,9 @@ void lost(PlotWindow& w) {
 // the pipe and stop gnuplot.
 void drain(PlotWindow& w) {
   char buffer[4096];
-  while (w.readFd >= 0 && read(w.readFd, buffer, sizeof buffer) > 0) {
-  }
+  ssize_t n;
+  while (w.readFd >= 0 && (n = read(w.readFd, buffer, sizeof buffer)) > 0)
+    if (w.capture != nullptr) w.capture->append(buffer, static_cast<size_t>(n));
 }
 
 // Writes to the stream with SIGPIPE held back: a gnuplot that has gone
@@ -317,6 +319,8 @@ bool plotSync(PlotWindow& w, std::string* captured) {
   const std::string token = plotFormat("vgplot-sync-%d", ++syncSerial);
   plotSend(w, "set print '-'; print '" + token + "'; set print;\n");
   std::string seen;
+  if (w.capture != nullptr) seen.swap(*w.capture);
+  w.capture = nullptr;
   const std::time_t deadline = std::time(nullptr) + kSyncSeconds;
   while (w.window != 0) {
     const size_t at = seen.find(token + "\n");

@@ -185,7 +185,11 @@ const char* modeTerminal(const char* mode) {
 // output, which captured receives), then returns to the screen.
 void drawTo(PlotWindow& w, const std::string& terminal, const char* file, std::string* captured) {
   const bool multi = w.multiplot != 0;
-  if (captured != nullptr) plotSync(w, nullptr);   // earlier output is not part of the code
+  std::string code;
+  if (captured != nullptr) {
+    plotSync(w, nullptr);   // earlier output is not part of the code
+    w.capture = &code;
+  }
   if (multi) {
     plotCommand(w, "set nomultiplot");
     plotCommand(w, "set origin 0,0");
@@ -201,6 +205,7 @@ void drawTo(PlotWindow& w, const std::string& terminal, const char* file, std::s
     plotCommand(w, "set multiplot");
   }
   plotSync(w, captured);
+  w.capture = nullptr;
 }
 
 void outputFile(const char* name, int count, va_list ap, const char* mode) {

@@ -20,6 +20,7 @@ struct PlotWindow {
   int files = 0;           // data files of the current plot
   int readFd = -1;         // gnuplot's standard output
   bool opening = false;    // a death now means gnuplot could not start
+  std::string* capture = nullptr;   // keeps gnuplot's output instead of dropping it
   std::string plot;        // items of the current plot, joined by ", "
   std::string outputTerm;  // terminal of output_file
 };
@@ -34,8 +35,8 @@ const char* plotTerminal();            // the interactive terminal
 void plotSend(PlotWindow& w, const std::string& text);
 void plotCommand(PlotWindow& w, const std::string& text);   // text + ";\n"
 // Waits until gnuplot has run everything sent. captured, when given,
-// receives what gnuplot wrote on its standard output meanwhile. false when
-// gnuplot has gone.
+// receives what gnuplot wrote on its standard output meanwhile (since
+// w.capture was set, when it was). false when gnuplot has gone.
 bool plotSync(PlotWindow& w, std::string* captured);
 // Forgets the current plot: its data files go once gnuplot is done with them.
 void plotForget(PlotWindow& w);

@@ -132,7 +132,8 @@ std::string WithFiles(std::string text, const std::string& log, const std::strin
   }
   for (size_t i = 0; i < names.size(); i++) {
     const std::string key = "F" + std::to_string(i + 1);
-    for (size_t p; (p = text.find(key)) != std::string::npos;) text.replace(p, key.size(), names[i]);
+    for (size_t p = 0; (p = text.find(key, p)) != std::string::npos; p += names[i].size())
+      text.replace(p, key.size(), names[i]);
   }
   return text;
 }
