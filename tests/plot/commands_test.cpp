@@ -123,7 +123,7 @@ TEST_F(PlotCommandTest, DataGoThroughFilesInTheColumnLayout) {
   EXPECT_EQ("plot '" + path + "' u 0:1  t 'up' , '" + path + "' u 0:2  t 'it''s' ;\n", Body(s.log));
 }
 
-// Puts the data file names the log shows, in order, for F1 and F2.
+// Puts the data file names the log shows, in order, for <1> and <2>.
 std::string WithFiles(std::string text, const std::string& log, const std::string& dir) {
   std::vector<std::string> names;
   for (size_t at = 0; (at = log.find(dir + "/vgplot-", at)) != std::string::npos; at++) {
@@ -131,7 +131,7 @@ std::string WithFiles(std::string text, const std::string& log, const std::strin
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
   }
   for (size_t i = 0; i < names.size(); i++) {
-    const std::string key = "F" + std::to_string(i + 1);
+    const std::string key = "<" + std::to_string(i + 1) + ">";
     for (size_t p = 0; (p = text.find(key, p)) != std::string::npos; p += names[i].size())
       text.replace(p, key.size(), names[i]);
   }
@@ -148,26 +148,26 @@ struct CommandCase {
 TEST_F(PlotCommandTest, CommandsForEveryOperation) {
   const CommandCase cases[] = {
       {[] { d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2)); },
-       "plot 'F1' u 1:2  t 'data-1-1' , 'F1' u 1:3  t 'data-1-2' ;\n"},
+       "plot '<1>' u 1:2  t 'data-1-1' , '<1>' u 1:3  t 'data-1-2' ;\n"},
       {[] { d2_vgplot(6, 1, Row({0, 1, 2, 3}, 2), Row({5, 6, 7, 8}, 2), nullptr,
                       Texts({"smooth csplines"}), Texts({"w p", "w l"})); },
-       "plot 'F1' u 1:3 smooth csplines t 'data-1-1' w p, 'F1' u 2:4  t 'data-1-2' w l;\n"},
+       "plot '<1>' u 1:3 smooth csplines t 'data-1-1' w p, '<1>' u 2:4  t 'data-1-2' w l;\n"},
       {[] {
          graph_vgplot_hold(2, 1, 1);
          d1_vgplot(2, 1, Row({1, 2}));
          d1_vgplot(2, 1, Row({3, 4}));
        },
-       "plot 'F1' u 0:1  t 'data-1-1' ;\nplot 'F1' u 0:1  t 'data-1-1' , 'F2' u 0:1  t 'data-2-1' ;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nplot '<1>' u 0:1  t 'data-1-1' , '<2>' u 0:1  t 'data-2-1' ;\n"},
       {[] { graph_vgplot(4, 1, 1, Row({1, 2, -1, 1}), Row({0, 1, 1, 4}, 2)); },
        "set logscale x; set nologscale yz;\n"
-       "set xrange [1.000000:2.000000]; set yrange [-1.000000:1.000000]; plot 'F1' u 1:2  t 'data-1-1' ;\n"},
+       "set xrange [1.000000:2.000000]; set yrange [-1.000000:1.000000]; plot '<1>' u 1:2  t 'data-1-1' ;\n"},
       {[] {
          graph_vgplot_loglog(3, 1, MatDef("", 0, 0), Row({1, 2}));
          graph_vgreplot_semilogy(3, 1, Row({0, 3}), Row({3, 4}));
        },
-       "set logscale xy; set nologscale z;\nset autoscale xy; plot 'F1' u 0:1  t 'data-1-1' ;\n"
+       "set logscale xy; set nologscale z;\nset autoscale xy; plot '<1>' u 0:1  t 'data-1-1' ;\n"
        "set logscale y; set nologscale xz;\nset xrange [0.000000:3.000000]; set autoscale y; "
-       "plot 'F1' u 0:1  t 'data-1-1' , 'F2' u 0:1  t 'data-2-1' ;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' , '<2>' u 0:1  t 'data-2-1' ;\n"},
       {[] { graph_vgplot_title(2, 1, "a 'b'\nquit"); }, "set title 'a ''b'' quit';\n"},
       {[] { graph_vgplot_y2label(3, 1, "y", 2); }, "set y2label 'y' offset 2;\n"},
       {[] { graph_vgplot_zlabel(4, 1, "z", 1, -1); }, "set zlabel 'z' offset 1,-1;\n"},
@@ -178,11 +178,11 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 3); },
        "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\nset origin 0,0;\nset size 0.49,0.5;\n"},
       {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_multiplot(2, 1, 1); graph_vgplot_replot(1); },
-       "plot 'F1' u 0:1  t 'data-1-1' ;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"},
       {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_replot(1); },
-       "plot 'F1' u 0:1  t 'data-1-1' ;\nreplot;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\n"},
       {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_clear(1); graph_vgplot_replot(1); },
-       "plot 'F1' u 0:1  t 'data-1-1' ;\nclear;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nclear;\n"},
   };
   for (const CommandCase& c : cases) {
     const FakeGnuplot fake;
@@ -203,7 +203,7 @@ TEST_F(PlotCommandTest, OutputToFiles) {
     graph_vgplot_eps(2, 1, "a.eps");
   });
   ASSERT_EQ(0, s.run.status) << s.run.err;
-  const std::string plot = "plot 'F1' u 0:1  t 'data-1-1' ;\n";
+  const std::string plot = "plot '<1>' u 0:1  t 'data-1-1' ;\n";
   EXPECT_EQ(WithFiles(plot + "set terminal svg;\nset output '/x/it''s.svg';\n" + plot +
                           "set output;\nset terminal dumb;\n"
                           "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
@@ -277,7 +277,7 @@ TEST_F(PlotCommandTest, ViewControlTurnsWithKeys) {
   EXPECT_NE(std::string::npos,
             r.out.find(" | rotate_x =  65 | rotate_z =  35 | scale  = 1.1   | scale_z = 0.9 |\r"))
       << r.out;
-  EXPECT_EQ(WithFiles("plot 'F1' u 0:1  t 'data-1-1' ;\nset view 65,30,1,1;\nreplot;\n"
+  EXPECT_EQ(WithFiles("plot '<1>' u 0:1  t 'data-1-1' ;\nset view 65,30,1,1;\nreplot;\n"
                       "set view 65,35,1,1;\nreplot;\nset view 65,35,1.1,1;\nreplot;\n"
                       "set view 65,35,1.1,0.9;\nreplot;\n",
                       fake.log(), fake.dir()),
