@@ -248,8 +248,6 @@ void closeWindow(int window) {
   if (plotWindowNumber(window) == currentWindow) currentWindow = 1;
 }
 
-int readInt(va_list ap) { return va_arg(ap, int); }
-
 PlotWindow& slotAt(int slot, const char* name) {
   if (slot < 1 || slot > VGPLOT_WINDOW_MAX) plotFail("%s(): No slot %d.\n", name, slot);
   return slots[slot];
@@ -382,7 +380,7 @@ PlotWindow& plotOpen(int window) {
   return *plotFind(window);
 }
 
-PlotWindow& plotOpened(int window, const char*) {
+PlotWindow& plotOpened(int window) {
   PlotWindow* w = plotFind(window);
   if (w == nullptr) plotFail("Window-%d is not opened\n", plotWindowNumber(window));
   return *w;
@@ -392,7 +390,7 @@ void graph_vgplot_init(int count, ...) {
   if (count < 1 || count > 2) plotFail("vgplot_init(): Incorrect number of arguments\n");
   va_list ap;
   va_start(ap, count);
-  const int window = plotWindowNumber(readInt(ap));
+  const int window = plotWindowNumber(va_arg(ap, int));
   const char* given = count == 2 ? va_arg(ap, const char*) : nullptr;
   va_end(ap);
   configure();
@@ -433,7 +431,7 @@ void graph_vgplot_init(int count, ...) {
 int graph_vgplot_newwindow() {
   int open[VGPLOT_WINDOW_MAX];
   int n = 0;
-  for (int i = 1; i <= VGPLOT_WINDOW_MAX; i++)
+  for (int i = 1; i <= VGPLOT_WINDOW_MAX && owner == getpid(); i++)
     if (slots[i].window != 0) open[n++] = slots[i].window;
   std::sort(open, open + n);
   int candidate = 1;
@@ -443,7 +441,7 @@ int graph_vgplot_newwindow() {
 }
 
 void graph_vgplot_out(int window, const char* text) {
-  PlotWindow& w = plotOpened(window, "vgplot_out");
+  PlotWindow& w = plotOpened(window);
   plotSend(w, text != nullptr ? text : "");
 }
 
@@ -489,7 +487,7 @@ void graph_vgplot_clear(int window) {
 void graph_vgplot_destroy(int window) { closeWindow(window); }
 
 void graph_vgplot_destroy_all() {
-  for (int i = 1; i <= VGPLOT_WINDOW_MAX; i++)
+  for (int i = 1; i <= VGPLOT_WINDOW_MAX && owner == getpid(); i++)
     if (slots[i].window != 0) closeSlot(slots[i], true);
   currentWindow = 1;
 }
@@ -505,7 +503,7 @@ void graph_vgplot_quit(int count, ...) {
     va_list ap;
     va_start(ap, count);
     int windows[5];
-    for (int i = 0; i < count; i++) windows[i] = readInt(ap);
+    for (int i = 0; i < count; i++) windows[i] = va_arg(ap, int);
     va_end(ap);
     for (int i = 0; i < count; i++) closeWindow(windows[i]);
   }
@@ -516,8 +514,8 @@ void graph_vgplot_quit(int count, ...) {
 int graph_vgplot_win_ids(int op, ...) {
   va_list ap;
   va_start(ap, op);
-  PlotWindow& w = slotAt(readInt(ap), "vgplot_win_ids");
-  if (op == 2) w.window = readInt(ap);
+  PlotWindow& w = slotAt(va_arg(ap, int), "vgplot_win_ids");
+  if (op == 2) w.window = va_arg(ap, int);
   va_end(ap);
   return w.window;
 }
@@ -535,8 +533,8 @@ int graph_vgplot_isopened(int window) { return graph_vgplot_win2id(window); }
 int graph_vgplot_data_num(int op, ...) {
   va_list ap;
   va_start(ap, op);
-  PlotWindow& w = slotAt(readInt(ap), "vgplot_data_num");
-  if (op == 2) w.dataNum = readInt(ap);
+  PlotWindow& w = slotAt(va_arg(ap, int), "vgplot_data_num");
+  if (op == 2) w.dataNum = va_arg(ap, int);
   va_end(ap);
   return w.dataNum;
 }
@@ -550,7 +548,7 @@ int graph_vgplot_cur_win(int op, ...) {
   if (op == 2) {
     va_list ap;
     va_start(ap, op);
-    currentWindow = plotWindowNumber(readInt(ap));
+    currentWindow = plotWindowNumber(va_arg(ap, int));
     va_end(ap);
   }
   return currentWindow;

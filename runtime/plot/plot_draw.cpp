@@ -212,7 +212,7 @@ void outputFile(const char* name, int count, va_list ap, const char* mode) {
   plotCheckCount(count, 2, mode != nullptr ? 2 : 3, name);
   const int window = va_arg(ap, int);
   const char* file = va_arg(ap, const char*);
-  PlotWindow& w = plotOpened(window, name);
+  PlotWindow& w = plotOpened(window);
   std::string terminal;
   if (mode != nullptr) terminal = modeTerminal(mode);
   else if (count == 3) terminal = std::string("set terminal ") + va_arg(ap, const char*);
@@ -222,7 +222,7 @@ void outputFile(const char* name, int count, va_list ap, const char* mode) {
 
 String* outputCode(const char* name, int count, va_list ap, const char* mode) {
   plotCheckCount(count, 1, 1, name);
-  PlotWindow& w = plotOpened(va_arg(ap, int), name);
+  PlotWindow& w = plotOpened(va_arg(ap, int));
   std::string code;
   drawTo(w, modeTerminal(mode), nullptr, &code);
   return vnStringStringDef(code.c_str());

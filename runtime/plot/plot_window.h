@@ -28,7 +28,7 @@ struct PlotWindow {
 int plotWindowNumber(int window);      // numbers below 1 mean window 1
 PlotWindow* plotFind(int window);      // null when the window is not open
 PlotWindow& plotOpen(int window);      // opens the window if needed
-PlotWindow& plotOpened(int window, const char* failure);  // fatal when not open
+PlotWindow& plotOpened(int window);    // fatal when the window is not open
 const char* plotTerminal();            // the interactive terminal
 
 // Sends text as it is; nothing when the window was lost meanwhile.

@@ -115,8 +115,7 @@ TEST_F(PlotCommandTest, DataGoThroughFilesInTheColumnLayout) {
   });
   ASSERT_EQ(0, s.run.status) << s.run.err;
   const std::string path = s.run.out.substr(0, s.run.out.find('|'));
-  EXPECT_EQ(fake.dir() + "/vgplot-", path.substr(0, fake.dir().size() + 8));
-  EXPECT_NE(std::string::npos, path.find("-w2-f")) << path;
+  EXPECT_EQ(0u, path.find(fake.dir() + "/vgplot-")) << path;
   EXPECT_EQ(path + "|# 2 3\n  1.00000000E+00   4.00000000E+00\n  2.00000000E+00   5.00000000E+00\n"
                    "  3.00000000E+00   6.00000000E+00\n|-1",
             s.run.out);
