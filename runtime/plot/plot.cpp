@@ -25,10 +25,10 @@ namespace {
 // Slot i serves the window whose gnuplot pipe is channel i.
 PlotWindow slots[VGPLOT_WINDOW_MAX + 1];
 volatile sig_atomic_t quitting = 0;
-volatile sig_atomic_t sending = 0;   // a write to gnuplot's stream is under way
+volatile sig_atomic_t sending = 0;  // a write to gnuplot's stream is under way
 int running = 0;
 int currentWindow = 1;
-pid_t owner = 0;                     // the process that opened the windows
+pid_t owner = 0;  // the process that opened the windows
 int syncSerial = 0;
 
 bool configured = false;
@@ -36,10 +36,10 @@ std::string terminalName;
 std::string gnuplotCommand;
 std::string environmentOptions;
 std::string windowOptions;
-char dataDir[PATH_MAX];              // private folder of the data files, "" until needed
+char dataDir[PATH_MAX];  // private folder of the data files, "" until needed
 
-constexpr int kSyncSeconds = 20;     // longest wait for gnuplot to catch up
-constexpr int kExitSeconds = 30;     // longest wait for gnuplot to end after "quit"
+constexpr int kSyncSeconds = 20;  // longest wait for gnuplot to catch up
+constexpr int kExitSeconds = 30;  // longest wait for gnuplot to end after "quit"
 
 const char* nonEmpty(const char* name) {
   const char* value = std::getenv(name);
@@ -51,12 +51,16 @@ void configure() {
   configured = true;
   const char* display = nonEmpty("DISPLAY");
   const char* term = std::getenv("TERM");
-  if (const char* chosen = nonEmpty("VGPLOT_TERM")) terminalName = chosen;
-  else if (display != nullptr) terminalName = "x11";
-  else if (term != nullptr && std::strcmp(term, "vt102") == 0) terminalName = "kc_tek40xx";
+  if (const char* chosen = nonEmpty("VGPLOT_TERM"))
+    terminalName = chosen;
+  else if (display != nullptr)
+    terminalName = "x11";
+  else if (term != nullptr && std::strcmp(term, "vt102") == 0)
+    terminalName = "kc_tek40xx";
   // No screen: text plots into the pipe, where nobody reads them; output
   // to files works as anywhere.
-  else terminalName = "dumb";
+  else
+    terminalName = "dumb";
   const char* command = nonEmpty("VORNGNUPLOT");
   gnuplotCommand = command != nullptr ? command : "gnuplot";
   if (const char* options = nonEmpty("VGPLOT_OPTIONS")) environmentOptions = options;
@@ -119,20 +123,18 @@ void drainToEnd(int readFd, pid_t pid) {
     } else if (ready < 0 && errno != EINTR) {
       return;
     } else if (pid > 0 && kill(pid, 0) != 0) {
-      return;   // collected already
+      return;  // collected already
     } else if (pid > 0) {
       siginfo_t info;
       info.si_pid = 0;
-      if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-          info.si_pid == pid)
-        return;   // ended: reap() collects it
+      if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+        return;  // ended: reap() collects it
     }
   }
 }
 
 void dataFileName(char* path, size_t size, const PlotWindow& w, int line) {
-  std::snprintf(path, size, "%s/vgplot-%d-w%d-f%d-l%d", dataDir, static_cast<int>(owner), w.window,
-                w.frame, line);
+  std::snprintf(path, size, "%s/vgplot-%d-w%d-f%d-l%d", dataDir, static_cast<int>(owner), w.window, w.frame, line);
 }
 
 void removeFiles(PlotWindow& w) {
@@ -187,7 +189,7 @@ void closeSlot(PlotWindow& w, bool sayQuit) {
     ProcessClose(fd);
   }
   reap(pid);
-  removeFiles(w);   // gnuplot has ended: nothing reads them any more
+  removeFiles(w);  // gnuplot has ended: nothing reads them any more
   const int window = w.window;
   w.window = 0;
   w.dataNum = 0;
@@ -204,8 +206,7 @@ void closeSlot(PlotWindow& w, bool sayQuit) {
 // gnuplot has gone: say so once and close the window; the program goes on.
 void lost(PlotWindow& w) {
   if (w.window == 0) return;
-  if (!w.opening)
-    std::fprintf(stderr, "Window-%d: gnuplot has exited; the window is closed.\n", w.window);
+  if (!w.opening) std::fprintf(stderr, "Window-%d: gnuplot has exited; the window is closed.\n", w.window);
   closeSlot(w, false);
 }
 
@@ -284,9 +285,12 @@ void plotCheckCount(int count, int lo, int hi, const char* name) {
 std::string plotQuoted(const char* text) {
   std::string out;
   for (const char* p = text != nullptr ? text : ""; *p != '\0'; p++) {
-    if (*p == '\'') out += "''";
-    else if (*p == '\n' || *p == '\r') out += ' ';
-    else out += *p;
+    if (*p == '\'')
+      out += "''";
+    else if (*p == '\n' || *p == '\r')
+      out += ' ';
+    else
+      out += *p;
   }
   return out;
 }
@@ -327,7 +331,7 @@ bool plotSync(PlotWindow& w, std::string* captured) {
       return true;
     }
     const long left = static_cast<long>(deadline - std::time(nullptr));
-    if (left <= 0) return true;   // busy, not gone: go on without it
+    if (left <= 0) return true;  // busy, not gone: go on without it
     struct pollfd p = {w.readFd, POLLIN, 0};
     const int ready = poll(&p, 1, static_cast<int>(std::min(left, 1L) * 1000));
     if (ready < 0 && errno != EINTR) break;
@@ -352,15 +356,13 @@ std::string plotNewDataFile(PlotWindow& w) {
   if (dataDir[0] == '\0') {
     const char* tmp = std::getenv("TMPDIR");
     // Paths go into gnuplot commands inside quotes: keep to a plain base.
-    const bool usable = tmp != nullptr && tmp[0] == '/' && std::strpbrk(tmp, "'\n\r") == nullptr &&
-                        std::strlen(tmp) < PATH_MAX - 128;
-    std::snprintf(dataDir, sizeof dataDir, "%s/vgplot-%d-XXXXXX", usable ? tmp : "/tmp",
-                  static_cast<int>(getpid()));
+    const bool usable =
+        tmp != nullptr && tmp[0] == '/' && std::strpbrk(tmp, "'\n\r") == nullptr && std::strlen(tmp) < PATH_MAX - 128;
+    std::snprintf(dataDir, sizeof dataDir, "%s/vgplot-%d-XXXXXX", usable ? tmp : "/tmp", static_cast<int>(getpid()));
     if (mkdtemp(dataDir) == nullptr) {
       const std::string tried = dataDir;
       dataDir[0] = '\0';
-      plotFail("vgplot(): Can't make a folder for data files (%s: %s).\n", tried.c_str(),
-               std::strerror(errno));
+      plotFail("vgplot(): Can't make a folder for data files (%s: %s).\n", tried.c_str(), std::strerror(errno));
     }
   }
   char path[PATH_MAX + 64];
@@ -396,17 +398,16 @@ void graph_vgplot_init(int count, ...) {
   configure();
   running = 1;
   windowOptions = environmentOptions;
-  if (given != nullptr && given[0] != '\0')
-    windowOptions += (windowOptions.empty() ? "" : " ") + std::string(given);
+  if (given != nullptr && given[0] != '\0') windowOptions += (windowOptions.empty() ? "" : " ") + std::string(given);
   if (plotFind(window) != nullptr) return;
 
-  if (owner != getpid()) {   // a forked copy starts with no windows of its own
+  if (owner != getpid()) {  // a forked copy starts with no windows of its own
     for (PlotWindow& s : slots) s = PlotWindow();
     owner = getpid();
     dataDir[0] = '\0';
   }
-  std::string command = gnuplotCommand + plotFormat(" -geometry 380x280 -title vgplot-%d-%d",
-                                                    static_cast<int>(getpid()), window);
+  std::string command =
+      gnuplotCommand + plotFormat(" -geometry 380x280 -title vgplot-%d-%d", static_cast<int>(getpid()), window);
   if (!windowOptions.empty()) command += " " + windowOptions;
   const int fd = runnable(command) ? ProcessOpen(command.c_str()) : -1;
   if (fd < 0) plotFail("vgplot_init(): Can't open gnuplot\n");
@@ -463,8 +464,8 @@ void graph_vgplot_reset(int window) {
   w.key = 1;
   w.logMode = 0;
   // gnuplot 5 knows the data style only as "set style data".
-  static const char* const kReset[] = {"set nologscale xyz", "set autoscale", "set nolabel",
-                                       "set xlabel",         "set ylabel",    "set zlabel",
+  static const char* const kReset[] = {"set nologscale xyz", "set autoscale",  "set nolabel",
+                                       "set xlabel",         "set ylabel",     "set zlabel",
                                        "set title",          "set zero 1e-20", "set style data lines"};
   for (const char* command : kReset) plotCommand(w, command);
 }

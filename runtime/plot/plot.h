@@ -23,19 +23,19 @@ struct List;
 struct Matrix;
 struct String;
 
-constexpr int VGPLOT_WINDOW_MAX = 100;   // slots, indexed by process channel
+constexpr int VGPLOT_WINDOW_MAX = 100;  // slots, indexed by process channel
 
 // Windows: (count 1 or 2: window [, options]). Opens the window unless it is
 // open, then resets it; an open window is left alone.
 void graph_vgplot_init(int count, ...);
-int graph_vgplot_newwindow();   // the smallest window number not open
+int graph_vgplot_newwindow();  // the smallest window number not open
 // Sends text as it is to an open window.
 void graph_vgplot_out(int window, const char* text);
 // Opens the window if needed, sends text and ";\n", makes it current.
 void graph_vgplot_cmd(int window, const char* text);
-void graph_vgplot_reset(int window);    // forgets data and settings
-void graph_vgplot_replot(int window);   // redraws a window that has data
-void graph_vgplot_clear(int window);    // clears the drawing, forgets data
+void graph_vgplot_reset(int window);  // forgets data and settings
+void graph_vgplot_replot(int window);  // redraws a window that has data
+void graph_vgplot_clear(int window);  // clears the drawing, forgets data
 void graph_vgplot_destroy(int window);
 void graph_vgplot_destroy_all();
 // Closes plot windows: count 0 closes every open window, counts 1 to 5
@@ -46,20 +46,20 @@ void graph_vgplot_quit(int count, ...);
 
 // The table and the per-window settings. op 1 reads, op 2 writes (and, for
 // grid, key, multiplot and log_mode, sends the setting to the window).
-int graph_vgplot_win_ids(int op, ...);       // (1, slot) / (2, slot, window)
-int graph_vgplot_win2id(int window);         // the slot of a window, 0 if none
-int graph_vgplot_isopened(int window);       // same as win2id
-int graph_vgplot_data_num(int op, ...);      // (1, slot) / (2, slot, n)
-int graph_vgplot_hold(int op, ...);          // (1, window) / (2, window, flag)
-int graph_vgplot_grid(int op, ...);          // likewise
+int graph_vgplot_win_ids(int op, ...);  // (1, slot) / (2, slot, window)
+int graph_vgplot_win2id(int window);  // the slot of a window, 0 if none
+int graph_vgplot_isopened(int window);  // same as win2id
+int graph_vgplot_data_num(int op, ...);  // (1, slot) / (2, slot, n)
+int graph_vgplot_hold(int op, ...);  // (1, window) / (2, window, flag)
+int graph_vgplot_grid(int op, ...);  // likewise
 int graph_vgplot_key(int op, ...);
 int graph_vgplot_multiplot(int op, ...);
-int graph_vgplot_log_mode(int op, ...);      // 0 none, 1 x, 2 y, 3 xy
-const char* graph_vgplot_plot_strings(int op, ...);   // (1, window) / (2, window, text)
-const char* graph_vgplot_window_options(int op, ...); // (1) / (2, text)
-int graph_vgplot_cur_win(int op, ...);       // (1) / (2, window)
-int graph_vgplot_running(int op);            // 0 reads, 1 sets
-int graph_vgplot_open_count();               // the number of open windows
+int graph_vgplot_log_mode(int op, ...);  // 0 none, 1 x, 2 y, 3 xy
+const char* graph_vgplot_plot_strings(int op, ...);  // (1, window) / (2, window, text)
+const char* graph_vgplot_window_options(int op, ...);  // (1) / (2, text)
+int graph_vgplot_cur_win(int op, ...);  // (1) / (2, window)
+int graph_vgplot_running(int op);  // 0 reads, 1 sets
+int graph_vgplot_open_count();  // the number of open windows
 
 // Data. Each data row becomes one curve.
 // d1_vgplot(count 2..5: window, data [, titles [, cmds1 [, cmds2]]]): rows
@@ -83,7 +83,7 @@ void graph_vgreplot_semilogx(int count, ...);
 void graph_vgreplot_semilogy(int count, ...);
 
 // Decorations; texts are quoted for gnuplot, so they cannot end a command.
-void graph_vgplot_title(int count, ...);    // (1: window) clears, (2: window, text)
+void graph_vgplot_title(int count, ...);  // (1: window) clears, (2: window, text)
 // (1: window) clears, (2..4: window, text [, x offset [, y offset]])
 void graph_vgplot_xlabel(int count, ...);
 void graph_vgplot_x2label(int count, ...);
@@ -94,15 +94,15 @@ void graph_vgplot_zlabel(int count, ...);
 void graph_vgplot_text(int count, ...);
 // (2: window, range): 0 values autoscale, 2 set x, 4 x and y, 6 x, y, z
 void graph_vgplot_range(int count, ...);
-void graph_vgplot_xrange(int count, ...);   // (1: window) autoscales, (3: window, min, max)
+void graph_vgplot_xrange(int count, ...);  // (1: window) autoscales, (3: window, min, max)
 void graph_vgplot_yrange(int count, ...);
 void graph_vgplot_zrange(int count, ...);
 // (2..5: window, rot_x [, rot_z [, scale [, scale_z]]])
 void graph_vgplot_view(int count, ...);
 // (1: window): turns the view with keys read from standard input
 void graph_vgplot_view_control(int count, ...);
-void graph_vgplot_parametric(int count, ...);   // (2: window, flag)
-void graph_vgplot_hidden3d(int count, ...);     // (2: window, flag)
+void graph_vgplot_parametric(int count, ...);  // (2: window, flag)
+void graph_vgplot_hidden3d(int count, ...);  // (2: window, flag)
 
 // Layout and output.
 // (4: window, rows, cols, number): draws the next plot into that cell of a
@@ -115,7 +115,7 @@ void graph_vgplot_output_mode(int count, ...);
 // with the gnuplot terminal given, else that of the output mode; the file
 // is complete when the call returns.
 void graph_vgplot_output_file(int count, ...);
-void graph_vgplot_ps(int count, ...);        // (2: window, file)
+void graph_vgplot_ps(int count, ...);  // (2: window, file)
 void graph_vgplot_eps(int count, ...);
 void graph_vgplot_psplus(int count, ...);
 void graph_vgplot_epsplus(int count, ...);

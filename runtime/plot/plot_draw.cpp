@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/terminal.h"
+#include "runtime/io/textsave.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_report.h"
-#include "runtime/io/textsave.h"
-#include "runtime/core/terminal.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/vnstring.h"
 #include "runtime/plot/plot.h"
@@ -46,15 +46,15 @@ void checkData(Matrix* m, const char* tag) {
 
 // Writes data to a new file of the window and plots one curve per entry
 // of columns (the gnuplot "using" text); add keeps the current curves.
-void plotCurves(int window, Matrix* data, const std::vector<std::string>& columns,
-                const Labels& labels, bool add, const std::string& before) {
+void plotCurves(int window, Matrix* data, const std::vector<std::string>& columns, const Labels& labels, bool add,
+                const std::string& before) {
   PlotWindow& w = plotOpen(window);
   if (!((add || w.hold) && w.dataNum > 0)) {
-    static int frames = 0;   // process-wide, so file names never repeat
+    static int frames = 0;  // process-wide, so file names never repeat
     plotForget(w);
     w.frame = ++frames;
   }
-  if (w.window == 0) return;   // gnuplot went while catching up: reported
+  if (w.window == 0) return;  // gnuplot went while catching up: reported
   w.dataNum++;
   const std::string path = plotNewDataFile(w);
   MatFileWrite(data, path.c_str());
@@ -65,8 +65,8 @@ void plotCurves(int window, Matrix* data, const std::vector<std::string>& column
     const char* c1 = listText(labels.cmds1, k);
     const char* c2 = listText(labels.cmds2, k);
     if (!w.plot.empty()) w.plot += ", ";
-    w.plot += plotFormat("'%s' u %s %s t '%s' %s", path.c_str(), columns[i].c_str(),
-                         c1 != nullptr ? c1 : "", name.c_str(), c2 != nullptr ? c2 : "");
+    w.plot += plotFormat("'%s' u %s %s t '%s' %s", path.c_str(), columns[i].c_str(), c1 != nullptr ? c1 : "",
+                         name.c_str(), c2 != nullptr ? c2 : "");
   }
   plotCommand(w, before + "plot " + w.plot);
   graph_vgplot_cur_win(2, window);
@@ -85,8 +85,7 @@ std::vector<std::string> againstFirst(int rows) {
 }
 
 const char* const kLogModes[] = {"set nologscale xyz", "set logscale x; set nologscale yz",
-                                 "set logscale y; set nologscale xz",
-                                 "set logscale xy; set nologscale z"};
+                                 "set logscale y; set nologscale xz", "set logscale xy; set nologscale z"};
 
 // graph_vgplot and its forms: window, [log mode,] range, data, labels.
 void vgplotForm(const char* name, int count, va_list ap, int logMode, bool add) {
@@ -187,7 +186,7 @@ void drawTo(PlotWindow& w, const std::string& terminal, const char* file, std::s
   const bool multi = w.multiplot != 0;
   std::string code;
   if (captured != nullptr) {
-    plotSync(w, nullptr);   // earlier output is not part of the code
+    plotSync(w, nullptr);  // earlier output is not part of the code
     w.capture = &code;
   }
   if (multi) {
@@ -214,9 +213,12 @@ void outputFile(const char* name, int count, va_list ap, const char* mode) {
   const char* file = va_arg(ap, const char*);
   PlotWindow& w = plotOpened(window);
   std::string terminal;
-  if (mode != nullptr) terminal = modeTerminal(mode);
-  else if (count == 3) terminal = std::string("set terminal ") + va_arg(ap, const char*);
-  else terminal = w.outputTerm.empty() ? modeTerminal("ps") : w.outputTerm;
+  if (mode != nullptr)
+    terminal = modeTerminal(mode);
+  else if (count == 3)
+    terminal = std::string("set terminal ") + va_arg(ap, const char*);
+  else
+    terminal = w.outputTerm.empty() ? modeTerminal("ps") : w.outputTerm;
   drawTo(w, terminal, file != nullptr ? file : "", nullptr);
 }
 
@@ -259,8 +261,7 @@ void d2_vgplot(int count, ...) {
   va_end(ap);
   checkData(x, "d2_vgplot()");
   checkData(y, "d2_vgplot()");
-  if (x->cols != y->cols || (x->rows != 1 && x->rows != y->rows))
-    plotFail("vgplot(): Confliction of data number.\n");
+  if (x->cols != y->cols || (x->rows != 1 && x->rows != y->rows)) plotFail("vgplot(): Confliction of data number.\n");
   // One file: the rows of x, then those of y.
   Matrix* both = MatDef("", x->rows + y->rows, x->cols);
   const size_t xSize = static_cast<size_t>(x->rows) * x->cols;
@@ -363,8 +364,7 @@ void graph_vgplot_title(int count, ...) {
   va_list ap;
   va_start(ap, count);
   const int window = va_arg(ap, int);
-  const std::string command =
-      count == 2 ? "set title '" + plotQuoted(va_arg(ap, const char*)) + "'" : "set title";
+  const std::string command = count == 2 ? "set title '" + plotQuoted(va_arg(ap, const char*)) + "'" : "set title";
   va_end(ap);
   graph_vgplot_cmd(window, command.c_str());
 }
@@ -438,8 +438,8 @@ void graph_vgplot_view_control(int count, ...) {
   std::fputs(" j/k : rotate_x -/+   h/l : rotate_z -/+\n", stdout);
   std::fputs(" -/+ : scale -/+      </> : scale_z -/+\n", stdout);
   for (;;) {
-    std::printf(" | rotate_x = %3g | rotate_z = %3g | scale  = %2g   | scale_z = %2g |\r", rotateX,
-                rotateZ, scale, scaleZ);
+    std::printf(" | rotate_x = %3g | rotate_z = %3g | scale  = %2g   | scale_z = %2g |\r", rotateX, rotateZ, scale,
+                scaleZ);
     std::fflush(stdout);
     const int key = one_getch();
     if (key < 0 || key == 'q' || key == 27) break;

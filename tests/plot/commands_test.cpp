@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <functional>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "plot_support.h"
 
@@ -70,7 +70,7 @@ struct TerminalCase {
   const char* display;
   const char* term;
   const char* options;
-  const char* firstLines;   // after "args -geometry 380x280 -title vgplot-PID-1"
+  const char* firstLines;  // after "args -geometry 380x280 -title vgplot-PID-1"
 };
 
 TEST_F(PlotCommandTest, TerminalAndOptionsComeFromTheEnvironment) {
@@ -85,8 +85,10 @@ TEST_F(PlotCommandTest, TerminalAndOptionsComeFromTheEnvironment) {
     const FakeGnuplot fake;
     const Session s = Plot(fake, [&] {
       auto put = [](const char* name, const char* value) {
-        if (value == nullptr) unsetenv(name);
-        else setenv(name, value, 1);
+        if (value == nullptr)
+          unsetenv(name);
+        else
+          setenv(name, value, 1);
       };
       put("VGPLOT_TERM", c.vgplotTerm);
       put("DISPLAY", c.display);
@@ -116,8 +118,9 @@ TEST_F(PlotCommandTest, DataGoThroughFilesInTheColumnLayout) {
   ASSERT_EQ(0, s.run.status) << s.run.err;
   const std::string path = s.run.out.substr(0, s.run.out.find('|'));
   EXPECT_EQ(0u, path.find(fake.dir() + "/vgplot-")) << path;
-  EXPECT_EQ(path + "|# 2 3\n  1.00000000E+00   4.00000000E+00\n  2.00000000E+00   5.00000000E+00\n"
-                   "  3.00000000E+00   6.00000000E+00\n|-1",
+  EXPECT_EQ(path +
+                "|# 2 3\n  1.00000000E+00   4.00000000E+00\n  2.00000000E+00   5.00000000E+00\n"
+                "  3.00000000E+00   6.00000000E+00\n|-1",
             s.run.out);
   EXPECT_EQ("plot '" + path + "' u 0:1  t 'up' , '" + path + "' u 0:2  t 'it''s' ;\n", Body(s.log));
 }
@@ -146,10 +149,14 @@ struct CommandCase {
 // decorations and layout.
 TEST_F(PlotCommandTest, CommandsForEveryOperation) {
   const CommandCase cases[] = {
-      {[] { d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2)); },
+      {[] {
+         d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2));
+       },
        "plot '<1>' u 1:2  t 'data-1-1' , '<1>' u 1:3  t 'data-1-2' ;\n"},
-      {[] { d2_vgplot(6, 1, Row({0, 1, 2, 3}, 2), Row({5, 6, 7, 8}, 2), nullptr,
-                      Texts({"smooth csplines"}), Texts({"w p", "w l"})); },
+      {[] {
+         d2_vgplot(6, 1, Row({0, 1, 2, 3}, 2), Row({5, 6, 7, 8}, 2), nullptr, Texts({"smooth csplines"}),
+                   Texts({"w p", "w l"}));
+       },
        "plot '<1>' u 1:3 smooth csplines t 'data-1-1' w p, '<1>' u 2:4  t 'data-1-2' w l;\n"},
       {[] {
          graph_vgplot_hold(2, 1, 1);
@@ -157,7 +164,9 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
          d1_vgplot(2, 1, Row({3, 4}));
        },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nplot '<1>' u 0:1  t 'data-1-1' , '<2>' u 0:1  t 'data-2-1' ;\n"},
-      {[] { graph_vgplot(4, 1, 1, Row({1, 2, -1, 1}), Row({0, 1, 1, 4}, 2)); },
+      {[] {
+         graph_vgplot(4, 1, 1, Row({1, 2, -1, 1}), Row({0, 1, 1, 4}, 2));
+       },
        "set logscale x; set nologscale yz;\n"
        "set xrange [1.000000:2.000000]; set yrange [-1.000000:1.000000]; plot '<1>' u 1:2  t 'data-1-1' ;\n"},
       {[] {
@@ -171,16 +180,29 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
       {[] { graph_vgplot_y2label(3, 1, "y", 2); }, "set y2label 'y' offset 2;\n"},
       {[] { graph_vgplot_zlabel(4, 1, "z", 1, -1); }, "set zlabel 'z' offset 1,-1;\n"},
       {[] { graph_vgplot_text(5, 1, "p", 1.0, 2.0, "front"); }, "set label 'p' at 1,2 front;\n"},
-      {[] { graph_vgplot_range(2, 1, Row({0, 1, 2, 3})); },
+      {[] {
+         graph_vgplot_range(2, 1, Row({0, 1, 2, 3}));
+       },
        "set xrange [0.000000:1.000000];\nset yrange [2.000000:3.000000];\n"},
       {[] { graph_vgplot_view(3, 1, 60.0, 30.0); }, "set view 60,30;\n"},
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 3); },
        "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\nset origin 0,0;\nset size 0.49,0.5;\n"},
-      {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_multiplot(2, 1, 1); graph_vgplot_replot(1); },
+      {[] {
+         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_multiplot(2, 1, 1);
+         graph_vgplot_replot(1);
+       },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"},
-      {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_replot(1); },
+      {[] {
+         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_replot(1);
+       },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\n"},
-      {[] { d1_vgplot(2, 1, Row({1})); graph_vgplot_clear(1); graph_vgplot_replot(1); },
+      {[] {
+         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_clear(1);
+         graph_vgplot_replot(1);
+       },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nclear;\n"},
   };
   for (const CommandCase& c : cases) {
@@ -219,13 +241,12 @@ TEST_F(PlotCommandTest, WindowTableCurrentWindowAndClosing) {
   const FakeGnuplot fake;
   const Session s = Plot(fake, [] {
     for (int w : {1, 2, 4}) graph_vgplot_init(1, w);
-    graph_vgplot_init(2, 4, "-persist");   // open already: no new gnuplot, no reset
+    graph_vgplot_init(2, 4, "-persist");  // open already: no new gnuplot, no reset
     std::printf("new %d;", graph_vgplot_newwindow());
     graph_vgplot_cmd(4, "a");
     std::printf("cur %d;", graph_vgplot_cur_win(1));
     graph_vgplot_quit(2, 4, 9);
-    std::printf("cur %d open %d new %d;", graph_vgplot_cur_win(1), graph_vgplot_open_count(),
-                graph_vgplot_newwindow());
+    std::printf("cur %d open %d new %d;", graph_vgplot_cur_win(1), graph_vgplot_open_count(), graph_vgplot_newwindow());
     const int slot = graph_vgplot_win2id(2);
     std::printf("slot %d data %d;", graph_vgplot_win_ids(1, slot), graph_vgplot_data_num(1, slot));
     graph_vgplot_quit(0);
@@ -273,8 +294,7 @@ TEST_F(PlotCommandTest, ViewControlTurnsWithKeys) {
       },
       "kl+x<q");
   ASSERT_EQ(0, r.status) << r.err;
-  EXPECT_NE(std::string::npos,
-            r.out.find(" | rotate_x =  65 | rotate_z =  35 | scale  = 1.1   | scale_z = 0.9 |\r"))
+  EXPECT_NE(std::string::npos, r.out.find(" | rotate_x =  65 | rotate_z =  35 | scale  = 1.1   | scale_z = 0.9 |\r"))
       << r.out;
   EXPECT_EQ(WithFiles("plot '<1>' u 0:1  t 'data-1-1' ;\nset view 65,30,1,1;\nreplot;\n"
                       "set view 65,35,1,1;\nreplot;\nset view 65,35,1.1,1;\nreplot;\n"
@@ -296,11 +316,19 @@ TEST_F(PlotCommandTest, MisuseIsFatal) {
       {[] { d1_vgplot(1, 1); }, "d1_vgplot(): Incorrect number of arguments.\n"},
       {[] { graph_vgplot_quit(6); }, "vgplot_quit(): Incorrect number of arguments.\n"},
       {[] { graph_vgplot_out(5, "x"); }, "Window-5 is not opened\n"},
-      {[] { d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3})); }, "vgplot(): Confliction of data number.\n"},
-      {[] { d2_vgplot(3, 1, Row({1, 2, 3, 4}, 2), Row({1, 2, 3, 4, 5, 6}, 3)); },
+      {[] {
+         d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3}));
+       },
+       "vgplot(): Confliction of data number.\n"},
+      {[] {
+         d2_vgplot(3, 1, Row({1, 2, 3, 4}, 2), Row({1, 2, 3, 4, 5, 6}, 3));
+       },
        "vgplot(): Confliction of data number.\n"},
       {[] { graph_vgplot(4, 1, 4, Row({}), Row({1})); }, "vgplot(): Incorrect log_mode\n"},
-      {[] { graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1})); }, "vgplot(): Incorrect range data.\n"},
+      {[] {
+         graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1}));
+       },
+       "vgplot(): Incorrect range data.\n"},
       {[] { graph_vgplot_subplot(4, 1, 0, 2, 1); }, "vgplot_subplot(): Number of rows must be positive\n"},
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 5); }, "Number must be between 1 and 4\n"},
       {[] { graph_vgplot_output_mode(2, 1, "png"); }, "vgplot_output_mode(): Incorrect output mode.\n"},

@@ -67,7 +67,7 @@ TEST_F(GnuplotTest, OutputFilesShowTheData) {
     MatObjectTmpUndef();
   });
   ASSERT_EQ(0, r.status) << r.err;
-  EXPECT_EQ(std::string::npos, r.err.find("line 0:")) << r.err;   // no command refused
+  EXPECT_EQ(std::string::npos, r.err.find("line 0:")) << r.err;  // no command refused
   EXPECT_EQ("%!PS-Adobe", r.out.substr(0, 10));
   EXPECT_NE(std::string::npos, r.out.find("showpage\n%%Trailer\n"));
   const std::string text = svg.text();
@@ -99,7 +99,7 @@ TEST_F(GnuplotTest, DeadGnuplotIsReportedNotFatal) {
     kill(first, SIGKILL);
     while (kill(first, 0) == 0 && waitpid(first, nullptr, WNOHANG) == 0) usleep(1000);
     usleep(10000);
-    d1_vgplot(2, 1, Ramp(5));      // finds it gone
+    d1_vgplot(2, 1, Ramp(5));  // finds it gone
     graph_vgplot_title(2, 1, "again");
     d1_vgplot(2, 1, Ramp(6));
     std::printf("%d %d", graph_vgplot_open_count(), GnuplotOf(1) != first);
@@ -144,8 +144,7 @@ TEST_F(GnuplotTest, WindowOnAVirtualScreen) {
     const int null = open("/dev/null", O_RDWR);
     dup2(null, 1);
     dup2(null, 2);
-    execlp("Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
-           static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24", static_cast<char*>(nullptr));
     _exit(127);
   }
   const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
@@ -160,7 +159,7 @@ TEST_F(GnuplotTest, WindowOnAVirtualScreen) {
   const RunResult r = Plot([&] {
     setenv("DISPLAY", name.c_str(), 1);
     d1_vgplot(2, 3, Ramp(5));
-    graph_vgplot_cmd(3, "print GPVAL_TERM");   // on gnuplot's standard error, which is ours
+    graph_vgplot_cmd(3, "print GPVAL_TERM");  // on gnuplot's standard error, which is ours
     const pid_t gnuplot = GnuplotOf(3);
     std::printf("%s|", LiveCommand(gnuplot).c_str());
     graph_vgplot_destroy(3);

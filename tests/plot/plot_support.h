@@ -20,9 +20,7 @@ class PrivateDir {
     std::string pattern = ::testing::TempDir() + "vgplot_testXXXXXX";
     if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
   }
-  ~PrivateDir() {
-    EXPECT_EQ(0, rmdir(path_.c_str())) << path_ << ": data files left behind";
-  }
+  ~PrivateDir() { EXPECT_EQ(0, rmdir(path_.c_str())) << path_ << ": data files left behind"; }
   PrivateDir(const PrivateDir&) = delete;
   PrivateDir& operator=(const PrivateDir&) = delete;
   const std::string& path() const { return path_; }
@@ -36,9 +34,13 @@ class FakeGnuplot {
   FakeGnuplot() {
     std::ofstream out(script_.path());
     out << "#!/bin/sh\n"
-           "printf 'args %s\\n' \"$*\" >> '" << log_.path() << "'\n"
+           "printf 'args %s\\n' \"$*\" >> '"
+        << log_.path()
+        << "'\n"
            "while IFS= read -r line; do\n"
-           "  printf '%s\\n' \"$line\" >> '" << log_.path() << "'\n"
+           "  printf '%s\\n' \"$line\" >> '"
+        << log_.path()
+        << "'\n"
            "  case $line in\n"
            "    *\"print 'vgplot-sync-\"*) printf '%s\\n' \"$line\" | sed \"s/.*print '\\([^']*\\)'.*/\\1/\" ;;\n"
            "    quit\\;) exit 0 ;;\n"
