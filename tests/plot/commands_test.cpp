@@ -187,23 +187,17 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
       {[] { graph_vgplot_view(3, 1, 60.0, 30.0); }, "set view 60,30;\n"},
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 3); },
        "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\nset origin 0,0;\nset size 0.49,0.5;\n"},
-      {[] {
+      {[] {  // redrawn only with data and outside a multiplot
          d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_replot(1);
          graph_vgplot_multiplot(2, 1, 1);
          graph_vgplot_replot(1);
-       },
-       "plot '<1>' u 0:1  t 'data-1-1' ;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"},
-      {[] {
-         d1_vgplot(2, 1, Row({1}));
-         graph_vgplot_replot(1);
-       },
-       "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\n"},
-      {[] {
-         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_multiplot(2, 1, 0);
          graph_vgplot_clear(1);
          graph_vgplot_replot(1);
        },
-       "plot '<1>' u 0:1  t 'data-1-1' ;\nclear;\n"},
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
+       "set nomultiplot;\nclear;\n"},
   };
   for (const CommandCase& c : cases) {
     const FakeGnuplot fake;
@@ -279,28 +273,6 @@ TEST_F(PlotCommandTest, SignalClosesWindows) {
   EXPECT_EQ(1, r.status);
   const std::string log = fake.log();
   EXPECT_EQ("quit;\n", log.substr(log.size() - 6));
-}
-
-// The view keys, read from standard input: each turns the view and redraws.
-TEST_F(PlotCommandTest, ViewControlTurnsWithKeys) {
-  const FakeGnuplot fake;
-  RunResult r = RunInChild(
-      [&] {
-        fake.use();
-        d1_vgplot(2, 1, Row({1}));
-        graph_vgplot_view_control(1, 1);
-        VornExit();
-        return 0;
-      },
-      "kl+x<q");
-  ASSERT_EQ(0, r.status) << r.err;
-  EXPECT_NE(std::string::npos, r.out.find(" | rotate_x =  65 | rotate_z =  35 | scale  = 1.1   | scale_z = 0.9 |\r"))
-      << r.out;
-  EXPECT_EQ(WithFiles("plot '<1>' u 0:1  t 'data-1-1' ;\nset view 65,30,1,1;\nreplot;\n"
-                      "set view 65,35,1,1;\nreplot;\nset view 65,35,1.1,1;\nreplot;\n"
-                      "set view 65,35,1.1,0.9;\nreplot;\n",
-                      fake.log(), fake.dir()),
-            Body(fake.log()));
 }
 
 // Misuse ends the process with status 255 after its message; nothing in
