@@ -13,6 +13,10 @@ FILE* file_pointers[FILE_CHANNEL_MAX][2];
 int file_init = 0;
 
 namespace {
+pid_t process_ids[FILE_CHANNEL_MAX];   // child of each process channel
+}  // namespace
+
+namespace {
 
 constexpr int kCommandMax = 4095;   // characters of a command line kept
 constexpr int kWordsMax = 1023;     // words of a command line
@@ -131,6 +135,7 @@ int FileClose(int fd) {
   FILE* out = file_pointers[fd][1];
   file_pointers[fd][0] = nullptr;
   file_pointers[fd][1] = nullptr;
+  process_ids[fd] = 0;
   if (in == nullptr && out == nullptr) {
     close(fd);
     return 0;
@@ -252,10 +257,13 @@ int ProcessOpen(const char* command) {
   const int fd = toChild[1];
   file_pointers[fd][0] = in;
   file_pointers[fd][1] = out;
+  process_ids[fd] = pid;
   return fd;
 }
 
 int ProcessClose(int fd) { return FileClose(fd); }
+
+int ProcessPid(int fd) { return onTable(fd) ? process_ids[fd] : 0; }
 
 void wait_child_process(int) {
   const int savedErrno = errno;

@@ -38,6 +38,8 @@ int aFilePrintf(const char* name, const char* format, ...) __attribute__((format
 // channel that writes to its input and reads its output, or -1.
 int ProcessOpen(const char* command);
 int ProcessClose(int fd);
+// The child started by ProcessOpen on channel fd, 0 for any other channel.
+int ProcessPid(int fd);
 // Splits buffer in place into at most max_words words; words[] holds
 // max_words + 1 entries and ends with a null one. Returns the word count.
 // When the limit is reached the last word keeps the rest of the line.

@@ -1,0 +1,79 @@
+// What the plot tests share: a stand-in gnuplot that logs its command line
+// and every command and answers the runtime's waits, a private folder for
+// the data files, and a real gnuplot when one is installed.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "support/vorn_test.h"
+
+// A folder of its own under the test folder; the destructor checks it is
+// empty (the runtime removed every data file) and removes it.
+class PrivateDir {
+ public:
+  PrivateDir() {
+    std::string pattern = ::testing::TempDir() + "vgplot_testXXXXXX";
+    if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
+  }
+  ~PrivateDir() { EXPECT_EQ(0, rmdir(path_.c_str())) << path_ << ": data files left behind"; }
+  PrivateDir(const PrivateDir&) = delete;
+  PrivateDir& operator=(const PrivateDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class FakeGnuplot {
+ public:
+  FakeGnuplot() {
+    std::ofstream out(script_.path());
+    out << "#!/bin/sh\n"
+           "printf 'args %s\\n' \"$*\" >> '"
+        << log_.path()
+        << "'\n"
+           "while IFS= read -r line; do\n"
+           "  printf '%s\\n' \"$line\" >> '"
+        << log_.path()
+        << "'\n"
+           "  case $line in\n"
+           "    *\"print 'vgplot-sync-\"*) printf '%s\\n' \"$line\" | sed \"s/.*print '\\([^']*\\)'.*/\\1/\" ;;\n"
+           "    quit\\;) exit 0 ;;\n"
+           "  esac\n"
+           "done\n";
+    out.close();
+    chmod(script_.path(), 0700);
+  }
+  // The environment of a child that plots: this gnuplot, the private
+  // folder, no screen.
+  void use() const {
+    setenv("VORNGNUPLOT", script_.path(), 1);
+    setenv("TMPDIR", dir_.path().c_str(), 1);
+    unsetenv("DISPLAY");
+    unsetenv("VGPLOT_TERM");
+    unsetenv("VGPLOT_OPTIONS");
+    setenv("TERM", "dumb", 1);
+  }
+  // Everything the runtime sent, the waits left out.
+  std::string log() const {
+    std::string text = log_.text();
+    for (size_t at; (at = text.find("set print '-'")) != std::string::npos;)
+      text.erase(at, text.find('\n', at) + 1 - at);
+    return text;
+  }
+  const std::string& dir() const { return dir_.path(); }
+
+ private:
+  ScratchFile script_, log_;
+  PrivateDir dir_;
+};
+
+// A real gnuplot on the search path.
+inline bool HaveProgram(const char* name) {
+  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
