@@ -5,7 +5,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-#include <regex>
 #include <string>
 
 #include "app/progress.h"
@@ -47,11 +46,14 @@ std::string onTerminal(RunResult& run, const std::string& args, std::string redi
   return screen;
 }
 
-// The screen less every drawing of the line and its erasure: what the run
-// itself wrote, line feeds as the terminal sends them back ("\r\n").
-std::string withoutProgress(const std::string& screen) {
-  static const std::regex drawing("(\x1b\\[A\r\x1b\\[K)?brovane: experiment [0-9]+ of 20, [^\r\n]*\r\n|\x1b\\[A\r\x1b\\[K");
-  return std::regex_replace(screen, drawing, "");
+// The screen less every drawing of the line and its erasures: what the
+// run itself wrote, line feeds as the terminal sends them back ("\r\n").
+std::string withoutProgress(std::string screen) {
+  const std::string erase = "\x1b[A\r\x1b[K";
+  for (size_t at; (at = screen.find(erase)) != std::string::npos;) screen.erase(at, erase.size());
+  for (size_t at; (at = screen.find("brovane: experiment ")) != std::string::npos;)
+    screen.erase(at, screen.find("\r\n", at) + 2 - at);
+  return screen;
 }
 
 std::string terminalLines(std::string text) {
