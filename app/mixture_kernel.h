@@ -81,10 +81,11 @@ class MixtureKernel {
     if (finite) {
       for (int d = 0; d < D_; d++) {
         // fl(delta^2) > fl(746 (var + var)) means delta^2 > 746 (var + var)
-        // (1 - 2^-51); the square vornPower returns is within 0.54 ulp of
-        // delta^2 and the quotient rounds once, so the exponent lies below
-        // -746 (1 - 2^-49) < -745.9: exp gives +0 and so does the factor.
-        // An overflowing delta or square gives -Inf, and exp(-Inf) is +0.
+        // (1 - 2^-51), both sides being normal; the square vornPower returns
+        // is within one ulp of delta^2 and the quotient rounds once, so the
+        // exponent lies below -746 (1 - 2^-49) < -745.9: exp gives +0 and so
+        // does the factor. An overflowing delta or square gives an exponent
+        // of -Inf, and exp(-Inf) is +0.
         const double delta = x[d] - t[d].mean;
         if (delta * delta > t[d].zeroBound) return 0.0;
       }

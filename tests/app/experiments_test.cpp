@@ -128,17 +128,10 @@ TEST_F(ExperimentsTest, WorkersEndWithTheirParent) {
 
 // Refused before any experiment; control bytes are not passed on.
 TEST(ParallelRunTest, InvalidJobsStopBeforeAnyExperiment) {
-  const struct {
-    const char* value;
-    const char* shown;
-  } cases[] = {{"-1", "-1"}, {"' 2'", " 2"}, {"\"$(printf '3\\033[2J')\"", "3?[2J"}};
-  for (const auto& c : cases) {
-    const RunResult r = RunBrovane("em 3 10 5", std::string("BROVANE_JOBS=") + c.value);
-    EXPECT_EQ(r.out, "brovane ver.1.0\nCopyright (C) the brovane developers. See README.md.\n\nParallel-EM training\n");
-    EXPECT_EQ(r.err, std::string("ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor "
-                                 "(BROVANE_JOBS = \"") + c.shown + "\").\n");
-    EXPECT_EQ(r.status, 1);
-  }
+  const RunResult r = RunBrovane("em 3 10 5", "BROVANE_JOBS=\"$(printf ' 3\\033[2J')\"");
+  EXPECT_EQ(r.out, "brovane ver.1.0\nCopyright (C) the brovane developers. See README.md.\n\nParallel-EM training\n");
+  EXPECT_EQ(r.err, "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \" 3?[2J\").\n");
+  EXPECT_EQ(r.status, 1);
 }
 
 // Whole runs: the bytes and the status of one process. The delays make the
