@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -63,7 +64,9 @@ void ProgressText(char* out, int size, int finished, int count, double elapsed, 
 }
 
 void ProgressStart(int count) {
-  enabled = isatty(STDERR_FILENO) == 1;
+  // A terminal that declares itself dumb cannot move the cursor up.
+  const char* term = std::getenv("TERM");
+  enabled = isatty(STDERR_FILENO) == 1 && !(term != nullptr && std::strcmp(term, "dumb") == 0);
   shown = false;
   total = count;
   clock_gettime(CLOCK_MONOTONIC, &started);

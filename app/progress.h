@@ -5,7 +5,7 @@
 #pragma once
 
 // Starts the clock for count experiments; the line shows when standard
-// error is a terminal.
+// error is a terminal that can move its cursor (TERM is not "dumb").
 void ProgressStart(int count);
 
 // Draws (or redraws) the line for `finished` experiments done.

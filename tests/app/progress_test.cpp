@@ -36,7 +36,7 @@ std::string onTerminal(RunResult& run, const std::string& args, std::string redi
   int master, slave;
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "no terminal";
   redirect.replace(redirect.find('@'), 1, ttyname(slave));
-  run = RunBrovane(args + " " + redirect + ")", "(" + env);
+  run = RunBrovane(args + " " + redirect + ")", "(TERM=xterm " + env);
   fcntl(master, F_SETFL, O_NONBLOCK);
   std::string screen;
   char buffer[4096];
@@ -76,6 +76,8 @@ TEST(ProgressTest, DrawnOnATerminalAndErasedBeforeTheReport) {
     // Both streams on it: the report where the line was.
     EXPECT_EQ(withoutProgress(onTerminal(run, "em 2 5 3", ">@ 2>&1", env)), terminalLines(plain.out)) << env;
   }
+  RunResult run;
+  EXPECT_EQ(onTerminal(run, "em 2 5 3", "2>@", "TERM=dumb "), "");   // no cursor movement there
   // A failing run leaves the line above its message.
   RunResult failed;
   EXPECT_EQ(onTerminal(failed, "ag 3 4 5 4 2", "2>@", ""),
