@@ -214,7 +214,10 @@ void replay(int e, std::vector<Slot>& slots) {
   Slot& s = slots[e];
   const std::string out = readAll(s.out);
   const std::string err = readAll(s.err);
-  if (!out.empty() || !err.empty()) ProgressErase();
+  // As in one process, a failure's message comes below the progress line;
+  // other output takes the line's place until it is drawn again.
+  const bool failed = WIFSIGNALED(s.status) || WEXITSTATUS(s.status) != 0;
+  if (!failed && (!out.empty() || !err.empty())) ProgressErase();
   passOn(out, stdout);
   passOn(err, stderr);
 
