@@ -9,6 +9,7 @@
 
 #include "app/brovane.h"
 #include "app/driver.h"
+#include "app/experiments.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
 #include "runtime/core/entry.h"
@@ -102,6 +103,7 @@ void VornMain(int argc, List* args) {
     }
   }
   ValidateRunConfiguration(mode, niter, nlot, lsize, nsel, enss);
+  const int jobs = ExperimentJobs();
 
   const int ntrain = wrap32(static_cast<int64_t>(nlot) * lsize);
   std::printf("train set size = %d (subset size = %d, num of subsets = %d)\n", ntrain, lsize, nlot);
@@ -115,7 +117,7 @@ void VornMain(int argc, List* args) {
   std::printf("num experiments = %d (Averaged results are output)\n", BROVANE_EXPERIMENTS);
   std::fflush(stdout);
 
-  RunExperiments(niter, nlot, lsize, nsel, enss, mode);
+  RunExperiments(niter, nlot, lsize, nsel, enss, mode, jobs);
 
   CloseScope(scope);
 }

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/brovane.h"
+#include "app/experiments.h"
 #include "app/scope.h"
 #include "app/training.h"
 #include "runtime/core/channel.h"
@@ -79,13 +80,17 @@ double peakBytes(int mode, int niter, int nlot, int lsize, int nsel, int enss) {
   return elements * sizeof(double);
 }
 
+// The machine's memory; infinite when the system does not say.
+double physicalMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 ? static_cast<double>(pages) * pageSize : HUGE_VAL;
+}
+
 // What the process can be given: physical memory, or less under an
 // address-space limit.
 double memoryLimit() {
-  double limit = HUGE_VAL;
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) limit = static_cast<double>(pages) * pageSize;
+  double limit = physicalMemory();
   struct rlimit as;
   if (getrlimit(RLIMIT_AS, &as) == 0 && as.rlim_cur != RLIM_INFINITY)
     limit = std::min(limit, static_cast<double>(as.rlim_cur));
@@ -209,7 +214,7 @@ void ValidateRunConfiguration(int mode, int niter, int nlot, int lsize, int nsel
   }
 }
 
-void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode) {
+void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode, int jobs) {
   const ScopeMarkers scope = OpenScope();
   Matrix* mother = DefineLocalMatrix("mother");
   Matrix* train = DefineLocalMatrix("train");
@@ -220,7 +225,11 @@ void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode
   MatAssign(llresults, MatZDef2(3, niter + 1));
   MatSetName(llresults, "llresults");
 
-  for (int e = 1; e <= BROVANE_EXPERIMENTS; e++) {
+  // Every worker holds a run's matrices of its own.
+  const double fitting = std::floor(physicalMemory() / peakBytes(mode, niter, nlot, lsize, nsel, enss));
+  if (jobs > fitting) jobs = fitting >= 1 ? static_cast<int>(fitting) : 1;
+
+  RunExperimentSeries(BROVANE_EXPERIMENTS, jobs, [&](int e) {
     srandn(e);
     srandu(e);
     drawMother(mother);
@@ -229,7 +238,7 @@ void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode
     initialModel(model, train);
     trainGMM(model, train, test, niter, nlot, nsel, enss, mode);
     MatObjectTmpUndef();
-  }
+  });
 
   for (int i = 1; i <= niter; i++) {
     if (mode == BROVANE_MODE_AG) MatSetValue(llresults, 1, i, MatGetValue(llresults, 1, i) / enss);

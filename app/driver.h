@@ -9,6 +9,8 @@
 // the argument, then status 1.
 void ValidateRunConfiguration(int mode, int niter, int nlot, int lsize, int nsel, int enss);
 
-// Runs the 20 experiments of the configuration into llresults, then prints
-// the averaged results table and "Done" on standard output.
-void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode);
+// Runs the 20 experiments of the configuration into llresults, in up to
+// `jobs` worker processes (fewer when that many runs would not fit in the
+// machine's memory at once), then prints the averaged results table and
+// "Done" on standard output.
+void RunExperiments(int niter, int nlot, int lsize, int nsel, int enss, int mode, int jobs);

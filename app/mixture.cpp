@@ -6,8 +6,10 @@
 #include "app/mixture.h"
 
 #include <cmath>
+#include <vector>
 
 #include "app/brovane.h"
+#include "app/mixture_kernel.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
 #include "runtime/core/entry.h"
@@ -20,7 +22,9 @@
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using brovane_kernel::kTwoPi;
+using brovane_kernel::MixtureKernel;
+
 constexpr double kEmptyCount = 1.0e-20;   // count given to a component nothing reached
 constexpr double kWeightFloor = 1.0e-5;
 constexpr double kVarianceFloor = 1.0e-5;
@@ -38,6 +42,27 @@ double componentDensity(Matrix* model, int m, Matrix* data, int n, int D) {
   return p;
 }
 
+// The kernel reads storage directly: a live real model with the rows of
+// the layout and live real data with at least one row and one column.
+// warnlv > 0 asks for gcprob's own warnings, which only the general path
+// gives.
+bool kernelFits(Matrix* model, Matrix* data) {
+  if (warnlv > 0 || model == nullptr || data == nullptr) return false;
+  if (model->parked || data->parked || model->class_ != MAT_REAL || data->class_ != MAT_REAL) return false;
+  return data->rows >= 1 && data->cols >= 1 && model->cols >= 1 &&
+         static_cast<long>(model->rows) >= 2L * data->rows + 1;
+}
+
+// Column n (from 0) of the D x N data into x; true when every value is finite.
+bool loadSample(const double* data, int D, int N, int n, double* x) {
+  bool finite = true;
+  for (int d = 0; d < D; d++) {
+    x[d] = data[static_cast<size_t>(d) * N + n];
+    finite = finite && std::isfinite(x[d]);
+  }
+  return finite;
+}
+
 }  // namespace
 
 // A routine of doubles only: it makes no object, so its scope is empty and
@@ -51,18 +76,71 @@ double gcprob(double mean, double var, double obs) {
   return p;
 }
 
-List* getss(Matrix* model, Matrix* data) {
-  const ScopeMarkers scope = OpenScope();
-  Matrix* ss = DefineLocalMatrix("ss");
-  Matrix* mixPr = DefineLocalMatrix("mixPr");
-  Matrix* dval = DefineLocalMatrix("dval");
+namespace {
 
-  const int M = MatGetCols(model);
-  const int N = MatGetCols(data);
-  const int D = MatGetRows(data);
-  MatAssign(ss, MatZDef2(2 * D + 1, M));
+// getss on storage read directly, for the inputs kernelFits accepts. The
+// statistics, the log-likelihood, the messages and the exits are those of
+// the general path below, bit for bit.
+double fastEStep(Matrix* model, Matrix* data, Matrix* ss, int M, int N, int D) {
+  const MixtureKernel kernel(model, D);
+  const double* const values = MatReal(data);
+  double* const sums = MatReal(ss);
+  std::vector<double> x(static_cast<size_t>(D));
+  std::vector<double> mixPr(static_cast<size_t>(M));
   double ll = 0.0;
 
+  for (int n = 0; n < N; n++) {
+    const bool finite = loadSample(values, D, N, n, x.data());
+    bool squaresFinite = finite;
+    for (int d = 0; d < D; d++) squaresFinite = squaresFinite && std::isfinite(x[d] * x[d]);
+
+    double total = 0.0;
+    for (int m = 0; m < M; m++) {
+      const double joint = kernel.joint(m, x.data(), finite) * kernel.weight(m);
+      mixPr[m] = joint;
+      if (isBad(joint)) {
+        FilePrintf(2, "ERROR: Observation and mix %d joint Prob is out of range : %e\n", m + 1, joint);
+        VornExitFailure();
+      }
+      total = total + joint;
+    }
+    if (total <= 0.0 || !std::isfinite(total)) continue;
+
+    for (int m = 0; m < M; m++) mixPr[m] = mixPr[m] / total;
+    for (int m = 0; m < M; m++) {
+      const double gamma = mixPr[m];
+      // A zero posterior adds +0 or -0 to every sum when the squares are
+      // finite, which leaves each sum as it is (a sum that starts at +0
+      // never becomes -0; NaN and Inf absorb a zero).
+      if (gamma == 0.0 && squaresFinite) continue;
+      sums[m] = sums[m] + gamma;
+      for (int d = 0; d < D; d++) {
+        double* const sum = &sums[static_cast<size_t>(2 * d + 1) * M + m];
+        double* const squares = &sums[static_cast<size_t>(2 * d + 2) * M + m];
+        *sum = *sum + gamma * x[d];
+        *squares = *squares + gamma * (x[d] * x[d]);
+      }
+    }
+
+    const double l = std::log(total);
+    if (!std::isfinite(l)) {
+      FilePrintf(2, "ERROR: Log likelihood is out of range %e. (likelihood = %e)\n", l, total);
+      VornExitFailure();
+    }
+    ll = ll + l;
+    if (!std::isfinite(ll)) {
+      FilePrintf(2, "ERROR: Total log likelihood is out of range %e\n", ll);
+      VornExitFailure();
+    }
+  }
+  return ll;
+}
+
+// getss through the checked accessors, one sample column and one row of
+// joint probabilities at a time in the locals dval and mixPr: every input,
+// warnings included.
+double generalEStep(Matrix* model, Matrix* data, Matrix* ss, Matrix* mixPr, Matrix* dval, int M, int N, int D) {
+  double ll = 0.0;
   for (int n = 1; n <= N; n++) {
     MatAssign(mixPr, MatZDef2(1, M));
     MatAssign(dval, MatCut(data, 1, n, D, n));
@@ -108,6 +186,23 @@ List* getss(Matrix* model, Matrix* data) {
       VornExitFailure();
     }
   }
+  return ll;
+}
+
+}  // namespace
+
+List* getss(Matrix* model, Matrix* data) {
+  const ScopeMarkers scope = OpenScope();
+  Matrix* ss = DefineLocalMatrix("ss");
+  Matrix* mixPr = DefineLocalMatrix("mixPr");
+  Matrix* dval = DefineLocalMatrix("dval");
+
+  const int M = MatGetCols(model);
+  const int N = MatGetCols(data);
+  const int D = MatGetRows(data);
+  MatAssign(ss, MatZDef2(2 * D + 1, M));
+  const double ll = kernelFits(model, data) ? fastEStep(model, data, ss, M, N, D)
+                                            : generalEStep(model, data, ss, mixPr, dval, M, N, D);
 
   List* result = ListElementsDef(2, LIST_MATRIX, ss, LIST_REAL, ll);
   CloseScope(scope);
@@ -166,6 +261,21 @@ Matrix* getmodel(Matrix* bss, int D) {
   return model;
 }
 
+namespace {
+
+// One sample's share of evalm: its log-probability counts when finite.
+void score(double prob, double& ll, int& count) {
+  const double l = std::log(prob);
+  if (std::isfinite(l)) {
+    ll = ll + l;
+    count = count + 1;
+  } else if (warnlv > 0) {
+    FilePrintf(2, "WARN: observation prob is out of range : prob %e ll %e \n", prob, ll);
+  }
+}
+
+}  // namespace
+
 double evalm(Matrix* model, Matrix* data) {
   const ScopeMarkers scope = OpenScope();
   const int M = MatGetCols(model);
@@ -173,15 +283,20 @@ double evalm(Matrix* model, Matrix* data) {
   const int D = MatGetRows(data);
   double ll = 0.0;
   int count = 0;
-  for (int n = 1; n <= N; n++) {
-    double prob = 0.0;
-    for (int m = 1; m <= M; m++) prob = prob + MatGetValue(model, 1, m) * componentDensity(model, m, data, n, D);
-    const double l = std::log(prob);
-    if (std::isfinite(l)) {
-      ll = ll + l;
-      count = count + 1;
-    } else if (warnlv > 0) {
-      FilePrintf(2, "WARN: observation prob is out of range : prob %e ll %e \n", prob, ll);
+  if (kernelFits(model, data)) {
+    const MixtureKernel kernel(model, D);
+    std::vector<double> x(static_cast<size_t>(D));
+    for (int n = 0; n < N; n++) {
+      const bool finite = loadSample(MatReal(data), D, N, n, x.data());
+      double prob = 0.0;
+      for (int m = 0; m < M; m++) prob = prob + kernel.weight(m) * kernel.joint(m, x.data(), finite);
+      score(prob, ll, count);
+    }
+  } else {
+    for (int n = 1; n <= N; n++) {
+      double prob = 0.0;
+      for (int m = 1; m <= M; m++) prob = prob + MatGetValue(model, 1, m) * componentDensity(model, m, data, n, D);
+      score(prob, ll, count);
     }
   }
   CloseScope(scope);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/brovane.h"
+#include "app/experiments.h"
 #include "app/mixture.h"
 #include "app/scope.h"
 #include "app/subsets.h"
@@ -53,9 +54,9 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
   const int R = MatGetRows(sstmp);
   const int M = MatGetCols(sstmp);
 
-  AddToElement(llresults, 2, 1, evalm(model, train));
+  AddToResults(2, 1, evalm(model, train));
   MatObjectTmpUndef();
-  AddToElement(llresults, 3, 1, evalm(model, test));
+  AddToResults(3, 1, evalm(model, test));
   MatObjectTmpUndef();
 
   MatAssign(bmodel, MatZDef2(enss * R, M));
@@ -73,7 +74,7 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
           const double llret = eStep(temp, ssret, block(bmodel, e, R), MatCut(train, 1, first, D, first + lsize - 1));
           MatPut(bss, row, 1, MatAdd(block(bss, l, R), ssret));
           MatObjectTmpUndef();
-          AddToElement(llresults, 1, it, llret);
+          AddToResults(1, it, llret);
         }
         MatPut(bss, row, 1, MatScale(block(bss, l, R), 1.0 / enss));
         MatObjectTmpUndef();
@@ -84,7 +85,7 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
                                    MatCut(train, 1, first, D, first + lsize - 1));
         MatPut(bss, row, 1, ssret);
         MatObjectTmpUndef();
-        AddToElement(llresults, 1, it, llret);
+        AddToResults(1, it, llret);
       }
     }
 
@@ -117,9 +118,9 @@ Matrix* trainGMM(Matrix* model0, Matrix* train, Matrix* test, int niter, int nlo
     }
     MatAssign(model, getmodel(bss, D));
 
-    AddToElement(llresults, 2, it + 1, evalm(model, train));
+    AddToResults(2, it + 1, evalm(model, train));
     MatObjectTmpUndef();
-    AddToElement(llresults, 3, it + 1, evalm(model, test));
+    AddToResults(3, it + 1, evalm(model, test));
     MatObjectTmpUndef();
   }
 
