@@ -20,6 +20,7 @@
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sort.h"
 #include "runtime/matrix/matrix_sub.h"
+#include "runtime/matrix/polymat.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/complex_value.h"
 #include "runtime/objects/list.h"
