@@ -9,6 +9,7 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sub.h"
 #include "runtime/matrix/polymat.h"
 #include "runtime/objects/polynomial_ops.h"
 #include "runtime/objects/rational_ops.h"
@@ -248,6 +249,7 @@ Matrix* MatColumnVector(Matrix* m, int j) {
     MatErrorSource("%s(%dx%d)(:, %d)", nameOf(m), m->rows, m->cols, j);
     MatError("MatColumnVector()", "Not appropriate column number", m);
   }
+  if (vorn_matrix::isPolyOrRational(m->class_)) return MatCut(m, 1, j, m->rows, j);
   if (vorn_matrix::widthOf(m->class_) == 0) vorn_matrix::failUnservedClass("MatColumnVector()", m);
   Matrix* v = MatSameClassDef(m, m->rows, 1);
   copyLine(v, m, j, false);
@@ -259,6 +261,7 @@ Matrix* MatRowVector(Matrix* m, int i) {
     MatErrorSource("%s(%dx%d)(%d, :)", nameOf(m), m->rows, m->cols, i);
     MatError("MatRowVector()", "Not appropriate row number", m);
   }
+  if (vorn_matrix::isPolyOrRational(m->class_)) return MatCut(m, i, 1, i, m->cols);
   if (vorn_matrix::widthOf(m->class_) == 0) vorn_matrix::failUnservedClass("MatRowVector()", m);
   Matrix* v = MatSameClassDef(m, 1, m->cols);
   copyLine(v, m, i, true);

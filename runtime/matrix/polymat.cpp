@@ -574,6 +574,99 @@ Matrix* realPolyProduct(Matrix* c, Matrix* a, Matrix* b) {
 }
 
 // ---------------------------------------------------------------------------
+// Reductions along rows or columns, and running ones.
+
+// The lanes of m: the whole storage of a vector, else each row (mode other
+// than 1) or each column.
+struct Lanes {
+  size_t count, length, laneStep, step;
+  int rows, cols;   // of the result
+};
+
+Lanes lanesOf(const Matrix* m, int mode) {
+  const size_t r = static_cast<size_t>(m->rows);
+  const size_t c = static_cast<size_t>(m->cols);
+  if (m->rows == 1 || m->cols == 1) return {1, r * c, 0, 1, 1, 1};
+  if (mode == 1) return {c, r, 1, c, 1, m->cols};
+  return {r, c, c, 1, m->rows, 1};
+}
+
+enum class Fold { kSum, kMean, kProd };
+
+template <class K>
+Matrix* foldLanes(Matrix* m, int mode, Fold what) {
+  const Lanes lanes = lanesOf(m, mode);
+  Matrix* c = make(m->class_, lanes.rows, lanes.cols);
+  for (size_t l = 0; l < lanes.count; l++) {
+    typename K::E acc = K::dup(K::of(m)[l * lanes.laneStep]);
+    for (size_t k = 1; k < lanes.length; k++) {
+      typename K::E e = K::of(m)[l * lanes.laneStep + k * lanes.step];
+      typename K::E next = what == Fold::kProd ? K::mul(acc, e) : K::add(acc, e);
+      K::release(acc);
+      acc = next;
+    }
+    if (what == Fold::kMean) {
+      typename K::E mean = K::scale(acc, 1.0 / static_cast<double>(lanes.length));
+      K::release(acc);
+      acc = mean;
+    }
+    put<K>(c, l, acc);
+  }
+  return c;
+}
+
+// An empty m gives an empty result of the reduced shape.
+template <class K>
+Matrix* reduceLanes(Matrix* m, int mode, Fold what, const char* tag) {
+  checkKind<K>(m, tag);
+  if (vorn_matrix::hasNoElements(m)) {
+    const bool vector = m->rows <= 1 || m->cols <= 1;
+    return make(m->class_, vector ? 0 : mode == 1 ? 0 : m->rows, vector ? 0 : mode == 1 ? m->cols : 0);
+  }
+  return foldLanes<K>(m, mode, what);
+}
+
+template <class K>
+Matrix* running(Matrix* m, bool product, const char* tag) {
+  checkKind<K>(m, tag);
+  Matrix* c = MatSameDef(m);
+  const size_t n = elementCount(m);
+  // Each running value is formed from the previous one, held by c.
+  typename K::E previous = nullptr;
+  for (size_t k = 0; k < n; k++) {
+    typename K::E e = K::of(m)[k];
+    put<K>(c, k, previous == nullptr ? K::dup(e) : (product ? K::mul(previous, e) : K::add(previous, e)));
+    previous = K::of(c)[k];
+  }
+  return c;
+}
+
+// Element equality without simplification beyond what each holds.
+bool samePoly(Polynomial* p, Polynomial* q) {
+  if (p->degree != q->degree) return false;
+  for (int k = 0; k <= p->degree; k++) {
+    const double* x = MatReal(p->coef);
+    const double* y = MatReal(q->coef);
+    const CV a = p->class_ == 1 ? CV{x[2 * k], x[2 * k + 1]} : CV{x[k], 0.0};
+    const CV b = q->class_ == 1 ? CV{y[2 * k], y[2 * k + 1]} : CV{y[k], 0.0};
+    if (!(a.re == b.re && a.im == b.im)) return false;
+  }
+  return true;
+}
+bool sameElement(Polynomial* p, Polynomial* q) { return samePoly(p, q); }
+bool sameElement(Rational* r, Rational* q) { return samePoly(r->nume, q->nume) && samePoly(r->deno, q->deno); }
+
+template <class K>
+Matrix* compare(Matrix* a, Matrix* b, int equal) {
+  VORN_ASSERT(sameShape(a, b));
+  Matrix* c = MatDef("", a->rows, a->cols);
+  const size_t n = elementCount(a);
+  for (size_t k = 0; k < n; k++)
+    MatReal(c)[k] = sameElement(K::of(a)[k], K::of(b)[k]) == (equal != 0) ? 1.0 : 0.0;
+  return c;
+}
+
+// ---------------------------------------------------------------------------
 // Printing.
 
 void printHeadOf(int i, int j) { std::printf(" (%3d,%3d)  ", i, j); }
@@ -710,6 +803,27 @@ Polynomial* P_MatProdElem(Matrix* m) {
   return foldOf<PolyKind>(m, true, false);
 }
 
+Polynomial* P_MatMeanElem(Matrix* m) {
+  checkKind<PolyKind>(m, "P_MatMeanElem()");
+  Polynomial* sum = foldOf<PolyKind>(m, false, false);
+  if (elementCount(m) == 0) return sum;
+  Polynomial* mean = PolyScale(sum, 1.0 / static_cast<double>(elementCount(m)));
+  PolyUndef(sum);
+  return mean;
+}
+Matrix* P_Mat_Sum(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kSum, "P_Mat_Sum()"); }
+Matrix* P_Mat_Mean(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kMean, "P_Mat_Mean()"); }
+Matrix* P_Mat_Prod(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kProd, "P_Mat_Prod()"); }
+Matrix* P_Mat_CumSumElem(Matrix* m) { return running<PolyKind>(m, false, "P_Mat_CumSumElem()"); }
+Matrix* P_Mat_CumProdElem(Matrix* m) { return running<PolyKind>(m, true, "P_Mat_CumProdElem()"); }
+Matrix* P_Mat_CompareElem(Matrix* a, Matrix* b, int equal) { return compare<PolyKind>(a, b, equal); }
+int P_MatIsZero(Matrix* m) {
+  const size_t n = elementCount(m);
+  for (size_t k = 0; k < n; k++)
+    if (!PolyIsZero(MatPolys(m)[k])) return 0;
+  return 1;
+}
+
 Matrix* P_Mat_Add(Matrix* c, Matrix* a, Matrix* b) { return zipInto<PolyKind>(c, a, b, PolyAdd); }
 Matrix* P_Mat_Sub(Matrix* c, Matrix* a, Matrix* b) { return zipInto<PolyKind>(c, a, b, PolySub); }
 Matrix* P_Mat_MulElem(Matrix* c, Matrix* a, Matrix* b) { return zipInto<PolyKind>(c, a, b, PolyMul); }
@@ -841,6 +955,15 @@ Matrix* P_Mat_HigherShift(Matrix* m, int n) {
   return mapped<PolyKind>(m, [n](Polynomial* p) { return PolyHigherShift(p, n); });
 }
 
+Matrix* P_Mat_ApplyPolyFunc(Matrix* m, Polynomial* (*f)(Polynomial*)) {
+  checkKind<PolyKind>(m, "P_Mat_ApplyPolyFunc()");
+  return mapped<PolyKind>(m, f);
+}
+Matrix* P_Mat_ApplyRatFunc(Matrix* m, Rational* (*f)(Polynomial*)) {
+  checkKind<PolyKind>(m, "P_Mat_ApplyRatFunc()");
+  return build<RatKind>(holdsComplex(m->class_), m->rows, m->cols, [m, f](size_t k) { return f(MatPolys(m)[k]); });
+}
+
 void P_Mat_Print(Matrix* m) {
   for (int i = 1; i <= m->rows; i++)
     for (int j = 1; j <= m->cols; j++) {
@@ -926,6 +1049,27 @@ Rational* R_MatSumElem(Matrix* m) {
 Rational* R_MatProdElem(Matrix* m) {
   checkKind<RatKind>(m, "R_MatProdElem()");
   return foldOf<RatKind>(m, true, false);
+}
+
+Rational* R_MatMeanElem(Matrix* m) {
+  checkKind<RatKind>(m, "R_MatMeanElem()");
+  Rational* sum = foldOf<RatKind>(m, false, false);
+  if (elementCount(m) == 0) return sum;
+  Rational* mean = RatScale(sum, 1.0 / static_cast<double>(elementCount(m)));
+  RatUndef(sum);
+  return mean;
+}
+Matrix* R_Mat_Sum(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kSum, "R_Mat_Sum()"); }
+Matrix* R_Mat_Mean(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kMean, "R_Mat_Mean()"); }
+Matrix* R_Mat_Prod(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kProd, "R_Mat_Prod()"); }
+Matrix* R_Mat_CumSumElem(Matrix* m) { return running<RatKind>(m, false, "R_Mat_CumSumElem()"); }
+Matrix* R_Mat_CumProdElem(Matrix* m) { return running<RatKind>(m, true, "R_Mat_CumProdElem()"); }
+Matrix* R_Mat_CompareElem(Matrix* a, Matrix* b, int equal) { return compare<RatKind>(a, b, equal); }
+int R_MatIsZero(Matrix* m) {
+  const size_t n = elementCount(m);
+  for (size_t k = 0; k < n; k++)
+    if (!PolyIsZero(MatRats(m)[k]->nume)) return 0;
+  return 1;
 }
 
 Matrix* R_Mat_Add(Matrix* c, Matrix* a, Matrix* b) { return zipInto<RatKind>(c, a, b, RatAdd); }
@@ -1045,6 +1189,11 @@ Matrix* R_Mat_LowerShift(Matrix* m, int n) {
 Matrix* R_Mat_HigherShift(Matrix* m, int n) {
   checkKind<RatKind>(m, "R_Mat_HigherShift()");
   return mapped<RatKind>(m, [n](Rational* r) { return RatHigherShift(r, n); });
+}
+
+Matrix* R_Mat_ApplyRatFunc(Matrix* m, Rational* (*f)(Rational*)) {
+  checkKind<RatKind>(m, "R_Mat_ApplyRatFunc()");
+  return mapped<RatKind>(m, f);
 }
 
 void R_Mat_Print(Matrix* m) {

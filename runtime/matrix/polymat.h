@@ -61,6 +61,19 @@ Polynomial* P_MatDeterm(Matrix* m);
 Polynomial* P_MatTrace(Matrix* m);
 Polynomial* P_MatSumElem(Matrix* m);
 Polynomial* P_MatProdElem(Matrix* m);
+Polynomial* P_MatMeanElem(Matrix* m);
+// Each row (mode other than 1) or each column (mode 1), or the whole of a
+// vector, reduced; the running forms go through the storage in order.
+Matrix* P_Mat_Sum(Matrix* m, int mode);
+Matrix* P_Mat_Mean(Matrix* m, int mode);
+Matrix* P_Mat_Prod(Matrix* m, int mode);
+Matrix* P_Mat_CumSumElem(Matrix* m);
+Matrix* P_Mat_CumProdElem(Matrix* m);
+// A real matrix of 1 where the elements are equal (the same degree and
+// coefficients), or where they differ when equal is 0; same shapes.
+Matrix* P_Mat_CompareElem(Matrix* a, Matrix* b, int equal);
+// Whether every element is the zero constant.
+int P_MatIsZero(Matrix* m);
 
 // Arithmetic kernels.
 Matrix* P_Mat_Add(Matrix* c, Matrix* a, Matrix* b);
@@ -107,6 +120,10 @@ Matrix* P_Mat_Derivative(Matrix* m, int n);
 Matrix* P_Mat_Integral(Matrix* m, int n);
 Matrix* P_Mat_LowerShift(Matrix* m, int n);
 Matrix* P_Mat_HigherShift(Matrix* m, int n);
+// f applied to every element: a polynomial matrix, or with a rational f a
+// rational one.
+Matrix* P_Mat_ApplyPolyFunc(Matrix* m, Polynomial* (*f)(Polynomial*));
+Matrix* P_Mat_ApplyRatFunc(Matrix* m, Rational* (*f)(Polynomial*));
 
 // The elements, one per line: " (i,j)  " and the text, wrapped.
 void P_Mat_Print(Matrix* m);
@@ -142,6 +159,15 @@ Rational* R_MatDeterm(Matrix* m);
 Rational* R_MatTrace(Matrix* m);
 Rational* R_MatSumElem(Matrix* m);
 Rational* R_MatProdElem(Matrix* m);
+Rational* R_MatMeanElem(Matrix* m);
+Matrix* R_Mat_Sum(Matrix* m, int mode);
+Matrix* R_Mat_Mean(Matrix* m, int mode);
+Matrix* R_Mat_Prod(Matrix* m, int mode);
+Matrix* R_Mat_CumSumElem(Matrix* m);
+Matrix* R_Mat_CumProdElem(Matrix* m);
+// Equal: numerators equal and denominators equal, nothing cancelled.
+Matrix* R_Mat_CompareElem(Matrix* a, Matrix* b, int equal);
+int R_MatIsZero(Matrix* m);   // every numerator the zero constant
 
 Matrix* R_Mat_Add(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_Sub(Matrix* c, Matrix* a, Matrix* b);
@@ -186,6 +212,7 @@ Matrix* R_Mat_EvalR(Matrix* m, Rational* r);
 Matrix* R_Mat_Derivative(Matrix* m, int n);
 Matrix* R_Mat_LowerShift(Matrix* m, int n);
 Matrix* R_Mat_HigherShift(Matrix* m, int n);
+Matrix* R_Mat_ApplyRatFunc(Matrix* m, Rational* (*f)(Rational*));
 
 // The elements, one per line: " (i,j)  (numerator)/(denominator)".
 void R_Mat_Print(Matrix* m);

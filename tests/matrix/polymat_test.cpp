@@ -169,6 +169,37 @@ TEST_F(PolyMatTest, PromotionAndConversions) {
   EXPECT_EQ(valuesOf(P_MatDeterm(MatRealToPoly(det))->coef), (V{-2}));
 }
 
+// [s, 1; 2, s^2] and its reciprocals: the reductions, comparisons and
+// rounding that take element objects.
+TEST_F(PolyMatTest, ReductionsComparisonsAndRounding) {
+  Matrix* m = P_MatDef("", 2, 2);
+  P_MatSetValue(m, 1, 1, PolyOf(0, {0, 1}));
+  P_MatSetValue(m, 1, 2, PolyOf(0, {1}));
+  P_MatSetValue(m, 2, 1, PolyOf(0, {2}));
+  P_MatSetValue(m, 2, 2, PolyOf(0, {0, 0, 1}));
+  auto coefAt = [](Matrix* x, int k) { return valuesOf(P_MatGetVecPtr(x, k)->coef); };
+  Matrix* columns = MatSum(m, 1);
+  ExpectShape(columns, 1, 2, MAT_POLY);
+  EXPECT_EQ(coefAt(columns, 1), (V{2, 1}));
+  EXPECT_EQ(coefAt(columns, 2), (V{1, 0, 1}));
+  EXPECT_EQ(coefAt(MatProd(m, 0), 2), (V{0, 0, 2}));
+  EXPECT_EQ(coefAt(MatMean(m, 0), 1), (V{0.5, 0.5}));
+  Matrix* running = MatCumSumElem(m);
+  EXPECT_EQ(coefAt(running, 4), (V{3, 1, 1}));
+  EXPECT_EQ(valuesOf(P_MatTrace(m)->coef), (V{0, 1, 1}));
+  EXPECT_EQ(valuesOf(MatCompareElem(m, MatTrans(m), "==")), (V{1, 0, 0, 1}));
+  EXPECT_EQ(valuesOf(MatCompareElem(m, Real("", 2, 2, {0, 1, 2, 0}), "!=")), (V{1, 0, 0, 1}));
+  EXPECT_FALSE(MatIsZero(m));
+  EXPECT_TRUE(MatIsZero(MatSub(m, m)));
+  Matrix* scaled = MatScale(m, 0.75);
+  EXPECT_EQ(coefAt(MatRintElem(scaled), 2), (V{1}));
+  EXPECT_EQ(coefAt(MatFloorElem(scaled), 4), (V{0}));   // 0.75 s^2 floors to the zero constant
+  Matrix* inverse = MatInvElem(m);
+  EXPECT_EQ(valuesOf(R_MatGetVecPtr(MatSum(inverse, 1), 1)->nume->coef), (V{2, 1}));
+  EXPECT_EQ(valuesOf(MatCompareElem(inverse, MatInvElem(m), "==")), (V{1, 1, 1, 1}));
+  EXPECT_EQ(MatColumnVector(m, 2)->class_, MAT_POLY);
+}
+
 TEST_F(PolyMatTest, PrintsOneElementPerLine) {
   Matrix* m = MatSetName(P_MatDef("", 1, 2), "P");
   P_MatSetValue(m, 1, 1, PolyOf(0, {-1, 0, 1}));
