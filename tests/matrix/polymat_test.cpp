@@ -223,6 +223,8 @@ void ScopeRun() {
     MatAssign(a, MatAdd(RandomPolyMatrix(rng, 3, 3, statement % 2 == 1), P_MatIDef(3)));
     MatAssign(b, MatDivElem(MatMul(a, a), MatAdd_double(a, 1.0)));
     MatAssign(b, MatRealToComp(MatTrans(b)));
+    MatAssign(b, a);   // a local: copied, of another class and size
+    MatAssign(a, MatCatRow(a, b));
     MatObjectTmpUndef();
   }
   MatObjectControl(0);   // releases a and b with their elements
