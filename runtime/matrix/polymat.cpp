@@ -930,12 +930,12 @@ Matrix* P_Mat_EvalC(Matrix* m, Complex* z) {
 }
 Matrix* P_Mat_EvalP(Matrix* m, Polynomial* p) {
   checkKind<PolyKind>(m, "P_Mat_EvalP()");
-  return build<PolyKind>(holdsComplex(m->class_), m->rows, m->cols,
+  return build<PolyKind>(holdsComplex(m->class_) || p->class_ == 1, m->rows, m->cols,
                          [m, p](size_t k) { return PolyEvalP(MatPolys(m)[k], p); });
 }
 Matrix* P_Mat_EvalR(Matrix* m, Rational* r) {
   checkKind<PolyKind>(m, "P_Mat_EvalR()");
-  return build<RatKind>(holdsComplex(m->class_), m->rows, m->cols,
+  return build<RatKind>(holdsComplex(m->class_) || r->class_ == 1, m->rows, m->cols,
                         [m, r](size_t k) { return PolyEvalR(MatPolys(m)[k], r); });
 }
 Matrix* P_Mat_Derivative(Matrix* m, int n) {
@@ -968,7 +968,7 @@ void P_Mat_Print(Matrix* m) {
   for (int i = 1; i <= m->rows; i++)
     for (int j = 1; j <= m->cols; j++) {
       Polynomial* p = MatPolys(m)[offsetOf(m, i, j)];
-      char* text = PolyStringWrap(PolyToString(p, nullptr, 0, p->variable), 13, 79, "\n");
+      char* text = PolyStringWrap(PolyToString(p, nullptr, 0, p->variable), 12, 79, "\n");
       printHeadOf(i, j);
       std::printf("%s\n", text);
       efree(text);
@@ -1170,12 +1170,12 @@ Matrix* R_Mat_EvalC(Matrix* m, Complex* z) {
 }
 Matrix* R_Mat_EvalP(Matrix* m, Polynomial* p) {
   checkKind<RatKind>(m, "R_Mat_EvalP()");
-  return build<RatKind>(holdsComplex(m->class_), m->rows, m->cols,
+  return build<RatKind>(holdsComplex(m->class_) || p->class_ == 1, m->rows, m->cols,
                         [m, p](size_t k) { return RatEvalP(MatRats(m)[k], p); });
 }
 Matrix* R_Mat_EvalR(Matrix* m, Rational* r) {
   checkKind<RatKind>(m, "R_Mat_EvalR()");
-  return build<RatKind>(holdsComplex(m->class_), m->rows, m->cols,
+  return build<RatKind>(holdsComplex(m->class_) || r->class_ == 1, m->rows, m->cols,
                         [m, r](size_t k) { return RatEvalR(MatRats(m)[k], r); });
 }
 Matrix* R_Mat_Derivative(Matrix* m, int n) {

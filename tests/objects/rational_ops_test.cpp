@@ -1,6 +1,8 @@
 // Rational operations: the arithmetic without cancellation, its zero
 // cases, evaluation, calculus, the fraction display and the reports.
 #include <functional>
+#include <random>
+#include <vector>
 #include <string>
 
 #include "support/values.h"
@@ -116,6 +118,59 @@ TEST_F(RatOpsDeathTest, Reports) {
        ReportLine("Variables are distinct for '(x^0)' and '(y^0)'", "PolyMul()")},
   };
   for (const auto& k : cases) EXPECT_EXIT(k.first(), kFatal, k.second);
+}
+
+// Integer rationals against exact integer arithmetic: nothing cancels, so
+// each result is the plain product and sum formula, bit for bit.
+using IPoly = std::vector<long long>;   // constant first
+
+IPoly RandomIPoly(std::mt19937& rng, int maxDegree) {
+  std::uniform_int_distribution<int> degree(0, maxDegree), value(-4, 4);
+  IPoly p(static_cast<size_t>(degree(rng)) + 1);
+  for (auto& c : p) c = value(rng);
+  while (p.back() == 0) p.back() = value(rng);
+  return p;
+}
+IPoly Mul(const IPoly& a, const IPoly& b) {
+  IPoly c(a.size() + b.size() - 1, 0);
+  for (size_t i = 0; i < a.size(); i++)
+    for (size_t j = 0; j < b.size(); j++) c[i + j] += a[i] * b[j];
+  return c;
+}
+IPoly Add(IPoly a, const IPoly& b, long long sign = 1) {
+  if (a.size() < b.size()) a.resize(b.size(), 0);
+  for (size_t k = 0; k < b.size(); k++) a[k] += sign * b[k];
+  while (a.size() > 1 && a.back() == 0) a.pop_back();
+  return a;
+}
+IPoly Derivative(const IPoly& a) {
+  if (a.size() == 1) return {0};
+  IPoly d(a.size() - 1);
+  for (size_t k = 1; k < a.size(); k++) d[k - 1] = static_cast<long long>(k) * a[k];
+  return d;
+}
+V D(const IPoly& p) { return V(p.begin(), p.end()); }
+
+TEST_F(RatOpsTest, AgreesWithExactArithmetic) {
+  std::mt19937 rng(45);
+  for (int round = 0; round < 100; round++) {
+    const IPoly an = RandomIPoly(rng, 4), ad = RandomIPoly(rng, 4);
+    const IPoly bn = RandomIPoly(rng, 4), bd = RandomIPoly(rng, 4);
+    Rational* a = RatOf(D(an), D(ad));
+    Rational* b = RatOf(D(bn), D(bd));
+    const bool zero = an.size() == 1 && an[0] == 0;
+    if (!zero && !(bn.size() == 1 && bn[0] == 0)) {
+      ExpectRat(RatAdd(a, b), D(Add(Mul(an, bd), Mul(bn, ad))), D(Mul(ad, bd)));
+      ExpectRat(RatSub(a, b), D(Add(Mul(an, bd), Mul(bn, ad), -1)), D(Mul(ad, bd)));
+      ExpectRat(RatMul(a, b), D(Mul(an, bn)), D(Mul(ad, bd)));
+      ExpectRat(RatDiv(a, b), D(Mul(an, bd)), D(Mul(ad, bn)));
+    }
+    // (N/D)' = (N' D - N D') / D^2.
+    ExpectRat(RatDerivative(a, 1), D(Add(Mul(Derivative(an), ad), Mul(an, Derivative(ad)), -1)), D(Mul(ad, ad)));
+    // p(a) by Horner's rule with p = 1 + 2 s: (D + 2 N) / D.
+    ExpectRat(PolyEvalR(PolyOf(0, {1, 2}), a), D(Add(ad, Mul({2}, an))), D(ad));
+    MatObjectTmpUndef();
+  }
 }
 
 }  // namespace
