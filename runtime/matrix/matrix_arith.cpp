@@ -322,30 +322,35 @@ const UnarySpec kInvElem{"MatInvElem()", kAnyClass, kBadClass, "", ".~",
                           [](Matrix* m) { return P_Mat_InvElem(R_MatSameDef(m), m); },
                           [](Matrix* m) { return R_Mat_InvElem(MatSameDef(m), m); }}};
 
+// The complex-coefficient twin of a polynomial or rational matrix.
+Matrix* polyToComp(Matrix* m) {
+  if (m->class_ == MAT_C_POLY) return MatDup(m);
+  return P_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_POLY), m);
+}
+Matrix* ratToComp(Matrix* m) {
+  if (m->class_ == MAT_C_RATIONAL) return MatDup(m);
+  return R_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_RATIONAL), m);
+}
+
 const UnarySpec kRealToComp{"MatRealToComp()", kAnyClass, kBadClass, "(", ", *)",
                             {[](Matrix* m) { return C_Mat_RealToComp(C_MatSameDef(m), m); },
-                             [](Matrix* m) { return MatDup(m); },
-                             [](Matrix* m) {
-                               if (m->class_ == MAT_C_POLY) return MatDup(m);
-                               return P_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_POLY), m);
-                             },
-                             [](Matrix* m) {
-                               if (m->class_ == MAT_C_RATIONAL) return MatDup(m);
-                               return R_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_RATIONAL), m);
-                             }}};
+                             [](Matrix* m) { return MatDup(m); }, polyToComp, ratToComp}};
 
-const UnarySpec kRealToPoly{"MatRealToPoly()", kRealClass, "Not a real matrix", "Polynomial(",
-                            ")", {[](Matrix* m) { return P_Mat_RealToPoly(P_MatSameDef(m), m); }, nullptr, nullptr, nullptr}};
+const UnarySpec kRealToPoly{"MatRealToPoly()", kRealClass, "Not a real matrix", "Polynomial(", ")",
+                            {[](Matrix* m) { return P_Mat_RealToPoly(P_MatSameDef(m), m); }, nullptr,
+                             nullptr, nullptr}};
 
-const UnarySpec kCompToPoly{"MatCompToPoly()", kComplexClass, "Not a complex matrix",
-                            "Polynomial(", ")",
-                            {nullptr, [](Matrix* m) { return P_Mat_CompToPoly(P_MatSameDef(m), m); }, nullptr, nullptr}};
+const UnarySpec kCompToPoly{"MatCompToPoly()", kComplexClass, "Not a complex matrix", "Polynomial(", ")",
+                            {nullptr, [](Matrix* m) { return P_Mat_CompToPoly(P_MatSameDef(m), m); },
+                             nullptr, nullptr}};
 
 const UnarySpec kRealToRat{"MatRealToRat()", kRealClass, "Not a real matrix", "Rational(", ")",
-                           {[](Matrix* m) { return R_Mat_RealToRat(R_MatSameDef(m), m); }, nullptr, nullptr, nullptr}};
+                           {[](Matrix* m) { return R_Mat_RealToRat(R_MatSameDef(m), m); }, nullptr,
+                            nullptr, nullptr}};
 
-const UnarySpec kCompToRat{"MatCompToRat()", kComplexClass, "Not a complex matrix", "Rational(",
-                           ")", {nullptr, [](Matrix* m) { return R_Mat_CompToRat(R_MatSameDef(m), m); }, nullptr, nullptr}};
+const UnarySpec kCompToRat{"MatCompToRat()", kComplexClass, "Not a complex matrix", "Rational(", ")",
+                           {nullptr, [](Matrix* m) { return R_Mat_CompToRat(R_MatSameDef(m), m); },
+                            nullptr, nullptr}};
 
 const UnarySpec kPolyToRat{"MatPolyToRat()", kPolyClasses, "Not a polynomial matrix",
                            "RaMatrix(", ")",

@@ -17,6 +17,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sub.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/polynomial_ops.h"
@@ -55,21 +56,9 @@ struct PolyKind {
   static E add(E a, E b) { return PolyAdd(a, b); }
   static E sub(E a, E b) { return PolySub(a, b); }
   static E mul(E a, E b) { return PolyMul(a, b); }
-  static E negate(E a) { return PolyNegate(a); }
   static E conj(E a) { return PolyConj(a); }
   static E scale(E a, double x) { return PolyScale(a, x); }
-  static E scaleC(E a, Complex* z) { return PolyScaleC(a, z); }
-  static E addReal(E a, double x) { return PolyAdd_double(a, x); }
-  static E subReal(E a, double x, int reversed) { return PolySub_double(a, x, reversed); }
-  static E addComplex(E a, Complex* z) { return PolyAdd_Complex(a, z); }
-  static E subComplex(E a, Complex* z, int reversed) { return PolySub_Complex(a, z, reversed); }
   static E pow(E a, int n) { return PolyPow(a, n); }
-  static E roundToZero(E a, double tol) { return PolyRoundToZero(a, tol); }
-  static E evalP(E a, Polynomial* p) { return PolyEvalP(a, p); }
-  static E lowerShift(E a, int n) { return PolyLowerShift(a, n); }
-  static E higherShift(E a, int n) { return PolyHigherShift(a, n); }
-  static E derivative(E a, int n) { return PolyDerivative(a, n); }
-  static void setVar(E a, const char* v) { PolySetVar(a, v); }
   static double eval(E a, double x) { return PolyEval(a, x); }
   static Complex* evalComplexAt(E a, double x) { return C_PolyEval(a, x); }
   static Complex* evalC(E a, Complex* z) { return complex(a) ? C_PolyEvalC(a, z) : PolyEvalC(a, z); }
@@ -96,21 +85,9 @@ struct RatKind {
   static E add(E a, E b) { return RatAdd(a, b); }
   static E sub(E a, E b) { return RatSub(a, b); }
   static E mul(E a, E b) { return RatMul(a, b); }
-  static E negate(E a) { return RatNegate(a); }
   static E conj(E a) { return RatConj(a); }
   static E scale(E a, double x) { return RatScale(a, x); }
-  static E scaleC(E a, Complex* z) { return RatScaleC(a, z); }
-  static E addReal(E a, double x) { return RatAdd_double(a, x); }
-  static E subReal(E a, double x, int reversed) { return RatSub_double(a, x, reversed); }
-  static E addComplex(E a, Complex* z) { return RatAdd_Complex(a, z); }
-  static E subComplex(E a, Complex* z, int reversed) { return RatSub_Complex(a, z, reversed); }
   static E pow(E a, int n) { return RatPow(a, n); }
-  static E roundToZero(E a, double tol) { return RatRoundToZero(a, tol); }
-  static E evalP(E a, Polynomial* p) { return RatEvalP(a, p); }
-  static E lowerShift(E a, int n) { return RatLowerShift(a, n); }
-  static E higherShift(E a, int n) { return RatHigherShift(a, n); }
-  static E derivative(E a, int n) { return RatDerivative(a, n); }
-  static void setVar(E a, const char* v) { RatSetVar(a, v); }
   static double eval(E a, double x) { return RatEval(a, x); }
   static Complex* evalComplexAt(E a, double x) { return C_RatEval(a, x); }
   static Complex* evalC(E a, Complex* z) { return complex(a) ? C_RatEvalC(a, z) : RatEvalC(a, z); }
@@ -217,7 +194,7 @@ Matrix* productInto(Matrix* c, Matrix* a, Matrix* b) {
 template <class K>
 struct Minor {
   Matrix* m;
-  std::vector<int> rows, cols;   // 1-based
+  std::vector<int> rows, cols;  // 1-based
   typename K::E at(size_t i, size_t j) const { return K::of(m)[offsetOf(m, rows[i], cols[j])]; }
 };
 
@@ -248,9 +225,8 @@ typename K::E determinant(const Minor<K>& d) {
   }
   if (n == 3) {
     // a11 a22 a33 + a12 a23 a31 + a13 a21 a32 - a13 a22 a31 - a11 a23 a32 - a12 a21 a33
-    static const int terms[6][3][2] = {{{0, 0}, {1, 1}, {2, 2}}, {{0, 1}, {1, 2}, {2, 0}},
-                                       {{0, 2}, {1, 0}, {2, 1}}, {{0, 2}, {1, 1}, {2, 0}},
-                                       {{0, 0}, {1, 2}, {2, 1}}, {{0, 1}, {1, 0}, {2, 2}}};
+    static const int terms[6][3][2] = {{{0, 0}, {1, 1}, {2, 2}}, {{0, 1}, {1, 2}, {2, 0}}, {{0, 2}, {1, 0}, {2, 1}},
+                                       {{0, 2}, {1, 1}, {2, 0}}, {{0, 0}, {1, 2}, {2, 1}}, {{0, 1}, {1, 0}, {2, 2}}};
     typename K::E acc = nullptr;
     for (int t = 0; t < 6; t++) {
       const auto& e = terms[t];
@@ -293,8 +269,7 @@ typename K::E foldOf(Matrix* m, bool product, bool diagonal) {
   typename K::E acc = nullptr;
   const size_t n = diagonal ? static_cast<size_t>(std::min(m->rows, m->cols)) : elementCount(m);
   for (size_t k = 0; k < n; k++) {
-    typename K::E e = diagonal ? K::of(m)[offsetOf(m, static_cast<int>(k) + 1, static_cast<int>(k) + 1)]
-                               : K::of(m)[k];
+    typename K::E e = diagonal ? K::of(m)[offsetOf(m, static_cast<int>(k) + 1, static_cast<int>(k) + 1)] : K::of(m)[k];
     if (acc == nullptr) {
       acc = K::dup(e);
       continue;
@@ -324,8 +299,10 @@ Matrix* catInto(Matrix* c, Matrix* a, Matrix* b, bool sideBySide) {
 template <class K>
 void checkKind(Matrix* m, const char* tag) {
   if (m->class_ != K::kBase && m->class_ != K::kBase + 1) {
-    if (K::kBase == MAT_POLY) MatNotPolynomialCheck(m, tag);
-    else MatNotRationalCheck(m, tag);
+    if (K::kBase == MAT_POLY)
+      MatNotPolynomialCheck(m, tag);
+    else
+      MatNotRationalCheck(m, tag);
   }
 }
 
@@ -540,8 +517,10 @@ const char* commonVariable(Matrix* a, Matrix* b, const char* tag) {
       Polynomial* p = MatPolys(m)[k];
       PolyUndefCheck(p, tag);
       if (p->variable == nullptr) continue;
-      if (first == nullptr) first = p;
-      else PolyVarCheck(first, p, tag);
+      if (first == nullptr)
+        first = p;
+      else
+        PolyVarCheck(first, p, tag);
     }
   }
   return first != nullptr ? first->variable : nullptr;
@@ -580,7 +559,7 @@ Matrix* realPolyProduct(Matrix* c, Matrix* a, Matrix* b) {
 // than 1) or each column.
 struct Lanes {
   size_t count, length, laneStep, step;
-  int rows, cols;   // of the result
+  int rows, cols;  // of the result
 };
 
 Lanes lanesOf(const Matrix* m, int mode) {
@@ -661,8 +640,7 @@ Matrix* compare(Matrix* a, Matrix* b, int equal) {
   VORN_ASSERT(sameShape(a, b));
   Matrix* c = MatDef("", a->rows, a->cols);
   const size_t n = elementCount(a);
-  for (size_t k = 0; k < n; k++)
-    MatReal(c)[k] = sameElement(K::of(a)[k], K::of(b)[k]) == (equal != 0) ? 1.0 : 0.0;
+  for (size_t k = 0; k < n; k++) MatReal(c)[k] = sameElement(K::of(a)[k], K::of(b)[k]) == (equal != 0) ? 1.0 : 0.0;
   return c;
 }
 
@@ -689,8 +667,10 @@ void copyElements(Matrix* dst, size_t dk, Matrix* src, size_t sk, size_t count) 
   VORN_ASSERT(dst != src);
   const bool poly = dst->class_ == MAT_POLY || dst->class_ == MAT_C_POLY;
   for (size_t k = 0; k < count; k++) {
-    if (poly) put<PolyKind>(dst, dk + k, polyAt(src, sk + k));
-    else put<RatKind>(dst, dk + k, ratAt(src, sk + k));
+    if (poly)
+      put<PolyKind>(dst, dk + k, polyAt(src, sk + k));
+    else
+      put<RatKind>(dst, dk + k, ratAt(src, sk + k));
   }
 }
 
@@ -767,8 +747,12 @@ Matrix* P_MatSetVar(Matrix* m, const char* variable) {
   return m;
 }
 
-Matrix* P_MatSetValue(Matrix* m, int i, int j, Polynomial* p) { return setElement<PolyKind>(m, i, j, p, "P_MatSetValue()"); }
-Matrix* P_MatSetVecValue(Matrix* m, int k, Polynomial* p) { return setVecElement<PolyKind>(m, k, p, "P_MatSetVecValue()"); }
+Matrix* P_MatSetValue(Matrix* m, int i, int j, Polynomial* p) {
+  return setElement<PolyKind>(m, i, j, p, "P_MatSetValue()");
+}
+Matrix* P_MatSetVecValue(Matrix* m, int k, Polynomial* p) {
+  return setVecElement<PolyKind>(m, k, p, "P_MatSetVecValue()");
+}
 Matrix* P_MatFillValue(Matrix* m, Polynomial* p) {
   checkKind<PolyKind>(m, "P_MatFillValue()");
   PolyUndefCheck(p, "P_MatFillValue()");
@@ -785,6 +769,43 @@ Polynomial* P_MatGetPtr(Matrix* m, int i, int j) { return elementPtr<PolyKind>(m
 Polynomial* P_MatGetVecValue(Matrix* m, int k) { return PolyDup(vecElementPtr<PolyKind>(m, k, "P_MatGetVecValue()")); }
 Polynomial* P_MatGetVecPtr(Matrix* m, int k) { return vecElementPtr<PolyKind>(m, k, "P_MatGetVecPtr()"); }
 Matrix* P_Mat_SetZero(Matrix* m) { return setZero<PolyKind>(m); }
+
+Matrix* P_Mat_Cut(Matrix* m, int i1, int j1, int i2, int j2) {
+  checkKind<PolyKind>(m, "P_Mat_Cut()");
+  return MatCut(m, i1, j1, i2, j2);
+}
+Matrix* P_Mat_Put(Matrix* dst, int i, int j, Matrix* src) {
+  checkKind<PolyKind>(dst, "P_Mat_Put()");
+  return MatPut(dst, i, j, src);
+}
+Matrix* P_Mat_AreaCopy(Matrix* dst, int i, int j, Matrix* src, int i1, int j1, int i2, int j2) {
+  checkKind<PolyKind>(dst, "P_Mat_AreaCopy()");
+  return MatAreaCopy(dst, i, j, src, i1, j1, i2, j2);
+}
+Matrix* P_Mat_GetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols) {
+  checkKind<PolyKind>(m, "P_Mat_GetSubMatrix()");
+  return MatGetSubMatrix(m, rows, cols);
+}
+Matrix* P_Mat_SetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src) {
+  checkKind<PolyKind>(dst, "P_Mat_SetSubMatrix()");
+  return MatSetSubMatrix(dst, rows, cols, src);
+}
+Matrix* P_Mat_GetVecSubMatrix(Matrix* m, Matrix* index) {
+  checkKind<PolyKind>(m, "P_Mat_GetVecSubMatrix()");
+  return MatGetVecSubMatrix(m, index);
+}
+Matrix* P_Mat_SetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src) {
+  checkKind<PolyKind>(dst, "P_Mat_SetVecSubMatrix()");
+  return MatSetVecSubMatrix(dst, index, src);
+}
+Matrix* P_MatCopy(Matrix* dst, Matrix* src) {
+  checkKind<PolyKind>(dst, "P_MatCopy()");
+  return MatCopy(dst, src);
+}
+Matrix* P_MatSwap(Matrix* a, Matrix* b) {
+  checkKind<PolyKind>(a, "P_MatSwap()");
+  return MatSwap(a, b);
+}
 
 Polynomial* P_MatDeterm(Matrix* m) {
   checkKind<PolyKind>(m, "P_MatDeterm()");
@@ -840,6 +861,7 @@ Matrix* P_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) {
 Matrix* P_Mat_Scale(Matrix* c, Matrix* m, double x) {
   return mapInto<PolyKind>(c, m, [x](Polynomial* p) { return PolyScale(p, x); });
 }
+Matrix* P_Mat_ScaleSelf(Matrix* m, double x) { return P_Mat_Scale(m, m, x); }
 Matrix* P_Mat_ScaleC(Matrix* c, Matrix* m, Complex* z) {
   return mapInto<PolyKind>(c, m, [z](Polynomial* p) { return PolyScaleC(p, z); });
 }
@@ -882,9 +904,8 @@ Matrix* P_Mat_CatRow(Matrix* c, Matrix* a, Matrix* b) { return catInto<PolyKind>
 Matrix* P_Mat_CatColumn(Matrix* c, Matrix* a, Matrix* b) { return catInto<PolyKind>(c, a, b, false); }
 // An empty element stays empty, in the complex class.
 Matrix* P_Mat_RealToComp(Matrix* c, Matrix* m) {
-  return mapInto<PolyKind>(c, m, [](Polynomial* p) {
-    return p->degree == -1 ? C_PolyDef("", -1, p->variable) : PolyRealToComp(p);
-  });
+  return mapInto<PolyKind>(
+      c, m, [](Polynomial* p) { return p->degree == -1 ? C_PolyDef("", -1, p->variable) : PolyRealToComp(p); });
 }
 Matrix* P_Mat_RealToPoly(Matrix* c, Matrix* m) {
   const size_t n = elementCount(m);
@@ -1015,8 +1036,12 @@ Matrix* R_MatSetVar(Matrix* m, const char* variable) {
   return m;
 }
 
-Matrix* R_MatSetValue(Matrix* m, int i, int j, Rational* r) { return setElement<RatKind>(m, i, j, r, "R_MatSetValue()"); }
-Matrix* R_MatSetVecValue(Matrix* m, int k, Rational* r) { return setVecElement<RatKind>(m, k, r, "R_MatSetVecValue()"); }
+Matrix* R_MatSetValue(Matrix* m, int i, int j, Rational* r) {
+  return setElement<RatKind>(m, i, j, r, "R_MatSetValue()");
+}
+Matrix* R_MatSetVecValue(Matrix* m, int k, Rational* r) {
+  return setVecElement<RatKind>(m, k, r, "R_MatSetVecValue()");
+}
 Matrix* R_MatFillValue(Matrix* m, Rational* r) {
   checkKind<RatKind>(m, "R_MatFillValue()");
   RatUndefCheck(r, "R_MatFillValue()");
@@ -1033,6 +1058,43 @@ Rational* R_MatGetPtr(Matrix* m, int i, int j) { return elementPtr<RatKind>(m, i
 Rational* R_MatGetVecValue(Matrix* m, int k) { return RatDup(vecElementPtr<RatKind>(m, k, "R_MatGetVecValue()")); }
 Rational* R_MatGetVecPtr(Matrix* m, int k) { return vecElementPtr<RatKind>(m, k, "R_MatGetVecPtr()"); }
 Matrix* R_Mat_SetZero(Matrix* m) { return setZero<RatKind>(m); }
+
+Matrix* R_Mat_Cut(Matrix* m, int i1, int j1, int i2, int j2) {
+  checkKind<RatKind>(m, "R_Mat_Cut()");
+  return MatCut(m, i1, j1, i2, j2);
+}
+Matrix* R_Mat_Put(Matrix* dst, int i, int j, Matrix* src) {
+  checkKind<RatKind>(dst, "R_Mat_Put()");
+  return MatPut(dst, i, j, src);
+}
+Matrix* R_Mat_AreaCopy(Matrix* dst, int i, int j, Matrix* src, int i1, int j1, int i2, int j2) {
+  checkKind<RatKind>(dst, "R_Mat_AreaCopy()");
+  return MatAreaCopy(dst, i, j, src, i1, j1, i2, j2);
+}
+Matrix* R_Mat_GetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols) {
+  checkKind<RatKind>(m, "R_Mat_GetSubMatrix()");
+  return MatGetSubMatrix(m, rows, cols);
+}
+Matrix* R_Mat_SetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src) {
+  checkKind<RatKind>(dst, "R_Mat_SetSubMatrix()");
+  return MatSetSubMatrix(dst, rows, cols, src);
+}
+Matrix* R_Mat_GetVecSubMatrix(Matrix* m, Matrix* index) {
+  checkKind<RatKind>(m, "R_Mat_GetVecSubMatrix()");
+  return MatGetVecSubMatrix(m, index);
+}
+Matrix* R_Mat_SetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src) {
+  checkKind<RatKind>(dst, "R_Mat_SetVecSubMatrix()");
+  return MatSetVecSubMatrix(dst, index, src);
+}
+Matrix* R_MatCopy(Matrix* dst, Matrix* src) {
+  checkKind<RatKind>(dst, "R_MatCopy()");
+  return MatCopy(dst, src);
+}
+Matrix* R_MatSwap(Matrix* a, Matrix* b) {
+  checkKind<RatKind>(a, "R_MatSwap()");
+  return MatSwap(a, b);
+}
 
 Rational* R_MatDeterm(Matrix* m) {
   checkKind<RatKind>(m, "R_MatDeterm()");
@@ -1080,6 +1142,7 @@ Matrix* R_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b) { return zipInto<RatKind>
 Matrix* R_Mat_Scale(Matrix* c, Matrix* m, double x) {
   return mapInto<RatKind>(c, m, [x](Rational* r) { return RatScale(r, x); });
 }
+Matrix* R_Mat_ScaleSelf(Matrix* m, double x) { return R_Mat_Scale(m, m, x); }
 Matrix* R_Mat_ScaleC(Matrix* c, Matrix* m, Complex* z) {
   return mapInto<RatKind>(c, m, [z](Rational* r) { return RatScaleC(r, z); });
 }

@@ -48,11 +48,22 @@ Matrix* P_MatSetValue(Matrix* m, int i, int j, Polynomial* p);
 Matrix* P_MatSetVecValue(Matrix* m, int k, Polynomial* p);
 Matrix* P_MatFillValue(Matrix* m, Polynomial* p);
 Polynomial* P_MatGetValue(Matrix* m, int i, int j);
-Polynomial* P_MatGetValueOne(Matrix* m);   // element (1, 1)
+Polynomial* P_MatGetValueOne(Matrix* m);  // element (1, 1)
 Polynomial* P_MatGetPtr(Matrix* m, int i, int j);
 Polynomial* P_MatGetVecValue(Matrix* m, int k);
 Polynomial* P_MatGetVecPtr(Matrix* m, int k);
-Matrix* P_Mat_SetZero(Matrix* m);          // zero constants
+Matrix* P_Mat_SetZero(Matrix* m);  // zero constants
+// The sub-matrix operations of matrix_sub.h and the copies of
+// matrix_construct.h, for an operand of classes 2 and 3.
+Matrix* P_Mat_Cut(Matrix* m, int i1, int j1, int i2, int j2);
+Matrix* P_Mat_Put(Matrix* dst, int i, int j, Matrix* src);
+Matrix* P_Mat_AreaCopy(Matrix* dst, int i, int j, Matrix* src, int i1, int j1, int i2, int j2);
+Matrix* P_Mat_GetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols);
+Matrix* P_Mat_SetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src);
+Matrix* P_Mat_GetVecSubMatrix(Matrix* m, Matrix* index);
+Matrix* P_Mat_SetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src);
+Matrix* P_MatCopy(Matrix* dst, Matrix* src);
+Matrix* P_MatSwap(Matrix* a, Matrix* b);
 
 // Reductions: new temporaries.
 // 1 x 1: the element; 2 x 2 and 3 x 3: the explicit products; larger: the
@@ -78,10 +89,11 @@ int P_MatIsZero(Matrix* m);
 // Arithmetic kernels.
 Matrix* P_Mat_Add(Matrix* c, Matrix* a, Matrix* b);
 Matrix* P_Mat_Sub(Matrix* c, Matrix* a, Matrix* b);
-Matrix* P_Mat_Mul(Matrix* c, Matrix* a, Matrix* b);      // matrix product
+Matrix* P_Mat_Mul(Matrix* c, Matrix* a, Matrix* b);  // matrix product
 Matrix* P_Mat_MulElem(Matrix* c, Matrix* a, Matrix* b);
 Matrix* P_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b);  // c rational
 Matrix* P_Mat_Scale(Matrix* c, Matrix* m, double x);
+Matrix* P_Mat_ScaleSelf(Matrix* m, double x);  // in place; returns m
 Matrix* P_Mat_ScaleC(Matrix* c, Matrix* m, Complex* z);
 Matrix* P_Mat_ScaleP(Matrix* c, Matrix* m, Polynomial* p);
 Matrix* P_Mat_ScaleR(Matrix* c, Matrix* m, Rational* r);  // c rational
@@ -95,19 +107,19 @@ Matrix* P_Mat_Negate(Matrix* c, Matrix* m);
 Matrix* P_Mat_Conj(Matrix* c, Matrix* m);
 Matrix* P_Mat_Trans(Matrix* c, Matrix* m);
 Matrix* P_Mat_ConjTrans(Matrix* c, Matrix* m);
-Matrix* P_Mat_InvElem(Matrix* c, Matrix* m);              // c rational
+Matrix* P_Mat_InvElem(Matrix* c, Matrix* m);  // c rational
 Matrix* P_Mat_CatRow(Matrix* c, Matrix* a, Matrix* b);
 Matrix* P_Mat_CatColumn(Matrix* c, Matrix* a, Matrix* b);
 Matrix* P_Mat_RealToComp(Matrix* c, Matrix* m);
-Matrix* P_Mat_RealToPoly(Matrix* c, Matrix* m);           // m real
-Matrix* P_Mat_CompToPoly(Matrix* c, Matrix* m);           // m complex
+Matrix* P_Mat_RealToPoly(Matrix* c, Matrix* m);  // m real
+Matrix* P_Mat_CompToPoly(Matrix* c, Matrix* m);  // m complex
 Matrix* P_Mat_RoundToZero(Matrix* c, Matrix* m, double tol);
 // New temporaries: the real matrices of the parts, the class 3 matrix
 // re + i im.
 Matrix* P_Mat_RealPart(Matrix* m);
 Matrix* P_Mat_ImagPart(Matrix* m);
 Matrix* P_Mat_RealAndImag(Matrix* re, Matrix* im);
-Matrix* P_Mat_Pow(Matrix* m, int n);        // square m, matrix power
+Matrix* P_Mat_Pow(Matrix* m, int n);  // square m, matrix power
 Matrix* P_Mat_PowElem(Matrix* m, int n);
 
 // Evaluation and calculus: new temporaries. Eval gives a real matrix for
@@ -131,9 +143,9 @@ void P_Mat_Print(Matrix* m);
 // ---------------------------------------------------------------------------
 // Rational matrices.
 
-Matrix* R_MatDef(const char* name, int rows, int cols);   // empty rationals
+Matrix* R_MatDef(const char* name, int rows, int cols);  // empty rationals
 Matrix* R_MatNonNameDef(int rows, int cols);
-Matrix* R_MatZDef2(int rows, int cols);                   // 0 over 1
+Matrix* R_MatZDef2(int rows, int cols);  // 0 over 1
 Matrix* R_MatZDef(int n);
 Matrix* R_MatIDef2(int rows, int cols);
 Matrix* R_MatIDef(int n);
@@ -154,6 +166,15 @@ Rational* R_MatGetPtr(Matrix* m, int i, int j);
 Rational* R_MatGetVecValue(Matrix* m, int k);
 Rational* R_MatGetVecPtr(Matrix* m, int k);
 Matrix* R_Mat_SetZero(Matrix* m);
+Matrix* R_Mat_Cut(Matrix* m, int i1, int j1, int i2, int j2);
+Matrix* R_Mat_Put(Matrix* dst, int i, int j, Matrix* src);
+Matrix* R_Mat_AreaCopy(Matrix* dst, int i, int j, Matrix* src, int i1, int j1, int i2, int j2);
+Matrix* R_Mat_GetSubMatrix(Matrix* m, Matrix* rows, Matrix* cols);
+Matrix* R_Mat_SetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src);
+Matrix* R_Mat_GetVecSubMatrix(Matrix* m, Matrix* index);
+Matrix* R_Mat_SetVecSubMatrix(Matrix* dst, Matrix* index, Matrix* src);
+Matrix* R_MatCopy(Matrix* dst, Matrix* src);
+Matrix* R_MatSwap(Matrix* a, Matrix* b);
 
 Rational* R_MatDeterm(Matrix* m);
 Rational* R_MatTrace(Matrix* m);
@@ -167,7 +188,7 @@ Matrix* R_Mat_CumSumElem(Matrix* m);
 Matrix* R_Mat_CumProdElem(Matrix* m);
 // Equal: numerators equal and denominators equal, nothing cancelled.
 Matrix* R_Mat_CompareElem(Matrix* a, Matrix* b, int equal);
-int R_MatIsZero(Matrix* m);   // every numerator the zero constant
+int R_MatIsZero(Matrix* m);  // every numerator the zero constant
 
 Matrix* R_Mat_Add(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_Sub(Matrix* c, Matrix* a, Matrix* b);
@@ -175,6 +196,7 @@ Matrix* R_Mat_Mul(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_MulElem(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_DivElem(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_Scale(Matrix* c, Matrix* m, double x);
+Matrix* R_Mat_ScaleSelf(Matrix* m, double x);
 Matrix* R_Mat_ScaleC(Matrix* c, Matrix* m, Complex* z);
 Matrix* R_Mat_ScaleP(Matrix* c, Matrix* m, Polynomial* p);
 Matrix* R_Mat_ScaleR(Matrix* c, Matrix* m, Rational* r);
@@ -194,13 +216,13 @@ Matrix* R_Mat_InvElem(Matrix* c, Matrix* m);
 Matrix* R_Mat_CatRow(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_CatColumn(Matrix* c, Matrix* a, Matrix* b);
 Matrix* R_Mat_RealToComp(Matrix* c, Matrix* m);
-Matrix* R_Mat_RealToRat(Matrix* c, Matrix* m);   // m real
-Matrix* R_Mat_CompToRat(Matrix* c, Matrix* m);   // m complex
-Matrix* R_Mat_PolyToRat(Matrix* c, Matrix* m);   // m polynomial
+Matrix* R_Mat_RealToRat(Matrix* c, Matrix* m);  // m real
+Matrix* R_Mat_CompToRat(Matrix* c, Matrix* m);  // m complex
+Matrix* R_Mat_PolyToRat(Matrix* c, Matrix* m);  // m polynomial
 Matrix* R_Mat_RoundToZero(Matrix* c, Matrix* m, double tol);
-Matrix* R_Mat_NumeElem(Matrix* m);               // polynomial matrices
+Matrix* R_Mat_NumeElem(Matrix* m);  // polynomial matrices
 Matrix* R_Mat_DenoElem(Matrix* m);
-Matrix* R_Mat_RealPart(Matrix* m);               // rational matrices of class 4
+Matrix* R_Mat_RealPart(Matrix* m);  // rational matrices of class 4
 Matrix* R_Mat_ImagPart(Matrix* m);
 Matrix* R_Mat_Pow(Matrix* m, int n);
 Matrix* R_Mat_PowElem(Matrix* m, int n);

@@ -40,9 +40,7 @@ inline CV* complexOf(Polynomial* p) { return static_cast<CV*>(p->coef->data); }
 inline bool isComplex(const Polynomial* p) { return p->class_ == 1; }
 
 // Coefficient k of p as a complex value (imaginary part 0 for a real p).
-inline CV coefAt(Polynomial* p, int k) {
-  return isComplex(p) ? complexOf(p)[k] : CV{realOf(p)[k], 0.0};
-}
+inline CV coefAt(Polynomial* p, int k) { return isComplex(p) ? complexOf(p)[k] : CV{realOf(p)[k], 0.0}; }
 
 // The variable a result of p and q carries: p's, else q's.
 const char* jointVariable(const Polynomial* p, const Polynomial* q) {
@@ -72,8 +70,7 @@ void resizeRow(Polynomial* p, int degree) {
   MatSetType(row, vorn_registry::kHeld2);
   const int keep = std::min(degree, p->degree) + 1;
   if (keep > 0)
-    std::memcpy(row->data, p->coef->data,
-                static_cast<size_t>(keep) * sizeof(double) * (isComplex(p) ? 2 : 1));
+    std::memcpy(row->data, p->coef->data, static_cast<size_t>(keep) * sizeof(double) * (isComplex(p) ? 2 : 1));
   std::swap(p->coef, row);
   MatUndef(row);
   p->degree = degree;
@@ -132,9 +129,12 @@ Polynomial* convolve(Polynomial* p, Polynomial* q) {
     for (int j = 0; j < nq; j++) {
       CV t;
       // A real factor scales both parts, as real times complex does.
-      if (!isComplex(p)) t = {realOf(p)[i] * complexOf(q)[j].re, realOf(p)[i] * complexOf(q)[j].im};
-      else if (!isComplex(q)) t = {complexOf(p)[i].re * realOf(q)[j], complexOf(p)[i].im * realOf(q)[j]};
-      else t = mul(complexOf(p)[i], complexOf(q)[j]);
+      if (!isComplex(p))
+        t = {realOf(p)[i] * complexOf(q)[j].re, realOf(p)[i] * complexOf(q)[j].im};
+      else if (!isComplex(q))
+        t = {complexOf(p)[i].re * realOf(q)[j], complexOf(p)[i].im * realOf(q)[j]};
+      else
+        t = mul(complexOf(p)[i], complexOf(q)[j]);
       c[static_cast<size_t>(i + j)].re += t.re;
       c[static_cast<size_t>(i + j)].im += t.im;
     }
@@ -150,8 +150,8 @@ Polynomial* addRows(Polynomial* p, Polynomial* q, double sign) {
     std::vector<double> c(static_cast<size_t>(degree + 1), 0.0);
     for (int k = 0; k <= p->degree; k++) c[static_cast<size_t>(k)] = realOf(p)[k];
     for (int k = 0; k <= q->degree; k++)
-      c[static_cast<size_t>(k)] = sign > 0 ? c[static_cast<size_t>(k)] + realOf(q)[k]
-                                           : c[static_cast<size_t>(k)] - realOf(q)[k];
+      c[static_cast<size_t>(k)] =
+          sign > 0 ? c[static_cast<size_t>(k)] + realOf(q)[k] : c[static_cast<size_t>(k)] - realOf(q)[k];
     return simplified(fromReal(c, variable));
   }
   std::vector<CV> c(static_cast<size_t>(degree + 1), CV{0.0, 0.0});
@@ -276,8 +276,7 @@ Polynomial* C_PolySetValue(Polynomial* p, int k, Complex* z) {
   }
   if (k > p->degree) resizeRow(p, k);
   complexOf(p)[k] = {z->re, z->im};
-  if (k == p->degree && std::fabs(z->re) < vorn_eps && std::fabs(z->im) < vorn_eps)
-    PolySimplify(p, vorn_eps);
+  if (k == p->degree && std::fabs(z->re) < vorn_eps && std::fabs(z->im) < vorn_eps) PolySimplify(p, vorn_eps);
   return p;
 }
 
@@ -372,8 +371,10 @@ Polynomial* PolySub(Polynomial* p, Polynomial* q) {
 Polynomial* PolyAdd_double(Polynomial* p, double x) {
   checkDefined(p, "PolyAdd_double()");
   Polynomial* r = PolyDup(p);
-  if (isComplex(r)) complexOf(r)[0].re += x;
-  else realOf(r)[0] += x;
+  if (isComplex(r))
+    complexOf(r)[0].re += x;
+  else
+    realOf(r)[0] += x;
   return simplified(r);
 }
 
@@ -520,8 +521,7 @@ Polynomial* PolyRealAndImag(Polynomial* re, Polynomial* im) {
   static const char* const tag = "PolyRealAndImag()";
   PolyUndefCheck2(re, im, tag);
   if (isComplex(re) || isComplex(im)) {
-    setSource("(%s(%s^%d), %s(%s^%d))", re->name, variableName(re), re->degree, im->name,
-              variableName(im), im->degree);
+    setSource("(%s(%s^%d), %s(%s^%d))", re->name, variableName(re), re->degree, im->name, variableName(im), im->degree);
     PolyError2(tag, "Not a real Polynomial", re, im);
   }
   PolyVarCheck(re, im, tag);
@@ -532,8 +532,12 @@ Polynomial* PolyRealAndImag(Polynomial* re, Polynomial* im) {
   return simplified(r);
 }
 
-Polynomial* PolyCeil(Polynomial* p) { return mapParts(p, "PolyCeil()", [](double x) { return std::ceil(x); }); }
-Polynomial* PolyFloor(Polynomial* p) { return mapParts(p, "PolyFloor()", [](double x) { return std::floor(x); }); }
+Polynomial* PolyCeil(Polynomial* p) {
+  return mapParts(p, "PolyCeil()", [](double x) { return std::ceil(x); });
+}
+Polynomial* PolyFloor(Polynomial* p) {
+  return mapParts(p, "PolyFloor()", [](double x) { return std::floor(x); });
+}
 Polynomial* PolyFixToZero(Polynomial* p) { return mapParts(p, "PolyFixToZero()", fix_to_zero); }
 Polynomial* PolyRint(Polynomial* p) {
   return mapParts(p, "PolyRint()", [](double x) { return std::nearbyint(x); });
@@ -579,8 +583,10 @@ Polynomial* PolyDerivative(Polynomial* p, int n) {
   Polynomial* r = fresh(p->degree - n, p->class_, p->variable);
   for (int k = 0; k <= p->degree - n; k++) {
     const double f = risingProduct(k, n);
-    if (isComplex(p)) complexOf(r)[k] = {complexOf(p)[k + n].re * f, complexOf(p)[k + n].im * f};
-    else realOf(r)[k] = realOf(p)[k + n] * f;
+    if (isComplex(p))
+      complexOf(r)[k] = {complexOf(p)[k + n].re * f, complexOf(p)[k + n].im * f};
+    else
+      realOf(r)[k] = realOf(p)[k + n] * f;
   }
   return simplified(r);
 }
@@ -592,8 +598,10 @@ Polynomial* PolyIntegral(Polynomial* p, int n) {
   Polynomial* r = fresh(p->degree + n, p->class_, p->variable);
   for (int k = n; k <= p->degree + n; k++) {
     const double f = fallingProduct(k, n);
-    if (isComplex(p)) complexOf(r)[k] = {complexOf(p)[k - n].re / f, complexOf(p)[k - n].im / f};
-    else realOf(r)[k] = realOf(p)[k - n] / f;
+    if (isComplex(p))
+      complexOf(r)[k] = {complexOf(p)[k - n].re / f, complexOf(p)[k - n].im / f};
+    else
+      realOf(r)[k] = realOf(p)[k - n] / f;
   }
   return simplified(r);
 }
@@ -629,8 +637,10 @@ namespace {
 void checkEvalClass(Polynomial* p, bool complex, const char* message, const CV* z, double x) {
   checkDefined(p, "PolyEval()");
   if (isComplex(p) == complex) return;
-  if (z != nullptr) setSource("eval(%s(%s^%d), (%g,%g))", p->name, variableName(p), p->degree, z->re, z->im);
-  else setSource("eval(%s(%s^%d), %g)", p->name, variableName(p), p->degree, x);
+  if (z != nullptr)
+    setSource("eval(%s(%s^%d), (%g,%g))", p->name, variableName(p), p->degree, z->re, z->im);
+  else
+    setSource("eval(%s(%s^%d), %g)", p->name, variableName(p), p->degree, x);
   PolyError("PolyEval()", message, p);
 }
 

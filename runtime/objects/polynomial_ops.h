@@ -13,33 +13,33 @@ struct Rational;
 void PolyVarCheck(Polynomial* p, Polynomial* q, const char* tag);
 
 // Construction.
-Polynomial* PolyCoefDef(Matrix* row, const char* variable);   // constant term first
+Polynomial* PolyCoefDef(Matrix* row, const char* variable);  // constant term first
 Polynomial* PolySameClassDef(Polynomial* p, int degree);
 Polynomial* PolySameDef(Polynomial* p);
 Polynomial* PolyMulDef(Polynomial* p, Polynomial* q);
-Polynomial* PolyIDef(int n, const char* variable);            // every coefficient 1
+Polynomial* PolyIDef(int n, const char* variable);  // every coefficient 1
 Polynomial* C_PolyIDef(int n, const char* variable);
 Polynomial* PolyConst(double x);
 Polynomial* C_PolyConst(Complex* z);
-Polynomial* PolyFirst(double x, const char* variable);        // x s
+Polynomial* PolyFirst(double x, const char* variable);  // x s
 Polynomial* C_PolyFirst(Complex* z, const char* variable);
-Polynomial* PolySetCoef(Polynomial* p, Matrix* row);          // class and degree from row
+Polynomial* PolySetCoef(Polynomial* p, Matrix* row);  // class and degree from row
 
 // Coefficients, counted from 0 (the constant).
 Polynomial* PolySetValue(Polynomial* p, int k, double x);
 Polynomial* C_PolySetValue(Polynomial* p, int k, Complex* z);
 double* PolyGetPtr(Polynomial* p, int k);
 double PolyGetValue(Polynomial* p, int k);
-double* C_PolyGetPtr(Polynomial* p, int k);                   // the real part; imaginary follows
-Complex* C_PolyGetValue(Polynomial* p, int k);                // a new temporary
+double* C_PolyGetPtr(Polynomial* p, int k);  // the real part; imaginary follows
+Complex* C_PolyGetValue(Polynomial* p, int k);  // a new temporary
 Matrix* PolyCoef(Polynomial* p);
 Polynomial* PolySetZero(Polynomial* p);
 int PolyIsZero(Polynomial* p);
 
 // Coefficients s1..s2 of src into d1..d2 of dst (same class).
 Polynomial* PolyPartCopy(Polynomial* dst, int d1, int d2, Polynomial* src, int s1, int s2);
-Polynomial* PolyExpand(Polynomial* p, int n);    // new, degree n, p's coefficients low
-Polynomial* PolyEnlarge(Polynomial* p, int n);   // the same in place
+Polynomial* PolyExpand(Polynomial* p, int n);  // new, degree n, p's coefficients low
+Polynomial* PolyEnlarge(Polynomial* p, int n);  // the same in place
 
 // Arithmetic. The reversed forms compute scalar - p.
 Polynomial* PolyAdd(Polynomial* p, Polynomial* q);
@@ -53,7 +53,7 @@ Polynomial* PolyScale(Polynomial* p, double x);
 Polynomial* PolyScaleC(Polynomial* p, Complex* z);
 Polynomial* PolyScaleSelf(Polynomial* p, double x);
 Polynomial* PolyPow(Polynomial* p, int n);
-Polynomial* PolyNegate(Polynomial* p);      // not simplified
+Polynomial* PolyNegate(Polynomial* p);  // not simplified
 Polynomial* PolyConj(Polynomial* p);
 Polynomial* PolyRealPart(Polynomial* p);
 Polynomial* PolyImagPart(Polynomial* p);
@@ -69,8 +69,8 @@ Polynomial* PolyCut(Polynomial* p, int lo, int hi);
 
 // Calculus and shifts.
 Polynomial* PolyDerivative(Polynomial* p, int n);
-Polynomial* PolyIntegral(Polynomial* p, int n);   // zero integration constants
-Polynomial* PolyLowerShift(Polynomial* p, int n); // divided by s^n, remainder dropped
+Polynomial* PolyIntegral(Polynomial* p, int n);  // zero integration constants
+Polynomial* PolyLowerShift(Polynomial* p, int n);  // divided by s^n, remainder dropped
 Polynomial* PolyHigherShift(Polynomial* p, int n);
 
 // Evaluation by Horner's rule.

@@ -102,10 +102,10 @@ Rational* withScalar(Rational* r, double re, double im, bool complex, int op, co
   const bool scalarZero = re == 0.0 && im == 0.0;
   if (isZ(r)) {
     if (scalarZero) return constant(0.0, 0.0, class_);
-    return op < 0 ? constant(-re, -im, class_) : constant(re, im, class_);   // op < 0: r - x
+    return op < 0 ? constant(-re, -im, class_) : constant(re, im, class_);  // op < 0: r - x
   }
   if (scalarZero) {
-    Rational* copy = op > 1 ? RatNegate(r) : RatDup(r);   // op > 1: x - r
+    Rational* copy = op > 1 ? RatNegate(r) : RatDup(r);  // op > 1: x - r
     if (class_ == 1 && copy->class_ == 0) {
       Rational* wide = RatRealToComp(copy);
       RatUndef(copy);
@@ -163,9 +163,7 @@ Rational* RatDenoDef(Polynomial* d) {
   return adopt(one, PolyDup(d));
 }
 
-Rational* RatSameClassDef(Rational* r, int n, int d) {
-  return r->class_ == 1 ? C_RatDef("", n, d) : RatDef("", n, d);
-}
+Rational* RatSameClassDef(Rational* r, int n, int d) { return r->class_ == 1 ? C_RatDef("", n, d) : RatDef("", n, d); }
 
 Rational* RatSameDef(Rational* r) { return RatSameClassDef(r, r->nume_degree, r->deno_degree); }
 
@@ -369,8 +367,8 @@ Rational* RatRealAndImag(Rational* re, Rational* im) {
   static const char* const tag = "RatRealAndImag()";
   RatUndefCheck2(re, im, tag);
   if (re->class_ != 0 || im->class_ != 0) {
-    setSource("(%s(s^%d/s^%d), %s(s^%d/s^%d))", re->name, re->nume_degree, re->deno_degree, im->name,
-              im->nume_degree, im->deno_degree);
+    setSource("(%s(s^%d/s^%d), %s(s^%d/s^%d))", re->name, re->nume_degree, re->deno_degree, im->name, im->nume_degree,
+              im->deno_degree);
     RatError2(tag, "Not a real Rational", re, im);
   }
   Complex* i = CompDef("", 0.0, 1.0);

@@ -12,14 +12,14 @@ struct Polynomial;
 struct Rational;
 
 // Construction.
-Rational* RatNumeDenoDef(Polynomial* n, Polynomial* d);   // copies of n over d
-Rational* RatNumeDef(Polynomial* n);                      // n over 1
-Rational* RatDenoDef(Polynomial* d);                      // 1 over d
+Rational* RatNumeDenoDef(Polynomial* n, Polynomial* d);  // copies of n over d
+Rational* RatNumeDef(Polynomial* n);  // n over 1
+Rational* RatDenoDef(Polynomial* d);  // 1 over d
 Rational* RatSameClassDef(Rational* r, int n, int d);
 Rational* RatSameDef(Rational* r);
 Rational* RatMulDef(Rational* r, Rational* q);
 Rational* RatAddDef(Rational* r, Rational* q);
-Rational* RatIDef(int n, int d);                          // all-ones polynomials
+Rational* RatIDef(int n, int d);  // all-ones polynomials
 Rational* C_RatIDef(int n, int d);
 Rational* RatConst(double x);
 Rational* C_RatConst(Complex* z);
@@ -43,8 +43,8 @@ Rational* RatDiv(Rational* a, Rational* b);
 Rational* RatScale(Rational* r, double x);
 Rational* RatScaleC(Rational* r, Complex* z);
 Rational* RatScaleP(Rational* r, Polynomial* p);
-Rational* RatScaleSelf(Rational* r, double x);   // the numerator, in place
-Rational* RatPow(Rational* r, int n);            // n < 0: the power -n of the inverse
+Rational* RatScaleSelf(Rational* r, double x);  // the numerator, in place
+Rational* RatPow(Rational* r, int n);  // n < 0: the power -n of the inverse
 Rational* RatNegate(Rational* r);
 Rational* RatConj(Rational* r);
 Rational* RatRealToComp(Rational* r);

@@ -127,10 +127,6 @@ TEST_F(ElementwiseDeathTest, ClassesAMemberDoesNotTakeAreFatal) {
               ReportLine("arg(A(2x2)) : Not a complex matrix ", "MatArgElem()"));
   EXPECT_EXIT(MatCeilElem(OfClass("P", 6)), kFatal,
               ReportLine("ceil(P(1x1)) : Not a real matrix ", "MatCeilElem()"));
-  // The rounding members take polynomial and rational elements: those
-  // classes are unserved here, not wrong.
-  EXPECT_EXIT(MatRintElem(OfClass("P", MAT_C_RATIONAL)), kFatal,
-              ReportLine("round(P(1x1)) : Incorrect class matrix", "MatRintElem()"));
   EXPECT_EXIT(MatApply(Complex2("Z", 1, 1, {1, 1}), [](double x) { return x; }), kFatal,
               ReportLine("Not a real matrix for 'Z(1 x 1)'", "MatApply()"));
 }

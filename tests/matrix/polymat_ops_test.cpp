@@ -36,8 +36,8 @@ Cx ValueAt(Matrix* m, int k, Cx z) {
 struct ScalarCase {
   const char* what;
   std::function<Matrix*(Matrix*)> apply;
-  int scalarClass;                     // the class the scalar counts as
-  std::function<Cx(Cx m, Cx s)> value;   // the element's value at the point
+  int scalarClass;  // the class the scalar counts as
+  std::function<Cx(Cx m, Cx s)> value;  // the element's value at the point
 };
 void PrintTo(const ScalarCase& c, std::ostream* os) { *os << c.what; }
 
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScalarsOfEveryKind, ::testing::ValuesIn(kScalarC
 TEST_F(PolyMatOpsTest, ConstructorsFromPolynomials) {
   Polynomial* s = PolyOf(0, {0, 1});
   Polynomial* c = PolyOf(1, {1, 1});
-  Matrix* v = P_MatVander(2, s, PolyOf(0, {2}));   // [1, s; 1, 2]
+  Matrix* v = P_MatVander(2, s, PolyOf(0, {2}));  // [1, s; 1, 2]
   EXPECT_EQ(valuesOf(P_MatGetPtr(v, 1, 2)->coef), (V{0, 1}));
   EXPECT_EQ(valuesOf(P_MatGetPtr(v, 2, 1)->coef), (V{1}));
   Matrix* d = P_MatDiagDef(2, s, c);
@@ -101,7 +101,7 @@ TEST_F(PolyMatOpsTest, ConstructorsFromPolynomials) {
   ExpectShape(P_MatColumnVec(3, s, s, s), 3, 1, MAT_POLY);
   ExpectShape(P_MatRowVec(2, s, s), 1, 2, MAT_POLY);
   Matrix* filled = P_MatFillDef(2, 3, s);
-  EXPECT_NE(P_MatGetPtr(filled, 1, 1), P_MatGetPtr(filled, 2, 3));   // copies each
+  EXPECT_NE(P_MatGetPtr(filled, 1, 1), P_MatGetPtr(filled, 2, 3));  // copies each
   EXPECT_EQ(P_MatGetPtr(P_MatDef("", 1, 1), 1, 1)->degree, -1);
   Matrix* eye = R_MatIDef2(2, 3);
   EXPECT_EQ(valuesOf(R_MatGetPtr(eye, 2, 2)->nume->coef), (V{1}));
@@ -109,7 +109,7 @@ TEST_F(PolyMatOpsTest, ConstructorsFromPolynomials) {
   EXPECT_EQ(valuesOf(R_MatGetPtr(eye, 2, 3)->deno->coef), (V{1}));
   P_MatSetVar(filled, "x");
   EXPECT_STREQ(P_MatGetPtr(filled, 2, 2)->variable, "x");
-  P_MatSetVecValue(filled, 6, c);   // the last element; the matrix widens
+  P_MatSetVecValue(filled, 6, c);  // the last element; the matrix widens
   EXPECT_EQ(filled->class_, MAT_C_POLY);
 }
 

@@ -52,7 +52,8 @@ std::vector<Cx> Product(const std::vector<Cx>& a, const std::vector<Cx>& b, int 
   std::vector<Cx> c(static_cast<size_t>(n * n));
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
-      for (int k = 0; k < n; k++) c[static_cast<size_t>(i * n + j)] += a[static_cast<size_t>(i * n + k)] * b[static_cast<size_t>(k * n + j)];
+      for (int k = 0; k < n; k++)
+        c[static_cast<size_t>(i * n + j)] += a[static_cast<size_t>(i * n + k)] * b[static_cast<size_t>(k * n + j)];
   return c;
 }
 
@@ -134,7 +135,7 @@ TEST_F(PolyMatTest, PromotionAndConversions) {
   Matrix* poly = P_MatDef("", 1, 2);
   P_MatSetValue(poly, 1, 1, PolyOf(0, {0, 1}));
   P_MatSetValue(poly, 1, 2, PolyOf(0, {1, 1}));
-  Matrix* sum = MatAdd(real, poly);   // [s + 1, s + 3]
+  Matrix* sum = MatAdd(real, poly);  // [s + 1, s + 3]
   ASSERT_EQ(sum->class_, MAT_POLY);
   EXPECT_EQ(valuesOf(P_MatGetPtr(sum, 1, 2)->coef), (V{3, 1}));
   Matrix* complexPoly = MatAdd(Complex2("", 1, 2, {0, 1, 0, 0}), poly);
@@ -143,7 +144,7 @@ TEST_F(PolyMatTest, PromotionAndConversions) {
   Matrix* inverse = MatInvElem(poly);
   ASSERT_EQ(inverse->class_, MAT_RATIONAL);
   EXPECT_EQ(valuesOf(R_MatGetPtr(inverse, 1, 2)->deno->coef), (V{1, 1}));
-  Matrix* rational = MatAdd(inverse, real);   // 1/s + 1
+  Matrix* rational = MatAdd(inverse, real);  // 1/s + 1
   EXPECT_EQ(rational->class_, MAT_RATIONAL);
   EXPECT_EQ(valuesOf(R_MatGetPtr(rational, 1, 1)->nume->coef), (V{1, 1}));
   // Scalars of a higher class lift the matrix.
@@ -158,7 +159,7 @@ TEST_F(PolyMatTest, PromotionAndConversions) {
   ExpectShape(poly, 2, 3, MAT_POLY);
   EXPECT_EQ(valuesOf(P_MatGetPtr(poly, 2, 3)->coef), (V{7}));
   EXPECT_EQ(valuesOf(P_MatGetPtr(poly, 2, 1)->coef), (V{0}));
-  P_MatSetValue(poly, 1, 1, PolyOf(1, {0, 1}));   // a complex element widens the matrix
+  P_MatSetValue(poly, 1, 1, PolyOf(1, {0, 1}));  // a complex element widens the matrix
   EXPECT_EQ(poly->class_, MAT_C_POLY);
   EXPECT_EQ(P_MatGetPtr(poly, 2, 3)->class_, 1);
   // Sub-matrices keep element objects of their own.
@@ -193,7 +194,7 @@ TEST_F(PolyMatTest, ReductionsComparisonsAndRounding) {
   EXPECT_TRUE(MatIsZero(MatSub(m, m)));
   Matrix* scaled = MatScale(m, 0.75);
   EXPECT_EQ(coefAt(MatRintElem(scaled), 2), (V{1}));
-  EXPECT_EQ(coefAt(MatFloorElem(scaled), 4), (V{0}));   // 0.75 s^2 floors to the zero constant
+  EXPECT_EQ(coefAt(MatFloorElem(scaled), 4), (V{0}));  // 0.75 s^2 floors to the zero constant
   Matrix* inverse = MatInvElem(m);
   EXPECT_EQ(valuesOf(R_MatGetVecPtr(MatSum(inverse, 1), 1)->nume->coef), (V{2, 1}));
   EXPECT_EQ(valuesOf(MatCompareElem(inverse, MatInvElem(m), "==")), (V{1, 1, 1, 1}));
@@ -223,11 +224,11 @@ void ScopeRun() {
     MatAssign(a, MatAdd(RandomPolyMatrix(rng, 3, 3, statement % 2 == 1), P_MatIDef(3)));
     MatAssign(b, MatDivElem(MatMul(a, a), MatAdd_double(a, 1.0)));
     MatAssign(b, MatRealToComp(MatTrans(b)));
-    MatAssign(b, a);   // a local: copied, of another class and size
+    MatAssign(b, a);  // a local: copied, of another class and size
     MatAssign(a, MatCatRow(a, b));
     MatObjectTmpUndef();
   }
-  MatObjectControl(0);   // releases a and b with their elements
+  MatObjectControl(0);  // releases a and b with their elements
 }
 
 TEST_F(PolyMatTest, ScopesReleaseEveryElementOnce) {

@@ -49,7 +49,7 @@ TEST_F(PolyOpsTest, KnownResults) {
   EXPECT_EQ(v->re, 0.0);
   EXPECT_EQ(v->im, 5.0);
   Complex* i = CompDef("", 0.0, 1.0);
-  Complex* w = PolyEvalC(PolyOf(0, {1, 0, 1}), i);   // i^2 + 1
+  Complex* w = PolyEvalC(PolyOf(0, {1, 0, 1}), i);  // i^2 + 1
   EXPECT_EQ(w->re, 0.0);
   EXPECT_EQ(w->im, 0.0);
   // Scaling by the special values, and the conversions.
@@ -71,9 +71,8 @@ TEST_F(PolyOpsTest, PrintWrapsUnderItsName) {
   Polynomial* longer = PolySetName(PolyIDef(30, "x"), "q");
   const std::string text = StdoutOf([&] { PolyPrint(longer); });
   EXPECT_EQ(text.rfind("q = x^30 + x^29", 0), 0u);
-  for (size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1)
-    EXPECT_LE(next - at, 79u);
-  EXPECT_NE(text.find("\n     x^20 + "), std::string::npos);   // continued under the text
+  for (size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1) EXPECT_LE(next - at, 79u);
+  EXPECT_NE(text.find("\n     x^20 + "), std::string::npos);  // continued under the text
 }
 
 TEST_F(PolyOpsDeathTest, Reports) {
@@ -105,14 +104,14 @@ TEST_F(PolyOpsDeathTest, Reports) {
 // integral's fractions must be the correctly rounded quotients.
 
 using I = __int128;
-using IPoly = std::vector<I>;   // constant first
+using IPoly = std::vector<I>;  // constant first
 
 IPoly randomPoly(std::mt19937& rng, int maxDegree, int range) {
   std::uniform_int_distribution<int> degree(0, maxDegree);
   std::uniform_int_distribution<int> value(-range, range);
   IPoly p(static_cast<size_t>(degree(rng)) + 1);
   for (auto& c : p) c = value(rng);
-  while (p.back() == 0) p.back() = value(rng);   // a true leading coefficient
+  while (p.back() == 0) p.back() = value(rng);  // a true leading coefficient
   return p;
 }
 

@@ -2,8 +2,8 @@
 // cases, evaluation, calculus, the fraction display and the reports.
 #include <functional>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "support/values.h"
 #include "support/vorn_test.h"
@@ -14,9 +14,7 @@ using namespace vorn_values;
 using RatOpsTest = VornTest;
 using RatOpsDeathTest = VornTest;
 
-Rational* RatOf(const V& n, const V& d, int class_ = 0) {
-  return RatNumeDenoDef(PolyOf(class_, n), PolyOf(class_, d));
-}
+Rational* RatOf(const V& n, const V& d, int class_ = 0) { return RatNumeDenoDef(PolyOf(class_, n), PolyOf(class_, d)); }
 
 // Numerator and denominator coefficients, and the degrees kept in step.
 void ExpectRat(Rational* r, const V& n, const V& d) {
@@ -37,32 +35,123 @@ void PrintTo(const RatCase& c, std::ostream* os) { *os << c.what; }
 
 class RatArithmetic : public VornTest, public ::testing::WithParamInterface<RatCase> {};
 
-TEST_P(RatArithmetic, GivesTheStatedFraction) {
-  ExpectRat(GetParam().make(), GetParam().nume, GetParam().deno);
-}
+TEST_P(RatArithmetic, GivesTheStatedFraction) { ExpectRat(GetParam().make(), GetParam().nume, GetParam().deno); }
 
 const RatCase kRatCases[] = {
-    {"sum without cancelling", [] { return RatAdd(RatOf({1}, {1, 1}), RatOf({1}, {-1, 1})); }, {0, 2}, {-1, 0, 1}},
+    {"sum without cancelling",
+     [] {
+       return RatAdd(RatOf({1}, {1, 1}), RatOf({1}, {-1, 1}));
+     },
+     {0, 2},
+     {-1, 0, 1}},
     {"difference of equals",
-     [] { return RatSub(RatOf({1}, {1, 1}), RatOf({1}, {1, 1})); }, {0}, {1, 2, 1}},
-    {"sum of zeros", [] { return RatAdd(RatOf({0}, {1, 1}), RatOf({0}, {2, 1})); }, {0}, {1}},
-    {"zero minus 2, reversed", [] { return RatSub_double(RatOf({0}, {1, 1}), 2.0, 1); }, {2}, {1}},
-    {"zero minus 2", [] { return RatSub_double(RatOf({0}, {1, 1}), 2.0, 0); }, {-2}, {1}},
-    {"plus a double", [] { return RatAdd_double(RatOf({1}, {1, 1}), 2.0); }, {3, 2}, {1, 1}},
-    {"polynomial minus", [] { return RatSub_Polynomial(RatOf({1}, {0, 1}), PolyOf(0, {0, 1}), 1); },
-     {-1, 0, 1}, {0, 1}},
-    {"power -2", [] { return RatPow(RatOf({1, 1}, {0, 1}), -2); }, {0, 0, 1}, {1, 2, 1}},
-    {"power 0", [] { return RatPow(RatOf({1, 1}, {0, 1}), 0); }, {1}, {1}},
-    {"product with zero", [] { return RatMul(RatOf({0}, {1, 1}), RatOf({1}, {0, 1})); }, {0}, {1}},
-    {"quotient", [] { return RatDiv(RatOf({1}, {0, 1}), RatOf({1}, {1, 1})); }, {1, 1}, {0, 1}},
-    {"derivative of 1/s", [] { return RatDerivative(RatOf({1}, {0, 1}), 1); }, {-1}, {0, 0, 1}},
-    {"second derivative of 1/s", [] { return RatDerivative(RatOf({1}, {0, 1}), 2); }, {2}, {0, 0, 0, 1}},
-    {"lower shift past the top", [] { return RatLowerShift(RatOf({0, 1}, {1, 1}), 2); }, {0}, {1}},
-    {"higher shift", [] { return RatHigherShift(RatOf({1}, {1, 1}), 1); }, {0, 1}, {0, 1, 1}},
-    {"p(r) by Horner", [] { return PolyEvalR(PolyOf(0, {1, 0, 1}), RatOf({1}, {0, 1})); }, {1, 0, 1}, {0, 0, 1}},
-    {"r(p)", [] { return RatEvalP(RatOf({1}, {0, 1}), PolyOf(0, {1, 1})); }, {1}, {1, 1}},
-    {"real part of 1/(s+i)", [] { return RatRealPart(RatOf({1, 0}, {0, 1, 1, 0}, 1)); }, {0, 1}, {1, 0, 1}},
-    {"imaginary part of 1/(s+i)", [] { return RatImagPart(RatOf({1, 0}, {0, 1, 1, 0}, 1)); }, {-1}, {1, 0, 1}},
+     [] {
+       return RatSub(RatOf({1}, {1, 1}), RatOf({1}, {1, 1}));
+     },
+     {0},
+     {1, 2, 1}},
+    {"sum of zeros",
+     [] {
+       return RatAdd(RatOf({0}, {1, 1}), RatOf({0}, {2, 1}));
+     },
+     {0},
+     {1}},
+    {"zero minus 2, reversed",
+     [] {
+       return RatSub_double(RatOf({0}, {1, 1}), 2.0, 1);
+     },
+     {2},
+     {1}},
+    {"zero minus 2",
+     [] {
+       return RatSub_double(RatOf({0}, {1, 1}), 2.0, 0);
+     },
+     {-2},
+     {1}},
+    {"plus a double",
+     [] {
+       return RatAdd_double(RatOf({1}, {1, 1}), 2.0);
+     },
+     {3, 2},
+     {1, 1}},
+    {"polynomial minus",
+     [] {
+       return RatSub_Polynomial(RatOf({1}, {0, 1}), PolyOf(0, {0, 1}), 1);
+     },
+     {-1, 0, 1},
+     {0, 1}},
+    {"power -2",
+     [] {
+       return RatPow(RatOf({1, 1}, {0, 1}), -2);
+     },
+     {0, 0, 1},
+     {1, 2, 1}},
+    {"power 0",
+     [] {
+       return RatPow(RatOf({1, 1}, {0, 1}), 0);
+     },
+     {1},
+     {1}},
+    {"product with zero",
+     [] {
+       return RatMul(RatOf({0}, {1, 1}), RatOf({1}, {0, 1}));
+     },
+     {0},
+     {1}},
+    {"quotient",
+     [] {
+       return RatDiv(RatOf({1}, {0, 1}), RatOf({1}, {1, 1}));
+     },
+     {1, 1},
+     {0, 1}},
+    {"derivative of 1/s",
+     [] {
+       return RatDerivative(RatOf({1}, {0, 1}), 1);
+     },
+     {-1},
+     {0, 0, 1}},
+    {"second derivative of 1/s",
+     [] {
+       return RatDerivative(RatOf({1}, {0, 1}), 2);
+     },
+     {2},
+     {0, 0, 0, 1}},
+    {"lower shift past the top",
+     [] {
+       return RatLowerShift(RatOf({0, 1}, {1, 1}), 2);
+     },
+     {0},
+     {1}},
+    {"higher shift",
+     [] {
+       return RatHigherShift(RatOf({1}, {1, 1}), 1);
+     },
+     {0, 1},
+     {0, 1, 1}},
+    {"p(r) by Horner",
+     [] {
+       return PolyEvalR(PolyOf(0, {1, 0, 1}), RatOf({1}, {0, 1}));
+     },
+     {1, 0, 1},
+     {0, 0, 1}},
+    {"r(p)",
+     [] {
+       return RatEvalP(RatOf({1}, {0, 1}), PolyOf(0, {1, 1}));
+     },
+     {1},
+     {1, 1}},
+    {"real part of 1/(s+i)",
+     [] {
+       return RatRealPart(RatOf({1, 0}, {0, 1, 1, 0}, 1));
+     },
+     {0, 1},
+     {1, 0, 1}},
+    {"imaginary part of 1/(s+i)",
+     [] {
+       return RatImagPart(RatOf({1, 0}, {0, 1, 1, 0}, 1));
+     },
+     {-1},
+     {1, 0, 1}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, RatArithmetic, ::testing::ValuesIn(kRatCases));
@@ -71,7 +160,7 @@ TEST_F(RatOpsTest, EvaluationAndConstruction) {
   Rational* r = RatOf({1}, {2, 1});
   EXPECT_EQ(RatEval(r, 2.0), 0.25);
   Complex* z = CompDef("", -2.0, 1.0);
-  Complex* v = RatEvalC(r, z);   // 1/i
+  Complex* v = RatEvalC(r, z);  // 1/i
   EXPECT_EQ(v->re, 0.0);
   EXPECT_EQ(v->im, -1.0);
   Rational* c = RatRealToComp(r);
@@ -111,10 +200,18 @@ TEST_F(RatOpsDeathTest, Reports) {
       {[&] { C_RatEval(r, 1.0); }, ReportLine("eval(r(s^0/s^1), 1) : Not a complex ratnomial", "C_RatEval()")},
       {[&] { RatScaleC(r, nullptr); }, ReportLine("r(s^0/s^1) * (NULL,NULL) : scale is NULL complex", "RatScaleC()")},
       {[&] { RatRealAndImag(r, c); }, ReportLine("(r(s^0/s^1), c(s^0/s^0)) : Not a real Rational", "RatRealAndImag()")},
-      {[&] { RatSetNume(r, PolyOf(1, {1, 0})); }, ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
-      {[&] { RatSetDeno(r, PolyOf(1, {1, 0})); }, ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
+      {[&] {
+         RatSetNume(r, PolyOf(1, {1, 0}));
+       },
+       ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
+      {[&] {
+         RatSetDeno(r, PolyOf(1, {1, 0}));
+       },
+       ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
       {[&] { RatAdd(r, empty); }, ReportLine("Undefined rational for 'r(s^0/s^1)' and '(s^-1/s^-1)'", "RatAdd()")},
-      {[&] { RatAdd(RatNumeDef(PolyOf(0, {1}, "x")), RatNumeDef(PolyOf(0, {0, 1}, "y"))); },
+      {[&] {
+         RatAdd(RatNumeDef(PolyOf(0, {1}, "x")), RatNumeDef(PolyOf(0, {0, 1}, "y")));
+       },
        ReportLine("Variables are distinct for '(x^0)' and '(y^0)'", "PolyMul()")},
   };
   for (const auto& k : cases) EXPECT_EXIT(k.first(), kFatal, k.second);
@@ -122,7 +219,7 @@ TEST_F(RatOpsDeathTest, Reports) {
 
 // Integer rationals against exact integer arithmetic: nothing cancels, so
 // each result is the plain product and sum formula, bit for bit.
-using IPoly = std::vector<long long>;   // constant first
+using IPoly = std::vector<long long>;  // constant first
 
 IPoly RandomIPoly(std::mt19937& rng, int maxDegree) {
   std::uniform_int_distribution<int> degree(0, maxDegree), value(-4, 4);
