@@ -39,6 +39,9 @@ TEST_F(PolyFileTest, PolynomialMatrixSavesOneElementToALine) {
   P_MatSetValue(m, 1, 2, PolyOf(0, {0, 1}));
   MatFileSave(m, path(), 0, 1, "");
   EXPECT_EQ(saved(), "P = [\n [ 2*s^2 - 1,  \n   Polynomial(\"s\") ]];\n\n");
+  Matrix* r = MatSetName(MatInvElem(m), "R");
+  MatFileSave(r, path(), 0, 1, "");
+  EXPECT_EQ(saved(), "R = [\n [ (1)/\n   (2*s^2 - 1),  \n   (1)/\n   (Polynomial(\"s\")) ]];\n\n");
 }
 
 }  // namespace
