@@ -397,7 +397,10 @@ class Registry {
     efree(r);
   }
 
-  static inline BucketTable<Record> table_;
+  // Made once and never destroyed: the records parked in it must stay
+  // reachable after static destructors have run, when the leak checker
+  // looks, since the process ends without releasing its objects.
+  static inline BucketTable<Record>& table_ = *new BucketTable<Record>();
   static inline int tableMax_ = 0;
 };
 
