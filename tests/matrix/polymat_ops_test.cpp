@@ -19,8 +19,7 @@ using Cx = std::complex<double>;
 // with imaginary part 1).
 Matrix* OfEveryClass(int class_) {
   Matrix* real = Real("", 2, 2, {1, 2, 3, 4});
-  Matrix* m = class_ % 2 == 1 ? MatRealToComp(real) : real;
-  if (class_ % 2 == 1) m = MatAdd_Complex(real, CompDef("", 0.0, 1.0));
+  Matrix* m = class_ % 2 == 1 ? MatAdd_Complex(real, CompDef("", 0.0, 1.0)) : real;
   if (class_ >= MAT_RATIONAL) return m->class_ == MAT_REAL ? MatRealToRat(m) : MatCompToRat(m);
   if (class_ >= MAT_POLY) return m->class_ == MAT_REAL ? MatRealToPoly(m) : MatCompToPoly(m);
   return m;
