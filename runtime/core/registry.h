@@ -189,11 +189,15 @@ inline bool bucketAccepts(int population, int limit) {
 }
 
 // Walks back from the last record: releases temporaries, passes over held
-// and global records, and stops at the first local or scope marker.
+// and global records, and stops at the first local or scope marker. The
+// walk goes on from the nearest earlier record that is no component: a
+// release can take components of its own kind off the list (a polynomial
+// matrix parks its elements, which take their coefficient rows along).
 template <class T, class Release>
 inline void releaseTemporaries(T* last, Release release) {
   for (T* obj = last; obj != nullptr;) {
-    T* const before = obj->prev;
+    T* before = obj->prev;
+    while (before != nullptr && (before->type == kHeld2 || before->type == kHeld3)) before = before->prev;
     if (obj->type == kTemporary) release(obj);
     else if (obj->type == kLocal) break;
     obj = before;
@@ -211,13 +215,17 @@ inline void freeLocalsFrom(T* marker) {
 }
 
 // Releases marker and every record after it; nothing for a null marker.
+// Components (codes 2 and 3) are passed over: their holder releases them,
+// and one released here first would be released twice by it. The records
+// are gathered before any is released, because a release can take other
+// records off the list (the coefficient rows of parked polynomials).
 template <class T, class Release>
 inline void releaseFrom(T* marker, Release release) {
-  for (T* obj = marker; obj != nullptr;) {
-    T* const after = obj->next;
-    release(obj);
-    obj = after;
-  }
+  std::vector<T*> owned;
+  for (T* obj = marker; obj != nullptr; obj = obj->next)
+    if (obj->type != kHeld2 && obj->type != kHeld3) owned.push_back(obj);
+  for (T* obj : owned)
+    if (!obj->parked) release(obj);
 }
 
 // Number of records on the live list after the sentinel top.
@@ -396,8 +404,9 @@ class Registry {
     efree(r);
   }
 
-  // Never destroyed: parked records stay reachable from it to the very end,
-  // after static destructors, as everything the process holds does.
+  // Made once and never destroyed: the records parked in it must stay
+  // reachable after static destructors have run, when the leak checker
+  // looks, since the process ends without releasing its objects.
   static inline BucketTable<Record>& table_ = *new BucketTable<Record>();
   static inline int tableMax_ = 0;
 };

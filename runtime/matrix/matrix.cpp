@@ -48,20 +48,34 @@ struct MatrixKind {
     return true;
   }
   // A parked polynomial or rational record holds fresh empty elements, so a
-  // revived one never shows the values it held before.
+  // revived one never shows the values it held before. They wait off the
+  // live lists, as the coefficient row of a parked polynomial does: a scope
+  // release must not reach them, and they count as live only again when
+  // their matrix is.
   static void park(Matrix* m) {
     const int n = m->rows * m->cols;
     if (isPolynomialClass(m->class_)) {
       for (int k = 0; k < n; k++) {
         PolyUndef(MatPolys(m)[k]);
-        MatPolys(m)[k] = PolySetType(PolyDef("", -1, nullptr), 3);
+        MatPolys(m)[k] = PolySetType(PolyDef("", -1, nullptr), vorn_registry::kHeld3);
+        detach(MatPolys(m)[k]);
       }
     } else if (isRationalClass(m->class_)) {
       for (int k = 0; k < n; k++) {
         RatUndef(MatRats(m)[k]);
-        MatRats(m)[k] = RatSetType(RatDef("", -1, -1), 2);
+        MatRats(m)[k] = RatSetType(RatDef("", -1, -1), vorn_registry::kHeld2);
+        detach(MatRats(m)[k]);
       }
     }
+  }
+  static void detach(Polynomial* p) {
+    vorn_registry::unlink(lastpoly, p);
+    vorn_registry::unlink(lastmat, p->coef);
+  }
+  static void detach(Rational* r) {
+    vorn_registry::unlink(lastrat, r);
+    detach(r->nume);
+    detach(r->deno);
   }
   static void poison(Matrix* m) {
     const size_t n = static_cast<size_t>(m->rows) * static_cast<size_t>(m->cols);
@@ -76,6 +90,26 @@ struct MatrixKind {
 };
 
 using Registry = vorn_registry::Registry<MatrixKind>;
+
+// Puts the empty elements of a record taken from the table back on their
+// live lists.
+void attachElements(Matrix* m) {
+  const int n = m->rows * m->cols;
+  auto attach = [](Polynomial* p) {
+    PolyAppendToLastPoly(p);
+    MatAppendToLastMat(p->coef);
+  };
+  if (isPolynomialClass(m->class_)) {
+    for (int k = 0; k < n; k++) attach(MatPolys(m)[k]);
+  } else if (isRationalClass(m->class_)) {
+    for (int k = 0; k < n; k++) {
+      RatAppendToLastRat(MatRats(m)[k]);
+      attach(MatRats(m)[k]->nume);
+      attach(MatRats(m)[k]->deno);
+    }
+  }
+}
+
 
 }  // namespace
 
@@ -114,7 +148,9 @@ void MatAppendToLastMat(Matrix* m) { Registry::append(m); }
 void MatSetLastMat(Matrix* m) { lastmat = m; }
 
 Matrix* MatRequest(int n, int class_) {
-  return recyclable(n, class_) ? Registry::request(bucketKey(n, class_)) : nullptr;
+  Matrix* m = recyclable(n, class_) ? Registry::request(bucketKey(n, class_)) : nullptr;
+  if (m != nullptr) attachElements(m);
+  return m;
 }
 
 void MatInstall(Matrix* m) { Registry::install(m); }

@@ -9,6 +9,10 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_sub.h"
+#include "runtime/matrix/polymat.h"
+#include "runtime/objects/polynomial_ops.h"
+#include "runtime/objects/rational_ops.h"
 
 namespace {
 
@@ -156,6 +160,23 @@ void copyLine(Matrix* v, const Matrix* m, int at, bool byRow) {
   }
 }
 
+// The constant polynomial or rational value x, given to set (which copies
+// it) and released after.
+template <class Set>
+Matrix* setPolyConstant(Matrix* m, double x, Set set) {
+  Polynomial* constant = PolyConst(x);
+  set(constant);
+  PolyUndef(constant);
+  return m;
+}
+template <class Set>
+Matrix* setRatConstant(Matrix* m, double x, Set set) {
+  Rational* constant = RatConst(x);
+  set(constant);
+  RatUndef(constant);
+  return m;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -167,9 +188,9 @@ Matrix* MatSetValueChecked(Matrix* m, int i, int j, double value) {
     case MAT_REAL: return Mat_SetValue(m, i, j, value);
     case MAT_COMPLEX: return C_MatSetValue(m, i, j, value, 0.0);
     case MAT_POLY:
-    case MAT_C_POLY:
+    case MAT_C_POLY: return setPolyConstant(m, value, [=](Polynomial* p) { return P_MatSetValue(m, i, j, p); });
     case MAT_RATIONAL:
-    case MAT_C_RATIONAL: vorn_matrix::failUnservedClass("MatSetValue()", m);
+    case MAT_C_RATIONAL: return setRatConstant(m, value, [=](Rational* r) { return R_MatSetValue(m, i, j, r); });
     default: return m;
   }
 }
@@ -194,9 +215,9 @@ Matrix* MatSetVecValue(Matrix* m, int k, double value) {
     case MAT_REAL: return Mat_SetVecValue(m, k, value);
     case MAT_COMPLEX: return C_MatSetVecValue(m, k, value, 0.0);
     case MAT_POLY:
-    case MAT_C_POLY:
+    case MAT_C_POLY: return setPolyConstant(m, value, [=](Polynomial* p) { return P_MatSetVecValue(m, k, p); });
     case MAT_RATIONAL:
-    case MAT_C_RATIONAL: vorn_matrix::failUnservedClass("MatSetVecValue()", m);
+    case MAT_C_RATIONAL: return setRatConstant(m, value, [=](Rational* r) { return R_MatSetVecValue(m, k, r); });
     default: return m;
   }
 }
@@ -228,6 +249,7 @@ Matrix* MatColumnVector(Matrix* m, int j) {
     MatErrorSource("%s(%dx%d)(:, %d)", nameOf(m), m->rows, m->cols, j);
     MatError("MatColumnVector()", "Not appropriate column number", m);
   }
+  if (vorn_matrix::isPolyOrRational(m->class_)) return MatCut(m, 1, j, m->rows, j);
   if (vorn_matrix::widthOf(m->class_) == 0) vorn_matrix::failUnservedClass("MatColumnVector()", m);
   Matrix* v = MatSameClassDef(m, m->rows, 1);
   copyLine(v, m, j, false);
@@ -239,6 +261,7 @@ Matrix* MatRowVector(Matrix* m, int i) {
     MatErrorSource("%s(%dx%d)(%d, :)", nameOf(m), m->rows, m->cols, i);
     MatError("MatRowVector()", "Not appropriate row number", m);
   }
+  if (vorn_matrix::isPolyOrRational(m->class_)) return MatCut(m, i, 1, i, m->cols);
   if (vorn_matrix::widthOf(m->class_) == 0) vorn_matrix::failUnservedClass("MatRowVector()", m);
   Matrix* v = MatSameClassDef(m, 1, m->cols);
   copyLine(v, m, i, true);

@@ -11,6 +11,7 @@
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/polymat.h"
 #include "runtime/core/report.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/complex_value.h"
@@ -187,28 +188,38 @@ Matrix* catOperation(const BinarySpec& s, Matrix* a, Matrix* b) {
 const BinarySpec kAdd{
     "MatAdd()", SizeRule::kSame, "Not same size", "", " + ", "", MatAdd,
     {[](Matrix* a, Matrix* b) { return Mat_Add(MatSameDef(a), a, b); },
-     [](Matrix* a, Matrix* b) { return C_Mat_Add(MatSameDef(a), a, b); }, nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) { return C_Mat_Add(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return P_Mat_Add(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return R_Mat_Add(MatSameDef(a), a, b); }}};
 
 const BinarySpec kSub{
     "MatSub()", SizeRule::kSame, "Not same size", "", " - ", "", MatSub,
     {[](Matrix* a, Matrix* b) { return Mat_Sub(MatSameDef(a), a, b); },
-     [](Matrix* a, Matrix* b) { return C_Mat_Sub(MatSameDef(a), a, b); }, nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) { return C_Mat_Sub(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return P_Mat_Sub(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return R_Mat_Sub(MatSameDef(a), a, b); }}};
 
 const BinarySpec kMul{
     "MatMul()", SizeRule::kInner, "Inconsistent size", "", " * ", "", MatMul,
     {[](Matrix* a, Matrix* b) { return Mat_Mul(MatMulDef(a, b), a, b); },
-     [](Matrix* a, Matrix* b) { return C_Mat_Mul(MatMulDef(a, b), a, b); }, nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) { return C_Mat_Mul(MatMulDef(a, b), a, b); },
+     [](Matrix* a, Matrix* b) { return P_Mat_Mul(MatMulDef(a, b), a, b); },
+     [](Matrix* a, Matrix* b) { return R_Mat_Mul(MatMulDef(a, b), a, b); }}};
 
 const BinarySpec kMulElem{
     "MatMulElem()", SizeRule::kSame, "Not same size", "", " .* ", "", MatMulElem,
     {[](Matrix* a, Matrix* b) { return Mat_MulElem(MatSameDef(a), a, b); },
-     [](Matrix* a, Matrix* b) { return C_Mat_MulElem(MatSameDef(a), a, b); }, nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) { return C_Mat_MulElem(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return P_Mat_MulElem(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return R_Mat_MulElem(MatSameDef(a), a, b); }}};
 
 // A polynomial quotient is a rational matrix: its entry creates that.
 const BinarySpec kDivElem{
     "MatDivElem()", SizeRule::kSame, "Not same size", "", " ./ ", "", MatDivElem,
     {[](Matrix* a, Matrix* b) { return Mat_DivElem(MatSameDef(a), a, b); },
-     [](Matrix* a, Matrix* b) { return C_Mat_DivElem(MatSameDef(a), a, b); }, nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) { return C_Mat_DivElem(MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return P_Mat_DivElem(R_MatSameDef(a), a, b); },
+     [](Matrix* a, Matrix* b) { return R_Mat_DivElem(MatSameDef(a), a, b); }}};
 
 const BinarySpec kCatRow{
     "MatCatRow()", SizeRule::kRows, "Inconsistent row number", "[", ", ", "]", MatCatRow,
@@ -218,7 +229,12 @@ const BinarySpec kCatRow{
      [](Matrix* a, Matrix* b) {
        return C_Mat_CatRow(MatSameClassDef(a, a->rows, a->cols + b->cols), a, b);
      },
-     nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) {
+       return P_Mat_CatRow(MatSameClassDef(a, a->rows, a->cols + b->cols), a, b);
+     },
+     [](Matrix* a, Matrix* b) {
+       return R_Mat_CatRow(MatSameClassDef(a, a->rows, a->cols + b->cols), a, b);
+     }}};
 
 const BinarySpec kCatColumn{
     "MatCatColumn()", SizeRule::kCols, "Inconsistent column number", "[[", "][", "]]",
@@ -229,7 +245,12 @@ const BinarySpec kCatColumn{
      [](Matrix* a, Matrix* b) {
        return C_Mat_CatColumn(MatSameClassDef(a, a->rows + b->rows, a->cols), a, b);
      },
-     nullptr, nullptr}};
+     [](Matrix* a, Matrix* b) {
+       return P_Mat_CatColumn(MatSameClassDef(a, a->rows + b->rows, a->cols), a, b);
+     },
+     [](Matrix* a, Matrix* b) {
+       return R_Mat_CatColumn(MatSameClassDef(a, a->rows + b->rows, a->cols), a, b);
+     }}};
 
 // ---------------------------------------------------------------------------
 // Operations on one matrix, and the class conversions.
@@ -264,22 +285,27 @@ Matrix* unaryOperation(const UnarySpec& s, Matrix* m) {
 
 const UnarySpec kTrans{"MatTrans()", kAnyClass, kBadClass, "", "'",
                        {[](Matrix* m) { return Mat_Trans(MatTransDef(m), m); },
-                        [](Matrix* m) { return C_Mat_Trans(MatTransDef(m), m); }, nullptr,
-                        nullptr}};
+                        [](Matrix* m) { return C_Mat_Trans(MatTransDef(m), m); },
+                        [](Matrix* m) { return P_Mat_Trans(MatTransDef(m), m); },
+                        [](Matrix* m) { return R_Mat_Trans(MatTransDef(m), m); }}};
 
 const UnarySpec kConjTrans{"MatConjTrans()", kAnyClass, kBadClass, "", "#",
                            {[](Matrix* m) { return Mat_Trans(MatTransDef(m), m); },
-                            [](Matrix* m) { return C_Mat_ConjTrans(MatTransDef(m), m); }, nullptr,
-                            nullptr}};
+                            [](Matrix* m) { return C_Mat_ConjTrans(MatTransDef(m), m); },
+                            [](Matrix* m) { return P_Mat_ConjTrans(MatTransDef(m), m); },
+                            [](Matrix* m) { return R_Mat_ConjTrans(MatTransDef(m), m); }}};
 
 const UnarySpec kConj{"MatConj()", kAnyClass, kBadClass, "conj(", ")",
                       {[](Matrix* m) { return MatDup(m); },
-                       [](Matrix* m) { return C_Mat_Conj(MatSameDef(m), m); }, nullptr, nullptr}};
+                       [](Matrix* m) { return C_Mat_Conj(MatSameDef(m), m); },
+                       [](Matrix* m) { return P_Mat_Conj(MatSameDef(m), m); },
+                       [](Matrix* m) { return R_Mat_Conj(MatSameDef(m), m); }}};
 
 const UnarySpec kNegate{"MatNegate()", kAnyClass, kBadClass, "- ", "",
                         {[](Matrix* m) { return Mat_Negate(MatSameDef(m), m); },
-                         [](Matrix* m) { return C_Mat_Negate(MatSameDef(m), m); }, nullptr,
-                         nullptr}};
+                         [](Matrix* m) { return C_Mat_Negate(MatSameDef(m), m); },
+                         [](Matrix* m) { return P_Mat_Negate(MatSameDef(m), m); },
+                         [](Matrix* m) { return R_Mat_Negate(MatSameDef(m), m); }}};
 
 const UnarySpec kIncrement{"MatIncrement()", kRealClass, kBadClass, "", "++",
                            {[](Matrix* m) { return Mat_Increment(MatSameDef(m), m); }, nullptr,
@@ -292,27 +318,43 @@ const UnarySpec kDecrement{"MatDecrement()", kRealClass, kBadClass, "", "--",
 // The reciprocal of a polynomial matrix is a rational one.
 const UnarySpec kInvElem{"MatInvElem()", kAnyClass, kBadClass, "", ".~",
                          {[](Matrix* m) { return Mat_InvElem(MatSameDef(m), m); },
-                          [](Matrix* m) { return C_Mat_InvElem(MatSameDef(m), m); }, nullptr,
-                          nullptr}};
+                          [](Matrix* m) { return C_Mat_InvElem(MatSameDef(m), m); },
+                          [](Matrix* m) { return P_Mat_InvElem(R_MatSameDef(m), m); },
+                          [](Matrix* m) { return R_Mat_InvElem(MatSameDef(m), m); }}};
+
+// The complex-coefficient twin of a polynomial or rational matrix.
+Matrix* polyToComp(Matrix* m) {
+  if (m->class_ == MAT_C_POLY) return MatDup(m);
+  return P_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_POLY), m);
+}
+Matrix* ratToComp(Matrix* m) {
+  if (m->class_ == MAT_C_RATIONAL) return MatDup(m);
+  return R_Mat_RealToComp(vorn_matrix::defineElements("", m->rows, m->cols, MAT_C_RATIONAL), m);
+}
 
 const UnarySpec kRealToComp{"MatRealToComp()", kAnyClass, kBadClass, "(", ", *)",
                             {[](Matrix* m) { return C_Mat_RealToComp(C_MatSameDef(m), m); },
-                             [](Matrix* m) { return MatDup(m); }, nullptr, nullptr}};
+                             [](Matrix* m) { return MatDup(m); }, polyToComp, ratToComp}};
 
-const UnarySpec kRealToPoly{"MatRealToPoly()", kRealClass, "Not a real matrix", "Polynomial(",
-                            ")", {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kRealToPoly{"MatRealToPoly()", kRealClass, "Not a real matrix", "Polynomial(", ")",
+                            {[](Matrix* m) { return P_Mat_RealToPoly(P_MatSameDef(m), m); }, nullptr,
+                             nullptr, nullptr}};
 
-const UnarySpec kCompToPoly{"MatCompToPoly()", kComplexClass, "Not a complex matrix",
-                            "Polynomial(", ")", {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kCompToPoly{"MatCompToPoly()", kComplexClass, "Not a complex matrix", "Polynomial(", ")",
+                            {nullptr, [](Matrix* m) { return P_Mat_CompToPoly(P_MatSameDef(m), m); },
+                             nullptr, nullptr}};
 
 const UnarySpec kRealToRat{"MatRealToRat()", kRealClass, "Not a real matrix", "Rational(", ")",
-                           {nullptr, nullptr, nullptr, nullptr}};
+                           {[](Matrix* m) { return R_Mat_RealToRat(R_MatSameDef(m), m); }, nullptr,
+                            nullptr, nullptr}};
 
-const UnarySpec kCompToRat{"MatCompToRat()", kComplexClass, "Not a complex matrix", "Rational(",
-                           ")", {nullptr, nullptr, nullptr, nullptr}};
+const UnarySpec kCompToRat{"MatCompToRat()", kComplexClass, "Not a complex matrix", "Rational(", ")",
+                           {nullptr, [](Matrix* m) { return R_Mat_CompToRat(R_MatSameDef(m), m); },
+                            nullptr, nullptr}};
 
 const UnarySpec kPolyToRat{"MatPolyToRat()", kPolyClasses, "Not a polynomial matrix",
-                           "RaMatrix(", ")", {nullptr, nullptr, nullptr, nullptr}};
+                           "RaMatrix(", ")",
+                           {nullptr, nullptr, [](Matrix* m) { return R_Mat_PolyToRat(R_MatSameDef(m), m); }, nullptr}};
 
 // m converted to the higher class `to` by the conversion chains.
 Matrix* convertTo(Matrix* m, int to) {
@@ -336,29 +378,80 @@ Matrix* convertTo(Matrix* m, int to) {
 // ---------------------------------------------------------------------------
 // Operations with a scalar: the entries per class of the matrix operand.
 
+// kernel(c, m', s) with m' m brought to the joint class of m and a scalar
+// of class scalarClass, and c a new matrix of that class.
+template <class Scalar, class Kernel>
+Matrix* lifted(Matrix* m, int scalarClass, Scalar s, Kernel kernel) {
+  const int joint = MatJointClass(m->class_, scalarClass);
+  Matrix* x = m->class_ == joint ? m : convertTo(m, joint);
+  Matrix* r = kernel(MatSameDef(x), x, s);
+  if (x != m) MatUndef(x);
+  return r;
+}
+
+inline int classOf(const Polynomial* p) { return MAT_POLY + p->class_; }
+inline int classOf(const Rational* r) { return MAT_RATIONAL + r->class_; }
+
+Matrix* addPoly(Matrix* m, Polynomial* p) {
+  if (m->class_ >= MAT_RATIONAL) return lifted(m, classOf(p), p, R_Mat_Add_Polynomial);
+  return lifted(m, classOf(p), p, P_Mat_Add_Polynomial);
+}
+Matrix* subPoly(Matrix* m, Polynomial* p, int reversed) {
+  if (m->class_ >= MAT_RATIONAL)
+    return lifted(m, classOf(p), p, [reversed](Matrix* c, Matrix* x, Polynomial* q) {
+      return R_Mat_Sub_Polynomial(c, x, q, reversed);
+    });
+  return lifted(m, classOf(p), p, [reversed](Matrix* c, Matrix* x, Polynomial* q) {
+    return P_Mat_Sub_Polynomial(c, x, q, reversed);
+  });
+}
+Matrix* scalePoly(Matrix* m, Polynomial* p) {
+  if (m->class_ >= MAT_RATIONAL) return lifted(m, classOf(p), p, R_Mat_ScaleP);
+  return lifted(m, classOf(p), p, P_Mat_ScaleP);
+}
+Matrix* addRat(Matrix* m, Rational* r) { return lifted(m, classOf(r), r, R_Mat_Add_Rational); }
+Matrix* subRat(Matrix* m, Rational* r, int reversed) {
+  return lifted(m, classOf(r), r, [reversed](Matrix* c, Matrix* x, Rational* q) {
+    return R_Mat_Sub_Rational(c, x, q, reversed);
+  });
+}
+Matrix* scaleRat(Matrix* m, Rational* r) { return lifted(m, classOf(r), r, R_Mat_ScaleR); }
+
 const ClassTable<RunnerReal> kScaleRunners{
     [](Matrix* m, double x) { return Mat_Scale(MatSameDef(m), m, x); },
-    [](Matrix* m, double x) { return C_Mat_Scale(MatSameDef(m), m, x); }, nullptr, nullptr};
+    [](Matrix* m, double x) { return C_Mat_Scale(MatSameDef(m), m, x); },
+    [](Matrix* m, double x) { return P_Mat_Scale(MatSameDef(m), m, x); },
+    [](Matrix* m, double x) { return R_Mat_Scale(MatSameDef(m), m, x); }};
 
 const ClassTable<RunnerReal> kScaleSelfRunners{
     [](Matrix* m, double x) { return Mat_Scale(m, m, x); },
-    [](Matrix* m, double x) { return C_Mat_Scale(m, m, x); }, nullptr, nullptr};
+    [](Matrix* m, double x) { return C_Mat_Scale(m, m, x); },
+    [](Matrix* m, double x) { return P_Mat_Scale(m, m, x); },
+    [](Matrix* m, double x) { return R_Mat_Scale(m, m, x); }};
 
 const ClassTable<RunnerReal> kAddDoubleRunners{
     [](Matrix* m, double x) { return Mat_Add_double(MatSameDef(m), m, x); },
-    [](Matrix* m, double x) { return C_Mat_Add_double(MatSameDef(m), m, x); }, nullptr, nullptr};
+    [](Matrix* m, double x) { return C_Mat_Add_double(MatSameDef(m), m, x); },
+    [](Matrix* m, double x) { return P_Mat_Add_double(MatSameDef(m), m, x); },
+    [](Matrix* m, double x) { return R_Mat_Add_double(MatSameDef(m), m, x); }};
 
 const ClassTable<RunnerRealRev> kSubDoubleRunners{
     [](Matrix* m, double x, int reversed) { return Mat_Sub_double(MatSameDef(m), m, x, reversed); },
     [](Matrix* m, double x, int reversed) {
       return C_Mat_Sub_double(MatSameDef(m), m, x, reversed);
     },
-    nullptr, nullptr};
+    [](Matrix* m, double x, int reversed) {
+      return P_Mat_Sub_double(MatSameDef(m), m, x, reversed);
+    },
+    [](Matrix* m, double x, int reversed) {
+      return R_Mat_Sub_double(MatSameDef(m), m, x, reversed);
+    }};
 
 const ClassTable<RunnerComp> kAddComplexRunners{
     [](Matrix* m, Complex* z) { return Mat_Add_Complex(C_MatSameDef(m), m, z); },
-    [](Matrix* m, Complex* z) { return C_Mat_Add_Complex(MatSameDef(m), m, z); }, nullptr,
-    nullptr};
+    [](Matrix* m, Complex* z) { return C_Mat_Add_Complex(MatSameDef(m), m, z); },
+    [](Matrix* m, Complex* z) { return lifted(m, MAT_COMPLEX, z, P_Mat_Add_Complex); },
+    [](Matrix* m, Complex* z) { return lifted(m, MAT_COMPLEX, z, R_Mat_Add_Complex); }};
 
 const ClassTable<RunnerCompRev> kSubComplexRunners{
     [](Matrix* m, Complex* z, int reversed) {
@@ -367,20 +460,31 @@ const ClassTable<RunnerCompRev> kSubComplexRunners{
     [](Matrix* m, Complex* z, int reversed) {
       return C_Mat_Sub_Complex(MatSameDef(m), m, z, reversed);
     },
-    nullptr, nullptr};
+    [](Matrix* m, Complex* z, int reversed) {
+      return lifted(m, MAT_COMPLEX, z, [reversed](Matrix* c, Matrix* x, Complex* w) {
+        return P_Mat_Sub_Complex(c, x, w, reversed);
+      });
+    },
+    [](Matrix* m, Complex* z, int reversed) {
+      return lifted(m, MAT_COMPLEX, z, [reversed](Matrix* c, Matrix* x, Complex* w) {
+        return R_Mat_Sub_Complex(c, x, w, reversed);
+      });
+    }};
 
 const ClassTable<RunnerComp> kScaleCRunners{
     [](Matrix* m, Complex* z) { return Mat_ScaleC(C_MatSameDef(m), m, z); },
-    [](Matrix* m, Complex* z) { return C_Mat_ScaleC(MatSameDef(m), m, z); }, nullptr, nullptr};
+    [](Matrix* m, Complex* z) { return C_Mat_ScaleC(MatSameDef(m), m, z); },
+    [](Matrix* m, Complex* z) { return lifted(m, MAT_COMPLEX, z, P_Mat_ScaleC); },
+    [](Matrix* m, Complex* z) { return lifted(m, MAT_COMPLEX, z, R_Mat_ScaleC); }};
 
 // A polynomial or rational scalar makes a polynomial or rational result
 // from every class.
-const ClassTable<RunnerPoly> kAddPolyRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassTable<RunnerPolyRev> kSubPolyRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassTable<RunnerPoly> kScalePRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassTable<RunnerRat> kAddRatRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassTable<RunnerRatRev> kSubRatRunners{nullptr, nullptr, nullptr, nullptr};
-const ClassTable<RunnerRat> kScaleRRunners{nullptr, nullptr, nullptr, nullptr};
+const ClassTable<RunnerPoly> kAddPolyRunners{addPoly, addPoly, addPoly, addPoly};
+const ClassTable<RunnerPolyRev> kSubPolyRunners{subPoly, subPoly, subPoly, subPoly};
+const ClassTable<RunnerPoly> kScalePRunners{scalePoly, scalePoly, scalePoly, scalePoly};
+const ClassTable<RunnerRat> kAddRatRunners{addRat, addRat, addRat, addRat};
+const ClassTable<RunnerRatRev> kSubRatRunners{subRat, subRat, subRat, subRat};
+const ClassTable<RunnerRat> kScaleRRunners{scaleRat, scaleRat, scaleRat, scaleRat};
 
 // Text forms of the operands in source descriptions.
 std::string operandText(const Matrix* m) {

@@ -10,6 +10,7 @@
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sub.h"
+#include "runtime/matrix/polymat.h"
 
 namespace {
 
@@ -172,7 +173,8 @@ Matrix* MatEnlargeClass(Matrix* m, int rows, int cols, Matrix* ref) {
 
 Matrix* MatSetZero(Matrix* m) {
   if (!isValidClass(m->class_)) MatError("MatSetZero()", "Class Error", m);
-  if (isPolyOrRational(m->class_)) vorn_matrix::failUnservedClass("MatSetZero()", m);
+  if (m->class_ == MAT_POLY || m->class_ == MAT_C_POLY) return P_Mat_SetZero(m);
+  if (m->class_ == MAT_RATIONAL || m->class_ == MAT_C_RATIONAL) return R_Mat_SetZero(m);
   vorn_matrix::fillDoubles(m, 0.0);
   return m;
 }

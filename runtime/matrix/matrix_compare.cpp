@@ -7,6 +7,7 @@
 #include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
+#include "runtime/matrix/polymat.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
@@ -104,6 +105,14 @@ bool allEqual(const Matrix* a, const Matrix* b) {
   return true;
 }
 
+// The element objects' own equality, on operands of one class.
+Matrix* elementsEqual(Matrix* a, Matrix* b) {
+  return a->class_ <= MAT_C_POLY ? P_Mat_CompareElem(a, b, 1) : R_Mat_CompareElem(a, b, 1);
+}
+Matrix* elementsDiffer(Matrix* a, Matrix* b) {
+  return a->class_ <= MAT_C_POLY ? P_Mat_CompareElem(a, b, 0) : R_Mat_CompareElem(a, b, 0);
+}
+
 }  // namespace
 
 Matrix* MatCompareElem(Matrix* a, Matrix* b, const char* op) {
@@ -124,8 +133,8 @@ Matrix* MatCompareElem(Matrix* a, Matrix* b, const char* op) {
     MatError2(tag, "Not a numerical matrix", a, b);
   }
   if (isPolyOrRational(joint)) {
-    describe();
-    vorn_matrix::failUnservedClass2(tag, a, b);
+    const MatBinaryOperation run = o == Op::kEq ? elementsEqual : elementsDiffer;
+    return a->class_ == b->class_ ? run(a, b) : MatConvertAndOperation(run, a, b);
   }
   if (o == Op::kUnknown) {
     describe();
@@ -144,7 +153,7 @@ int MatIsZero(Matrix* m) {
   if (!vorn_matrix::isValidClass(m->class_)) MatError("MatIsZero()", kBadClass, m);
   if (elementCount(m) == 0) return 1;
   if (m->class_ == MAT_REAL || m->class_ == MAT_COMPLEX) return allZero(m) ? 1 : 0;
-  vorn_matrix::failUnservedClass("MatIsZero()", m);
+  return m->class_ <= MAT_C_POLY ? P_MatIsZero(m) : R_MatIsZero(m);
 }
 
 int MatIsNonZero(Matrix* m) { return MatIsZero(m) ? 0 : 1; }

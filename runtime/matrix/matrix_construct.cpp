@@ -6,6 +6,7 @@
 
 #include "runtime/core/memory.h"
 #include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/core/registry.h"
@@ -46,6 +47,7 @@ Matrix* defineRecord(const char* name, int rows, int cols, int class_) {
     }
     if (m->data != nullptr) efree(m->data);
     m->data = emalloc(vorn_matrix::storageBytes(static_cast<size_t>(n), class_));
+    if (vorn_matrix::isPolyOrRational(class_)) vorn_matrix::fillEmptyElements(m->data, n, class_);
   }
   MatAppendToLastMat(m);
   m->rows = rows;
@@ -82,16 +84,23 @@ void checkSquare(const char* word, const char* tag, int n) {
   sizeError(tag);
 }
 
-// The unnamed constructor of each family.
-const ClassTable<Matrix* (*)(int rows, int cols)> kDefineOfClass{MatNonNameDef, C_MatNonNameDef,
-                                                                  nullptr, nullptr};
+// The unnamed constructor of each family; the element families make both
+// of their classes, each under its own class, so that a released record is
+// requested where it was parked.
+Matrix* elementsOfClass(int class_, int rows, int cols) {
+  return vorn_matrix::defineElements("", rows, cols, class_);
+}
+const ClassTable<Matrix* (*)(int class_, int rows, int cols)> kDefineOfClass{
+    [](int, int rows, int cols) { return MatNonNameDef(rows, cols); },
+    [](int, int rows, int cols) { return C_MatNonNameDef(rows, cols); }, elementsOfClass,
+    elementsOfClass};
 
 // Unnamed rows x cols matrix of class_, reported from tag with m.
 Matrix* defineOfClass(Matrix* m, int class_, int rows, int cols, const char* tag) {
   if (!vorn_matrix::isValidClass(class_)) MatError(tag, kBadClass, m);
   const auto define = vorn_matrix::entryFor(kDefineOfClass, class_);
   if (define == nullptr) vorn_matrix::failUnservedClass(tag, m);
-  return define(rows, cols);
+  return define(class_, rows, cols);
 }
 
 // Reads n doubles from a variable argument list into m's storage.
@@ -100,6 +109,16 @@ void readDoubles(Matrix* m, int n, va_list ap) {
 }
 
 }  // namespace
+
+namespace vorn_matrix {
+
+Matrix* defineElements(const char* name, int rows, int cols, int class_) {
+  const char* fn = class_ <= MAT_C_POLY ? "P_MatDef" : "R_MatDef";
+  const char* tag = class_ <= MAT_C_POLY ? "P_MatDef()" : "R_MatDef()";
+  return defineChecked(fn, tag, name, rows, cols, class_);
+}
+
+}  // namespace vorn_matrix
 
 // ---------------------------------------------------------------------------
 // Real constructors.
@@ -213,7 +232,7 @@ Matrix* MatMulDef(Matrix* a, Matrix* b) {
   if (!vorn_matrix::isValidClass(a->class_) || !vorn_matrix::isValidClass(b->class_))
     MatError2("MatMulDef()", kBadClass, a, b);
   if (vorn_matrix::isPolyOrRational(a->class_) || vorn_matrix::isPolyOrRational(b->class_))
-    vorn_matrix::failUnservedClass2("MatMulDef()", a, b);
+    return vorn_matrix::defineElements("", a->rows, b->cols, MatJointClass(a->class_, b->class_));
   if (a->class_ == MAT_COMPLEX || b->class_ == MAT_COMPLEX) return C_MatMulDef(a, b);
   return MatDef("", a->rows, b->cols);
 }

@@ -8,6 +8,9 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
+#include "runtime/matrix/polymat.h"
+#include "runtime/objects/polynomial_ops.h"
+#include "runtime/objects/rational_ops.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
@@ -120,10 +123,18 @@ const Member kAbs{"abs", "MatAbsElem()", kNotRealNorComplex, false, {}};
 const Member kArg{"arg", "MatArgElem()", kNotComplex, false, {}};
 // The rounding members round the coefficients of polynomial and rational
 // elements too.
-const Member kCeil{"ceil", "MatCeilElem()", kNotReal, true, {}};
-const Member kFloor{"floor", "MatFloorElem()", kNotReal, true, {}};
-const Member kFix{"fix", "MatFixToZeroElem()", kNotReal, true, {}};
-const Member kRint{"round", "MatRintElem()", kNotReal, true, {}};
+const Member kCeil{"ceil", "MatCeilElem()", kNotReal, true,
+                   {nullptr, nullptr, [](Matrix* m) { return P_Mat_ApplyPolyFunc(m, PolyCeil); },
+                    [](Matrix* m) { return R_Mat_ApplyRatFunc(m, RatCeil); }}};
+const Member kFloor{"floor", "MatFloorElem()", kNotReal, true,
+                    {nullptr, nullptr, [](Matrix* m) { return P_Mat_ApplyPolyFunc(m, PolyFloor); },
+                     [](Matrix* m) { return R_Mat_ApplyRatFunc(m, RatFloor); }}};
+const Member kFix{"fix", "MatFixToZeroElem()", kNotReal, true,
+                  {nullptr, nullptr, [](Matrix* m) { return P_Mat_ApplyPolyFunc(m, PolyFixToZero); },
+                   [](Matrix* m) { return R_Mat_ApplyRatFunc(m, RatFixToZero); }}};
+const Member kRint{"round", "MatRintElem()", kNotReal, true,
+                   {nullptr, nullptr, [](Matrix* m) { return P_Mat_ApplyPolyFunc(m, PolyRint); },
+                    [](Matrix* m) { return R_Mat_ApplyRatFunc(m, RatRint); }}};
 
 // The members whose only families are real and complex.
 Member plain(const char* source, const char* tag) {

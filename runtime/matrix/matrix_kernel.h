@@ -63,6 +63,19 @@ inline void fillDoubles(Matrix* m, double value) {
   for (size_t k = 0; k < total; k++) d[k] = value;
 }
 
+// A new temporary of a polynomial or rational class (2..5), holding empty
+// element objects; a bad size is reported from P_MatDef() or R_MatDef().
+Matrix* defineElements(const char* name, int rows, int cols, int class_);
+// Fills n element slots of fresh storage with empty element objects of the
+// class, each a component of the matrix.
+void fillEmptyElements(void* data, int n, int class_);
+// Replaces count elements of a polynomial or rational dst from position dk
+// by src's from position sk, each converted to dst's class (a value
+// becomes a constant, a polynomial p the rational p/1); dst is not src.
+void copyElements(Matrix* dst, size_t dk, Matrix* src, size_t sk, size_t count);
+// A new rows x cols temporary of a class 2..5 holding zero constants.
+Matrix* zeroElements(int class_, int rows, int cols);
+
 // A class the operation takes but for which this runtime has no kernel:
 // the one report of every such path.
 [[noreturn]] inline void failUnservedClass(const char* tag, Matrix* m) {

@@ -6,6 +6,7 @@
 #include "runtime/core/util.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_kernel.h"
+#include "runtime/matrix/polymat.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ void printElement(double value) {
 
 // The element printer of each family; a family without one prints its
 // header alone.
-const vorn_matrix::ClassTable<void (*)(Matrix*)> kPrintElements{Mat_Print, C_Mat_Print, nullptr,
-                                                                 nullptr};
+const vorn_matrix::ClassTable<void (*)(Matrix*)> kPrintElements{Mat_Print, C_Mat_Print, P_Mat_Print,
+                                                                 R_Mat_Print};
 
 void printElements(Matrix* m) {
   if (const auto print = vorn_matrix::entryFor(kPrintElements, m->class_)) print(m);

@@ -6,6 +6,7 @@
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_construct.h"
 #include "runtime/matrix/matrix_kernel.h"
+#include "runtime/matrix/polymat.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/objects/complex_value.h"
 
@@ -182,8 +183,19 @@ Matrix* reduceLanes(Reduction what, Matrix* m, int mode, Matrix* index) {
 }
 
 using ReduceFn = Matrix* (*)(Reduction what, Matrix* m, int mode, Matrix* index);
-const vorn_matrix::ClassTable<ReduceFn> kReduceLanes{reduceLanes<RealTraits>,
-                                                     reduceLanes<ComplexTraits>, nullptr, nullptr};
+// The element families reduce by their own sums and products; max, min
+// and the deviation do not take them.
+Matrix* reducePolyLanes(Reduction what, Matrix* m, int mode, Matrix*) {
+  if (what == Reduction::kProd) return P_Mat_Prod(m, mode);
+  return what == Reduction::kMean ? P_Mat_Mean(m, mode) : P_Mat_Sum(m, mode);
+}
+Matrix* reduceRatLanes(Reduction what, Matrix* m, int mode, Matrix*) {
+  if (what == Reduction::kProd) return R_Mat_Prod(m, mode);
+  return what == Reduction::kMean ? R_Mat_Mean(m, mode) : R_Mat_Sum(m, mode);
+}
+
+const vorn_matrix::ClassTable<ReduceFn> kReduceLanes{reduceLanes<RealTraits>, reduceLanes<ComplexTraits>,
+                                                     reducePolyLanes, reduceRatLanes};
 
 Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = nullptr) {
   const int class_ = m->class_;
@@ -223,7 +235,8 @@ Matrix* runningLanes(Matrix* m) {
 template <bool Product>
 Matrix* running(Matrix* m, const char* source, const char* tag) {
   static const vorn_matrix::ClassTable<Matrix* (*)(Matrix*)> kRunningLanes{
-      runningLanes<RealTraits, Product>, runningLanes<ComplexTraits, Product>, nullptr, nullptr};
+      runningLanes<RealTraits, Product>, runningLanes<ComplexTraits, Product>,
+      Product ? P_Mat_CumProdElem : P_Mat_CumSumElem, Product ? R_Mat_CumProdElem : R_Mat_CumSumElem};
   const int class_ = m->class_;
   if (vorn_matrix::isValidClass(class_) && hasNoElements(m)) return MatSameDef(m);
   if (const auto run = vorn_matrix::entryFor(kRunningLanes, class_)) return run(m);

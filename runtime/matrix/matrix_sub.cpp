@@ -42,8 +42,7 @@ inline bool sizeFits(Index rows, Index cols) {
 
 // ---------------------------------------------------------------------------
 // Element classes meet here and nowhere else: the copier of one class pair
-// and the zero matrix of one class. Polynomial and rational elements plug in
-// by adding their pairs to copierFor and their class to zeroOfClass.
+// and the zero matrix of one class.
 
 // Copies count consecutive elements of src from storage position sk into
 // dst from position dk, converting each to dst's class. dst and src are
@@ -69,10 +68,19 @@ void copyRealToComp(Matrix* dst, size_t dk, const Matrix* src, size_t sk, size_t
 
 // The copier from class `from` into class `to`; null where the pair has no
 // kernel: a narrowing pair, or one with polynomial or rational elements.
+void copyToElements(Matrix* dst, size_t dk, const Matrix* src, size_t sk, size_t count) {
+  vorn_matrix::copyElements(dst, dk, const_cast<Matrix*>(src), sk, count);
+}
+
 RunCopy copierFor(int to, int from) {
   if (to == MAT_REAL && from == MAT_REAL) return copyRealToReal;
   if (to == MAT_COMPLEX && from == MAT_COMPLEX) return copyCompToComp;
   if (to == MAT_COMPLEX && from == MAT_REAL) return copyRealToComp;
+  // Element objects take any class of their level or below, a complex
+  // class any value.
+  const bool known = vorn_matrix::isValidClass(to) && vorn_matrix::isValidClass(from);
+  if (known && to >= MAT_POLY && from / 2 <= to / 2 && (holdsComplex(to) || !holdsComplex(from)))
+    return copyToElements;
   return nullptr;
 }
 
@@ -83,6 +91,7 @@ inline bool writable(int to, int from) { return copierFor(to, from) != nullptr; 
 // A new rows x cols zero temporary of a class for which writable(class_,
 // class_) holds.
 Matrix* zeroOfClass(int class_, int rows, int cols) {
+  if (vorn_matrix::isPolyOrRational(class_)) return vorn_matrix::zeroElements(class_, rows, cols);
   return class_ == MAT_COMPLEX ? C_MatZDef2(rows, cols) : MatZDef2(rows, cols);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,8 @@
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/list.h"
 #include "runtime/objects/polynomial.h"
+#include "runtime/objects/polynomial_ops.h"
+#include "runtime/objects/rational_internal.h"
 #include "runtime/objects/vnstring.h"
 
 Rational* toprat = nullptr;
@@ -111,6 +114,37 @@ void checkSameShape(const char* tag, Rational* first, Rational* second) {
 
 
 }  // namespace
+
+namespace vorn_rational {
+
+Rational* adopt(Polynomial* n, Polynomial* d) {
+  const int class_ = n->class_ == 1 || d->class_ == 1 ? 1 : 0;
+  if (n->class_ != class_) {
+    Polynomial* wide = PolyRealToComp(n);
+    PolyUndef(n);
+    n = wide;
+  }
+  if (d->class_ != class_) {
+    Polynomial* wide = PolyRealToComp(d);
+    PolyUndef(d);
+    d = wide;
+  }
+  // One variable for both: the one present, none when they differ.
+  const bool distinct =
+      n->variable != nullptr && d->variable != nullptr && std::strcmp(n->variable, d->variable) != 0;
+  const char* present = n->variable != nullptr ? n->variable : d->variable;
+  const std::string variable = present != nullptr && !distinct ? present : "";
+  PolySetVar(n, variable.c_str());
+  PolySetVar(d, variable.c_str());
+  Rational* r = newRecord("", class_);
+  r->nume = PolySetType(n, vorn_registry::kHeld2);
+  r->deno = PolySetType(d, vorn_registry::kHeld2);
+  r->nume_degree = n->degree;
+  r->deno_degree = d->degree;
+  return r;
+}
+
+}  // namespace vorn_rational
 
 void RatInit() {
   if (toprat != nullptr) return;

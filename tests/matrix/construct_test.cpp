@@ -103,13 +103,6 @@ TEST_F(ConstructDeathTest, MisuseIsReportedWithTagAndSource) {
       {[] { MatZDef(-2); }, "Z(-2)" + size, "MatZDef()"},
       {[] { MatFillDef(-1, 1, 0.0); }, size.substr(3), "MatFillDef()"},
       {[] { MatSameDef(MatSetClass(MatDef("", 2, 2), 9)); }, "Incorrect class matrix for '(2 x 2)'", "MatSameDef()"},
-      // Classes without element kernels here: the unserved class, never a
-      // message that blames the operand.
-      {[] { MatSameDef(OfClass("P", MAT_POLY)); }, "Incorrect class matrix for 'P(1 x 1)'", "MatSameDef()"},
-      {[] { MatSetValue(OfClass("P", MAT_RATIONAL), 1, 1, 2.0); }, "Incorrect class matrix for 'P(1 x 1)'",
-       "MatSetValue()"},
-      {[] { MatMulDef(MatDef("A", 1, 1), OfClass("P", MAT_C_POLY)); },
-       "Incorrect class matrix for 'A(1 x 1)' and 'P(1 x 1)'", "MatMulDef()"},
       {[] { MatMulDef(MatDef("A", 2, 3), MatDef("B", 2, 3)); }, "Size Error for 'A(2 x 3)' and 'B(2 x 3)'",
        "MatMulDef()"},
       {[] { MatCopy(MatDef("A", 2, 2), C_MatDef("B", 2, 2)); }, "Not same class for 'B(2 x 2)' and 'A(2 x 2)'",

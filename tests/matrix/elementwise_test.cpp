@@ -114,9 +114,6 @@ TEST_F(ElementwiseDeathTest, ClassesAMemberDoesNotTakeAreFatal) {
        },
        "arg(A(2x2)) : Not a complex matrix ", "MatArgElem()"},
       {[] { MatCeilElem(OfClass("P", 6)); }, "ceil(P(1x1)) : Not a real matrix ", "MatCeilElem()"},
-      // The rounding members take polynomial and rational elements: those
-      // classes are unserved here, not wrong.
-      {[] { MatRintElem(OfClass("P", MAT_C_RATIONAL)); }, "round(P(1x1)) : Incorrect class matrix", "MatRintElem()"},
       {[] {
          MatApply(Complex2("Z", 1, 1, {1, 1}), [](double x) { return x; });
        },
