@@ -9,6 +9,7 @@
 #include "runtime/core/util.h"
 #include "runtime/io/datafile.h"
 #include "runtime/io/textsave.h"
+#include "runtime/linalg/eigen.h"
 #include "runtime/linalg/lu.h"
 #include "runtime/linalg/qr.h"
 #include "runtime/linalg/svd.h"
