@@ -12,6 +12,7 @@
 #include "runtime/linalg/eigen.h"
 #include "runtime/linalg/lu.h"
 #include "runtime/linalg/qr.h"
+#include "runtime/linalg/qz.h"
 #include "runtime/linalg/svd.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_arith.h"
