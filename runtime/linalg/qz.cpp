@@ -851,12 +851,10 @@ void checkPair(Matrix* A, Matrix* B, const char* word, const char* tag) {
     source();
     MatError2(tag, "Not same size", A, B);
   }
-  // The generalized kernels are real: complex data is refused unless its
-  // imaginary parts are all zero.
-  if ((A->class_ == MAT_COMPLEX && !hasZeroImaginary(A)) || (B->class_ == MAT_COMPLEX && !hasZeroImaginary(B))) {
-    source();
-    MatError2(tag, "Not a real matrix", A, B);
-  }
+}
+
+bool complexPair(Matrix* A, Matrix* B) {
+  return (A->class_ == MAT_COMPLEX && !hasZeroImaginary(A)) || (B->class_ == MAT_COMPLEX && !hasZeroImaginary(B));
 }
 
 Matrix* realOf(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
@@ -880,6 +878,11 @@ int Mat_QZ(Matrix* A, Matrix* B, Matrix* AA, Matrix* BB, Matrix* Q, Matrix* Z, M
 
 int MatGEig(Matrix* A, Matrix* B, Matrix** val, Matrix** vec) {
   checkPair(A, B, "eig", "MatGEig()");
+  if (complexPair(A, B)) {
+    *val = C_MatNonNameDef(A->rows, 1);
+    *vec = C_MatNonNameDef(A->rows, A->rows);
+    return C_Mat_GEig(A, B, *val, *vec);
+  }
   Matrix* a = realOf(A);
   Matrix* b = realOf(B);
   *val = C_MatNonNameDef(A->rows, 1);
@@ -892,6 +895,11 @@ int MatGEig(Matrix* A, Matrix* B, Matrix** val, Matrix** vec) {
 
 Matrix* MatGEigVal(Matrix* A, Matrix* B) {
   checkPair(A, B, "eigval", "MatGEigVal()");
+  if (complexPair(A, B)) {
+    Matrix* val = C_MatNonNameDef(A->rows, 1);
+    C_Mat_GEigVal(A, B, val);
+    return val;
+  }
   Matrix* a = realOf(A);
   Matrix* b = realOf(B);
   Matrix* val = C_MatNonNameDef(A->rows, 1);
@@ -904,6 +912,13 @@ Matrix* MatGEigVal(Matrix* A, Matrix* B) {
 Matrix* MatGEigVec(Matrix* A, Matrix* B) {
   checkPair(A, B, "eigvec", "MatGEigVec()");
   Matrix *val, *vec;
+  if (complexPair(A, B)) {
+    val = C_MatNonNameDef(A->rows, 1);
+    vec = C_MatNonNameDef(A->rows, A->rows);
+    C_Mat_GEig(A, B, val, vec);
+    MatUndef(val);
+    return vec;
+  }
   Matrix* a = realOf(A);
   Matrix* b = realOf(B);
   val = C_MatNonNameDef(A->rows, 1);
@@ -917,14 +932,18 @@ Matrix* MatGEigVec(Matrix* A, Matrix* B) {
 
 Matrix* MatGEigValVec(Matrix* A, Matrix* B) {
   checkPair(A, B, "eig", "MatGEigValVec()");
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
   const int n = A->rows;
   Matrix* val = C_MatNonNameDef(n, 1);
   Matrix* vec = C_MatNonNameDef(n, n);
-  Mat_GEig(a, b, val, vec);
-  releaseIfMade(a, A);
-  releaseIfMade(b, B);
+  if (complexPair(A, B)) {
+    C_Mat_GEig(A, B, val, vec);
+  } else {
+    Matrix* a = realOf(A);
+    Matrix* b = realOf(B);
+    Mat_GEig(a, b, val, vec);
+    releaseIfMade(a, A);
+    releaseIfMade(b, B);
+  }
   Matrix* m = C_MatNonNameDef(n, n + 1);
   cplx* d = elemsOf<cplx>(m);
   for (int i = 0; i < n; i++) {
@@ -939,6 +958,14 @@ Matrix* MatGEigValVec(Matrix* A, Matrix* B) {
 int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z, Matrix** V) {
   checkPair(A, B, "qz", "MatQZ()");
   const int n = A->rows;
+  if (complexPair(A, B)) {
+    *AA = C_MatNonNameDef(n, n);
+    *BB = C_MatNonNameDef(n, n);
+    *Q = C_MatNonNameDef(n, n);
+    *Z = C_MatNonNameDef(n, n);
+    *V = C_MatNonNameDef(n, n);
+    return C_Mat_QZ(A, B, *AA, *BB, *Q, *Z, *V);
+  }
   Matrix* a = realOf(A);
   Matrix* b = realOf(B);
   *AA = MatNonNameDef(n, n);

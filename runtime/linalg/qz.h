@@ -16,13 +16,21 @@ Matrix* MatGEigVec(Matrix* A, Matrix* B);
 // Eigenvalues in column 1 and eigenvectors in columns 2 .. n+1.
 Matrix* MatGEigValVec(Matrix* A, Matrix* B);
 
-// Q*A*Z = AA (quasi upper triangular: 1 x 1 and 2 x 2 blocks) and
-// Q*B*Z = BB (upper triangular) with orthogonal Q and Z; V holds the
-// generalized eigenvectors as MatGEig gives them. Returns 0 or 1.
+// Q*A*Z = AA and Q*B*Z = BB with orthogonal (unitary) Q and Z, BB upper
+// triangular, AA quasi upper triangular (1 x 1 and 2 x 2 blocks) for real
+// operands and upper triangular for complex ones; V holds the generalized
+// eigenvectors as MatGEig gives them. Returns 0 or 1.
 int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z, Matrix** V);
 
-// Kernels, on real square operands of one order, results defined by the
-// caller.
+// Kernels, on square operands of one order, results defined by the
+// caller. The complex ones (AA and BB upper triangular, Q and Z unitary)
+// take real or complex operands and report non-convergence as
+// "Solution(value) will not converge" (values only) or "Solution(vector)
+// will not converge"; a zero on BB's diagonal is the warning "Zero
+// division" and an infinite eigenvalue.
 int Mat_GEig(Matrix* A, Matrix* B, Matrix* val, Matrix* vec);
 int Mat_GEigVal(Matrix* A, Matrix* B, Matrix* val);
 int Mat_QZ(Matrix* A, Matrix* B, Matrix* AA, Matrix* BB, Matrix* Q, Matrix* Z, Matrix* V);
+int C_Mat_GEig(Matrix* A, Matrix* B, Matrix* val, Matrix* vec);
+int C_Mat_GEigVal(Matrix* A, Matrix* B, Matrix* val);
+int C_Mat_QZ(Matrix* A, Matrix* B, Matrix* AA, Matrix* BB, Matrix* Q, Matrix* Z, Matrix* V);

@@ -43,21 +43,40 @@ TEST_F(QzTest, SmallPencils) {
   ExpectShape(MatGEigVec(Real("A", 2, 2, {2, 0, 0, 6}), Real("B", 2, 2, {1, 0, 0, 2})), 2, 2, MAT_COMPLEX);
 }
 
+// A complex pencil with an exactly singular B: the zero on BB's diagonal
+// is reported and its eigenvalue is infinite.
+TEST_F(QzTest, ComplexPencilWithSingularB) {
+  Matrix* A = Complex2("A", 2, 2, {1, 1, 2, 0, 0, 0, 3, 0});
+  Matrix* B = Complex2("B", 2, 2, {1, 0, 0, 0, 0, 0, 0, 0});
+  Matrix* val = nullptr;
+  const std::string err = StderrOf([&] { val = MatGEigVal(A, B); });
+  EXPECT_NE(err.find("\nZero division for 'A(2 x 2)' and 'B(2 x 2)' in C_Mat_GEigVal().\n"), std::string::npos) << err;
+  const dense::M v = dense::of(val);
+  EXPECT_TRUE(std::isinf(v.a[0].real()) || std::isinf(v.a[1].real()));
+}
+
 TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
   std::mt19937 gen(3);
+  for (bool complex : {false, true})
   for (int n : {1, 2, 3, 4, 5, 8, 13, 30, 60})
     for (int kind : {dense::kGauss, dense::kBadlyScaled, dense::kDiagonal, dense::kClustered}) {
       for (bool singularB : {false, true}) {
-        SCOPED_TRACE(std::string(dense::kindName(kind)) + " " + std::to_string(n) + (singularB ? " singular B" : ""));
-        const dense::M a = dense::random(n, n, kind, false, gen);
-        dense::M b = dense::random(n, n, dense::kGauss, false, gen);
+        SCOPED_TRACE(std::string(dense::kindName(kind)) + (complex ? " complex " : " real ") + std::to_string(n) +
+                     (singularB ? " singular B" : ""));
+        const dense::M a = dense::random(n, n, kind, complex, gen);
+        dense::M b = dense::random(n, n, dense::kGauss, complex, gen);
         if (singularB)
           for (int j = 0; j < n; j++) b(n - 1, j) = 0.0;
-        Matrix* A = dense::toMatrix(a, false);
-        Matrix* B = dense::toMatrix(b, false);
+        Matrix* A = dense::toMatrix(a, complex);
+        Matrix* B = dense::toMatrix(b, complex);
         const double tol = 50 * n * kEps;
         Matrix *AA, *BB, *Q, *Z, *V;
-        ASSERT_EQ(MatQZ(A, B, &AA, &BB, &Q, &Z, &V), 0);
+        int status = 0;
+        const std::string err = StderrOf([&] { status = MatQZ(A, B, &AA, &BB, &Q, &Z, &V); });
+        ASSERT_EQ(status, 0);
+        if (!singularB) {
+          EXPECT_EQ(err, "");
+        }
         const dense::M aa = dense::of(AA), bb = dense::of(BB), q = dense::of(Q), z = dense::of(Z);
         EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(dense::mul(q, a), z), aa)), tol * dense::norm(a), "QAZ - AA"));
         EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(dense::mul(q, b), z), bb)), tol * dense::norm(b), "QBZ - BB"));
@@ -66,7 +85,7 @@ TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
         for (int i = 0; i < n; i++)
           for (int j = 0; j < i; j++) {
             EXPECT_EQ(bb(i, j), C(0.0));
-            if (j + 1 < i) {
+            if (j + 1 < i || complex) {
               EXPECT_EQ(aa(i, j), C(0.0));
             }
           }
@@ -128,9 +147,19 @@ TEST_F(QzTest, ExhaustedBudgetWarnsAndReturnsOne) {
   const std::string err = StderrOf([&] {
     status = MatGEig(Real("A", 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 10}), Real("B", 3, 3, {2, 1, 0, 1, 3, 1, 0, 1, 4}), &val, &vec);
   });
+  Matrix* A = Complex2("A", 2, 2, {1, 1, 2, 0, 3, 0, 4, 0});
+  Matrix* B = Complex2("B", 2, 2, {2, 0, 1, 0, 0, 0, 1, 1});
+  int cstatus = 0;
+  const std::string cerr = StderrOf([&] { cstatus = MatGEig(A, B, &val, &vec); });
+  const std::string verr = StderrOf([&] { MatGEigVal(A, B); });
   vorn_linalg::iterationUnit = saved;
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("\nSolution will not converge for 'A(3 x 3)' and 'B(3 x 3)' in Mat_GEig().\n"), std::string::npos) << err;
+  EXPECT_EQ(cstatus, 1);
+  EXPECT_NE(cerr.find("\nSolution(vector) will not converge for 'A(2 x 2)' and 'B(2 x 2)' in C_Mat_GEig().\n"),
+            std::string::npos) << cerr;
+  EXPECT_NE(verr.find("Solution(value) will not converge for 'A(2 x 2)' and 'B(2 x 2)' in C_Mat_GEigVal()."),
+            std::string::npos) << verr;
 }
 
 TEST_F(QzDeathTest, MisuseIsReported) {
@@ -147,8 +176,6 @@ TEST_F(QzDeathTest, MisuseIsReported) {
        ReportLine("qz(A(2x2), B(3x3)) : Not same size", "MatQZ()")},
       {[&] { MatGEigVec(OfClass("A", MAT_POLY), Real("B", 1, 1)); },
        ReportLine("eigvec(A(1x1), B(1x1)) : Not a real nor complex matrix", "MatGEigVec()")},
-      {[&] { MatGEigVal(Complex2("A", 1, 1, {1, 1}), Real("B", 1, 1, {1})); },
-       ReportLine("eigval(A(1x1), B(1x1)) : Not a real matrix", "MatGEigVal()")},
   };
   for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
 }
