@@ -1,6 +1,7 @@
 #include "runtime/linalg/svd.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -803,6 +804,62 @@ Matrix* MatSingRightVec(Matrix* A) {
   MatUndef(s);
   MatUndef(U);
   return V;
+}
+
+namespace {
+
+// The blocks placed corner to corner in a new matrix of their joint class.
+Matrix* blockDiagonal(std::initializer_list<Matrix*> blocks) {
+  int rows = 0, cols = 0;
+  bool complex = false;
+  for (Matrix* b : blocks) {
+    rows += b->rows;
+    cols += b->cols;
+    complex = complex || b->class_ == MAT_COMPLEX;
+  }
+  Matrix* m = complex ? C_MatZDef2(rows, cols) : MatZDef2(rows, cols);
+  int r0 = 0, c0 = 0;
+  for (Matrix* b : blocks) {
+    for (int i = 0; i < b->rows; i++)
+      for (int j = 0; j < b->cols; j++) {
+        const size_t at = static_cast<size_t>(r0 + i) * cols + c0 + j;
+        const size_t from = static_cast<size_t>(i) * b->cols + j;
+        if (complex)
+          elemsOf<cplx>(m)[at] = b->class_ == MAT_COMPLEX ? elemsOf<cplx>(b)[from] : cplx(MatReal(b)[from]);
+        else
+          MatReal(m)[at] = MatReal(b)[from];
+      }
+    r0 += b->rows;
+    c0 += b->cols;
+  }
+  return m;
+}
+
+}  // namespace
+
+Matrix* MatSingVec(Matrix* A) {
+  checkedSvdOperand(A, "singvec", "MatSingVec()");
+  Matrix *s, *U, *V;
+  svdOf(A, &s, &U, &V);
+  Matrix* m = blockDiagonal({U, V});
+  MatUndef(s);
+  MatUndef(U);
+  MatUndef(V);
+  return m;
+}
+
+Matrix* MatSingValVec(Matrix* A) {
+  checkedSvdOperand(A, "singvec", "MatSingValVec()");
+  Matrix *s, *U, *V;
+  svdOf(A, &s, &U, &V);
+  Matrix* S = MatZDef2(A->rows, A->cols);
+  for (int k = 0; k < s->rows; k++) MatReal(S)[static_cast<size_t>(k) * A->cols + k] = MatReal(s)[k];
+  Matrix* m = blockDiagonal({U, S, V});
+  MatUndef(s);
+  MatUndef(S);
+  MatUndef(U);
+  MatUndef(V);
+  return m;
 }
 
 double MatMinSingVal(Matrix* A) {

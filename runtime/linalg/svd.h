@@ -15,6 +15,11 @@ int C_Mat_SVD(Matrix* A, Matrix* s, Matrix* U, Matrix* V);
 Matrix* MatSingVal(Matrix* A);        // s
 Matrix* MatSingLeftVec(Matrix* A);    // U
 Matrix* MatSingRightVec(Matrix* A);   // V
+// Block-diagonal combinations: diag(U, V), (m+n) x (m+n); and
+// diag(U, S, V) with S the m x n matrix of the singular values,
+// (2m+n) x (m+2n).
+Matrix* MatSingVec(Matrix* A);
+Matrix* MatSingValVec(Matrix* A);
 double MatMinSingVal(Matrix* A);
 
 // Number of leading singular values greater than tol; a negative tol stands

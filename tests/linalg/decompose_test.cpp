@@ -31,6 +31,8 @@ using DecomposeDeathTest = VornTest;
   return ::testing::AssertionFailure() << what << ": " << err << " > " << bound;
 }
 
+Matrix* complexOf(Matrix* m) { return MatRealToComp(m); }
+
 ::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
   if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "'" << part << "' not in '" << text << "'";
@@ -229,6 +231,108 @@ struct Shape {
 const Shape kShapes[] = {{1, 1}, {2, 2}, {3, 3}, {5, 5}, {8, 8}, {17, 17}, {31, 31}, {60, 60},
                          {7, 3}, {3, 7}, {40, 13}, {13, 40}, {1, 6}, {6, 1}};
 
+// Row k of a pivoted matrix comes from row record[k]: a cyclic permutation
+// needs the whole cycle followed to put the inverse's columns back.
+TEST_F(DecomposeTest, InverseOfCyclicPermutationIsItsTranspose) {
+  Matrix* P = Real("P", 4, 4, {0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 0});
+  ExpectMatrix(MatInv(P, 0.5), 4, 4, MAT_REAL, valuesOf(MatTrans(P)));
+  double det = 0;
+  Mat_Inv(MatNonNameDef(4, 4), P, &det, 0.5);
+  EXPECT_EQ(det, -1.0);
+  EXPECT_EQ(MatDeterm(P), -1.0);
+}
+
+// Interchanges applied in order, to rows or to columns.
+TEST_F(DecomposeTest, PermutateAppliesInterchangesInOrder) {
+  const int piv[2] = {3, 3};
+  Matrix* M = Counting("M", 3, 2);
+  MatPermutate(M, piv, 2, 1);
+  ExpectMatrix(M, 3, 2, MAT_REAL, {5, 6, 1, 2, 3, 4});
+  Matrix* Z = Complex2("Z", 1, 3, {1, 1, 2, 2, 3, 3});
+  MatPermutate(Z, piv, 1, 0);
+  ExpectMatrix(Z, 1, 3, MAT_COMPLEX, {3, 3, 2, 2, 1, 1});
+}
+
+// A diagonal entry equal to the tolerance stops the substitution.
+TEST_F(DecomposeTest, SubstitutionToleranceIsInclusive) {
+  Matrix* U = Real("U", 2, 2, {2, 1, 0, 0.5});
+  Matrix* B = Real("B", 2, 1, {1, 1});
+  EXPECT_NE(Mat_BackSub(MatNonNameDef(2, 1), U, B, 0.49), nullptr);
+  EXPECT_EQ(Mat_BackSub(MatNonNameDef(2, 1), U, B, 0.5), nullptr);
+  EXPECT_EQ(Mat_ForSub(MatNonNameDef(2, 1), U, B, 0.5), nullptr);
+  EXPECT_EQ(C_Mat_ForSub(C_MatNonNameDef(2, 1), complexOf(U), complexOf(B), 2.0), nullptr);
+}
+
+// A complex matrix without imaginary parts takes the real path: the same
+// values, bit for bit, as complex results.
+TEST_F(DecomposeTest, ZeroImaginaryPartsGiveTheRealResultsExactly) {
+  std::mt19937 gen(17);
+  const dense::M a = dense::random(5, 4, dense::kGauss, false, gen);
+  const dense::M sq = dense::random(4, 4, dense::kGauss, false, gen);
+  Matrix* R = dense::toMatrix(a, false);
+  Matrix* Cx = dense::toMatrix(a, true);
+  Matrix* Rs = dense::toMatrix(sq, false);
+  Matrix* Cs = dense::toMatrix(sq, true);
+  auto same = [](Matrix* real, Matrix* cx) {
+    ASSERT_EQ(cx->class_, MAT_COMPLEX);
+    const V r = valuesOf(real), c = valuesOf(cx);
+    ASSERT_EQ(c.size(), 2 * r.size());
+    for (size_t k = 0; k < r.size(); k++) {
+      EXPECT_EQ(c[2 * k], r[k]);
+      EXPECT_EQ(c[2 * k + 1], 0.0);
+    }
+  };
+  Matrix *L1, *U1, *P1, *L2, *U2, *P2;
+  MatLU(R, &L1, &U1, &P1);
+  MatLU(Cx, &L2, &U2, &P2);
+  same(L1, L2);
+  same(U1, U2);
+  MatQR(R, &L1, &U1, &P1, 1);
+  MatQR(Cx, &L2, &U2, &P2, 1);
+  same(L1, L2);
+  same(U1, U2);
+  same(MatInv(Rs, 0), MatInv(Cs, 0));
+  same(MatPseudoInv(R, -1), MatPseudoInv(Cx, -1));
+  same(MatLUSolve(Rs, Rs, 0), MatLUSolve(Cs, Rs, 0));
+  same(MatSingLeftVec(R), MatSingLeftVec(Cx));
+  EXPECT_TRUE(SameBits(valuesOf(MatSingVal(R)), valuesOf(MatSingVal(Cx))));
+}
+
+// The four Moore-Penrose conditions, over random matrices of every kind.
+TEST_F(DecomposeTest, PseudoInverseMeetsThePenroseConditions) {
+  std::mt19937 gen(23);
+  for (bool complex : {false, true})
+    for (const Shape& sh : {Shape{4, 4}, Shape{9, 5}, Shape{5, 9}, Shape{12, 12}})
+      for (int kind : {dense::kGauss, dense::kRankDeficient, dense::kZero, dense::kDiagonal}) {
+        SCOPED_TRACE(std::string(dense::kindName(kind)) + (complex ? " complex" : " real"));
+        const dense::M a = dense::random(sh.rows, sh.cols, kind, complex, gen);
+        const dense::M x = dense::of(MatPseudoInv(dense::toMatrix(a, complex), -1));
+        ASSERT_EQ(x.r, sh.cols);
+        const dense::M ax = dense::mul(a, x), xa = dense::mul(x, a);
+        const double tol = 1e-10 * (1 + dense::norm(a)) * (1 + dense::norm(x));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(ax, a), a)), tol, "AXA - A"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(xa, x), x)), tol, "XAX - X"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(ax, dense::adj(ax))), tol, "AX Hermitian"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(xa, dense::adj(xa))), tol, "XA Hermitian"));
+        if (kind == dense::kRankDeficient) {
+          EXPECT_EQ(MatRank(dense::toMatrix(a, complex), -1), std::max(1, std::min(sh.rows, sh.cols) / 2));
+        }
+        MatObjectTmpUndef();
+      }
+}
+
+TEST_F(DecomposeTest, SingularVectorBlocks) {
+  Matrix* A = Real("A", 3, 2, {1, 2, 3, 4, 5, 6});
+  Matrix* UV = MatSingVec(A);
+  ExpectShape(UV, 5, 5, MAT_REAL);
+  Matrix* USV = MatSingValVec(A);
+  ExpectShape(USV, 8, 7, MAT_REAL);
+  const dense::M usv = dense::of(USV), s = dense::of(MatSingVal(A));
+  EXPECT_EQ(usv(3, 3), s.a[0]);
+  EXPECT_EQ(usv(4, 4), s.a[1]);
+  EXPECT_EQ(usv(3, 0), C(0.0));
+}
+
 TEST_F(DecomposeTest, FactorsReproduceTheMatrix) {
   std::mt19937 gen(2024);
   for (bool complex : {false, true})
@@ -342,6 +446,15 @@ TEST_F(DecomposeDeathTest, MisuseIsReported) {
       {[&] { MatPseudoInv(Real("A", 0, 3), 0); }, ReportLine("pseudoinv(A(0x3), 0) : Zero-size matrix", "MatPseudoInv()")},
       {[&] { MatMinSingVal(Real("A", 0, 3)); }, ReportLine("minsing(A(0x3)) : Zero-size matrix", "MatMinSingVal()")},
       {[&] { MatSVD(Real("A", 0, 3), &X, &Y, &Z); }, ReportLine("svd(A(0x3)) : Zero-size matrix", "MatSVD()")},
+      {[&] { MatSingVal(OfClass("A", MAT_POLY)); },
+       ReportLine("singval(A(1x1)) : Not a real nor complex matrix", "MatSingVal()")},
+      {[&] { MatLU(OfClass("A", MAT_C_RATIONAL), &X, &Y, &Z); },
+       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatLU()")},
+      {[&] { MatInv(OfClass("A", MAT_POLY), 0); }, ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatInv()")},
+      {[&] { MatDeterm(OfClass("A", MAT_POLY)); },
+       ReportLine("det(A(1x1)) : Not a real nor complex matrix", "MatDeterm()")},
+      {[&] { MatIsFullRank(OfClass("A", MAT_RATIONAL), 0); },
+       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatIsFullRank()")},
   };
   for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
 }

@@ -165,6 +165,66 @@ TEST_F(EigenTest, ExhaustedBudgetWarnsAndReturnsOne) {
   vorn_linalg::iterationUnit = saved;
 }
 
+
+// A real matrix's complex eigenvalues come in conjugate pairs, positive
+// imaginary part first, with conjugate eigenvectors.
+TEST_F(EigenTest, RealMatricesGiveConjugatePairs) {
+  std::mt19937 gen(31);
+  for (int n : {2, 5, 12, 30}) {
+    const dense::M a = dense::random(n, n, dense::kGauss, false, gen);
+    Matrix *val, *vec;
+    ASSERT_EQ(MatEig(dense::toMatrix(a, false), &val, &vec), 0);
+    const dense::M l = dense::of(val), v = dense::of(vec);
+    for (int k = 0; k < n; k++) {
+      if (l.a[k].imag() <= 0.0) continue;
+      ASSERT_LT(k + 1, n);
+      EXPECT_EQ(l.a[k + 1], std::conj(l.a[k]));
+      for (int i = 0; i < n; i++) EXPECT_EQ(v(i, k + 1), std::conj(v(i, k)));
+      k++;
+    }
+    MatObjectTmpUndef();
+  }
+}
+
+// Eigenvalues spread over sixteen orders of magnitude, hidden by a
+// diagonal similarity: balancing recovers each to its own relative
+// precision.
+TEST_F(EigenTest, BalancingKeepsSmallEigenvaluesAccurate) {
+  const double d[4] = {1, 1e4, 1e-4, 1e8};
+  dense::M t(4, 4);
+  const double lambda[4] = {1e6, 1.0, 1e-3, 1e-8};
+  for (int i = 0; i < 4; i++) {
+    t(i, i) = lambda[i];
+    for (int j = i + 1; j < 4; j++) t(i, j) = 1e-9 * (i + j);
+  }
+  dense::M a(4, 4);   // a = D t D^-1
+  for (int i = 0; i < 4; i++)
+    for (int j = 0; j < 4; j++) a(i, j) = d[i] * t(i, j) / d[j];
+  const dense::M v = dense::of(MatEigVal(dense::toMatrix(a, false)));
+  for (int k = 0; k < 4; k++) EXPECT_NEAR(v.a[k].real(), lambda[k], 1e-12 * lambda[k]);
+  const dense::M w = dense::of(MatEigVal(dense::toMatrix(a, true)));
+  for (int k = 0; k < 4; k++) EXPECT_NEAR(w.a[k].real(), lambda[k], 1e-12 * lambda[k]);
+}
+
+// A failed iteration keeps the values it found (those isolated by
+// balancing included) and gives no eigenvectors.
+TEST_F(EigenTest, FailedIterationKeepsWhatItFound) {
+  const int saved = vorn_linalg::iterationUnit;
+  vorn_linalg::iterationUnit = 0;
+  // 70 is isolated by balancing (its row is zero off the diagonal); the
+  // leading 3 x 3 block needs iterations.
+  Matrix* A = Real("A", 4, 4, {1, 2, 3, 5, 4, 5, 6, 5, 7, 8, 10, 5, 0, 0, 0, 70});
+  Matrix *val, *vec;
+  int status = 0;
+  StderrOf([&] { status = MatEig(A, &val, &vec); });
+  vorn_linalg::iterationUnit = saved;
+  EXPECT_EQ(status, 1);
+  const dense::M l = dense::of(val), v = dense::of(vec);
+  EXPECT_EQ(l.a[0], C(70.0));
+  for (int k = 1; k < 4; k++) EXPECT_EQ(l.a[k], C(0.0));
+  for (const C& x : v.a) EXPECT_EQ(x, C(0.0));
+}
+
 // ---------------------------------------------------------------------------
 // Residuals over random matrices.
 
@@ -313,6 +373,11 @@ TEST_F(EigenDeathTest, MisuseIsReported) {
       {[&] { MatHessenberg(Real("A", 0, 0), &X, &Y); }, ReportLine("hess(A(0x0)) : Zero-size matrix", "MatHessenberg()")},
       {[&] { MatSchur(Real("A", 3, 1), &X, &Y); }, ReportLine("schur(A(3x1)) : Not a square matrix", "MatSchur()")},
       {[&] { MatEigValDef(Real("A", 3, 1)); }, ReportLine("Not a square matrix for 'A(3 x 1)'", "MatEigValDef()")},
+      {[&] { MatHermitEig(Complex2("A", 1, 2, {1, 0, 0, 0}), &X, &Y); },
+       ReportLine("heig(A(1x2)) : Not a square matrix", "MatHermitEig()")},
+      {[&] { MatEigValVec(Real("A", 2, 1)); }, ReportLine("eig(A(2x1)) : Not a square matrix", "MatEigValVec()")},
+      {[&] { MatCompanion(OfClass("c", MAT_POLY)); },
+       ReportLine("Not a real nor complex matrix for 'c(1 x 1)'", "MatCompanion()")},
   };
   for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
 }

@@ -9,6 +9,9 @@
 #include "support/vorn_test.h"
 
 #ifdef VORN_TEST_LAPACK
+extern "C" void zggev_(const char* jobvl, const char* jobvr, const int* n, void* a, const int* lda, void* b,
+                       const int* ldb, void* alpha, void* beta, void* vl, const int* ldvl, void* vr,
+                       const int* ldvr, void* work, const int* lwork, double* rwork, int* info);
 extern "C" void dggev_(const char* jobvl, const char* jobvr, const int* n, double* a, const int* lda, double* b,
                        const int* ldb, double* alphar, double* alphai, double* beta, double* vl, const int* ldvl,
                        double* vr, const int* ldvr, double* work, const int* lwork, int* info);
@@ -108,6 +111,33 @@ TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
 }
 
 #ifdef VORN_TEST_LAPACK
+TEST_F(QzTest, ComplexEigenvaluesMatchLapack) {
+  std::mt19937 gen(9);
+  for (int n : {1, 2, 3, 5, 8, 13, 30, 60}) {
+    dense::M a = dense::random(n, n, dense::kGauss, true, gen);
+    dense::M b = dense::random(n, n, dense::kGauss, true, gen);
+    const dense::M ours = dense::of(MatGEigVal(dense::toMatrix(a, true), dense::toMatrix(b, true)));
+    // Column-major A' and B' (not conjugated) have the same eigenvalues.
+    std::vector<C> alpha(n), beta(n), work(8 * n + 64);
+    std::vector<double> rwork(8 * n);
+    const int lwork = static_cast<int>(work.size());
+    int info;
+    zggev_("N", "N", &n, a.a.data(), &n, b.a.data(), &n, alpha.data(), beta.data(), nullptr, &n, nullptr, &n,
+           work.data(), &lwork, rwork.data(), &info);
+    ASSERT_EQ(info, 0);
+    std::vector<bool> used(n, false);
+    for (int k = 0; k < n; k++) {
+      const C want = alpha[k] / beta[k];
+      int best = -1;
+      for (int q = 0; q < n; q++)
+        if (!used[q] && (best < 0 || std::abs(ours.a[q] - want) < std::abs(ours.a[best] - want))) best = q;
+      used[best] = true;
+      EXPECT_LE(std::abs(ours.a[best] - want), 1e-7 * (1 + std::abs(want))) << n << " " << want;
+    }
+    MatObjectTmpUndef();
+  }
+}
+
 TEST_F(QzTest, EigenvaluesMatchLapack) {
   std::mt19937 gen(8);
   for (int n : {1, 2, 3, 5, 8, 13, 30, 60}) {
