@@ -777,7 +777,7 @@ int complexEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
       cbabk2(low, igh, scale, zr, zi, n);
       for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) vectors(i, j) = cplx(zr(i, j), zi(i, j));
-      normalizeColumns(vectors);
+      normalize_vector(vectors);
     }
   } else {
     ierr = complexQR(low, igh, ar, ai, wr, wi, nullptr, nullptr);
@@ -836,15 +836,26 @@ int MatHermitEig(Matrix* A, Matrix** val, Matrix** vec) {
   return C_Mat_HermitEig(A, *val, *vec);
 }
 
+namespace {
+
+// The (real) balancing matrix of cbal: cbabk2's action on the identity.
+Sq diag_cbal(int low, int igh, const std::vector<double>& scale, int n) {
+  Sq dr(n), di(n);
+  for (int i = 0; i < n; i++) dr(i, i) = 1.0;
+  cbabk2(low, igh, scale, dr, di, n);
+  return dr;
+}
+
+}  // namespace
+
 void C_Mat_Balance(Matrix* A, Matrix* D, Matrix* B) {
   const int n = A->rows;
-  Sq ar(n), ai(n), dr(n), di(n);
+  Sq ar(n), ai(n);
   splitComplex(A, ar, ai);
   int low, igh;
   std::vector<double> scale(n);
   cbal(ar, ai, low, igh, scale);
-  for (int i = 0; i < n; i++) dr(i, i) = 1.0;
-  cbabk2(low, igh, scale, dr, di, n);
+  Sq dr = diag_cbal(low, igh, scale, n);
   double* d = MatReal(D);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = dr(i, j);

@@ -322,7 +322,7 @@ int complexGeneralized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* A
     c_qzvec(a, b, alpha, beta, z);
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) vectors(i, j) = z(i, j);
-    normalizeColumns(vectors);
+    normalize_vector(vectors);
   }
   orderEigen(values, vec != nullptr ? &vectors : nullptr);
   storeEigen(val, vec, values, &vectors);

@@ -590,7 +590,7 @@ void orderEigen(std::vector<cplx>& val, Work<cplx>* vec) {
   }
 }
 
-void normalizeColumns(Work<cplx>& vec) {
+void normalize_vector(Work<cplx>& vec) {
   const int n = vec.rows;
   for (int j = 0; j < vec.cols; j++) {
     double scale = 0.0, ssq = 1.0;
@@ -665,7 +665,7 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
           for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
         }
       }
-      normalizeColumns(vectors);
+      normalize_vector(vectors);
     }
   } else {
     ierr = hqr(low, igh, a, wr, wi);
@@ -805,16 +805,26 @@ Matrix* MatEigValVec(Matrix* A) {
   return onRealOperand(A, [&](Matrix* a) { return Mat_EigValVec(a); });
 }
 
+namespace {
+
+// The balancing matrix D with B = inverse(D) * A * D: what balbak applies to
+// eigenvectors, that is its action on the identity.
+Square<double> diag_balance(int low, int igh, const std::vector<double>& scale, int n) {
+  Square<double> d(n);
+  for (int i = 0; i < n; i++) d(i, i) = 1.0;
+  balbak(low, igh, scale, d, n);
+  return d;
+}
+
+}  // namespace
+
 void Mat_Balance(Matrix* A, Matrix* D, Matrix* B) {
   const int n = A->rows;
   Square<double> a = squareOf(A);
   int low, igh;
   std::vector<double> scale(n);
   balance(a, low, igh, scale);
-  // D is what balbak applies to eigenvectors: its action on the identity.
-  Square<double> d(n);
-  for (int i = 0; i < n; i++) d(i, i) = 1.0;
-  balbak(low, igh, scale, d, n);
+  Square<double> d = diag_balance(low, igh, scale, n);
   storeSquare(D, d);
   storeSquare(B, a);
 }

@@ -32,7 +32,7 @@ int hqr2(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vect
 // Eigenvalues in descending order (real part, then imaginary part), the
 // eigenvector columns following; unit Euclidean norm per column.
 void orderEigen(std::vector<cplx>& val, Work<cplx>* vec);
-void normalizeColumns(Work<cplx>& vec);
+void normalize_vector(Work<cplx>& vec);
 void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work<cplx>* z);
 
 }  // namespace vorn_linalg

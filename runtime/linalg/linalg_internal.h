@@ -38,7 +38,7 @@ inline double realOf(const cplx& z) { return z.real(); }
 // A complex matrix whose imaginary parts are all zero is computed in real
 // arithmetic.
 bool hasZeroImaginary(const Matrix* m);
-// New real temporary holding the real parts of a complex m.
+// New real temporary holding the real parts of a complex m, named as m.
 Matrix* realPartOf(Matrix* m);
 // New complex temporary of a real m's values; m is released.
 Matrix* complexFromReal(Matrix* m);

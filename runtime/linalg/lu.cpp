@@ -22,7 +22,8 @@ bool hasZeroImaginary(const Matrix* m) {
 }
 
 Matrix* realPartOf(Matrix* m) {
-  Matrix* r = MatNonNameDef(m->rows, m->cols);
+  // Named as m: reports from the real kernels describe the operand given.
+  Matrix* r = MatDef(nameOf(m), m->rows, m->cols);
   const size_t n = static_cast<size_t>(m->rows) * m->cols;
   for (size_t k = 0; k < n; k++) MatReal(r)[k] = MatReal(m)[2 * k];
   return r;

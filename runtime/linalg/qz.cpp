@@ -810,7 +810,7 @@ int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matr
           for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
         }
       }
-      normalizeColumns(vectors);
+      normalize_vector(vectors);
     }
   } else {
     if (AA != nullptr) storeSquare(AA, a);
