@@ -389,7 +389,9 @@ class Registry {
     efree(r);
   }
 
-  static inline BucketTable<Record> table_;
+  // Never destroyed: parked records stay reachable from it to the very end,
+  // also for the leak checker, which looks after static destructors ran.
+  static inline BucketTable<Record>& table_ = *new BucketTable<Record>;
   static inline int tableMax_ = 0;
 };
 
