@@ -20,3 +20,24 @@ List* ListMatMinimum(Matrix* m, int by_col);
 // empty one gives 0.0 at [0, 0].
 List* ListMatMaximumElem(Matrix* m);
 List* ListMatMinimumElem(Matrix* m);
+
+// The linear-algebra routines with several results. Each status is the
+// routine's return value (0, or 1 when its iteration did not converge).
+// {D (7), B (7)} of MatBalance.
+List* ListMatBalance(Matrix* m);
+// {eigenvalues on the diagonal of a matrix (7), eigenvectors (7),
+// status (2)} of MatEig and MatGEig.
+List* ListMatEig(Matrix* m);
+List* ListMatGEig(Matrix* a, Matrix* b);
+// {U (7), the singular values on the diagonal of a matrix of m's shape
+// (7), V (7), status (2)}.
+List* ListMatSVD(Matrix* m);
+// flag 0: {P' * L (7), U (7)}; otherwise {L (7), U (7), P (7)}.
+List* ListMatLU(Matrix* m, int flag);
+// {P (7), H (7)} of MatHessenberg; {U (7), T (7), status (2)} of MatSchur.
+List* ListMatHessenberg(Matrix* m);
+List* ListMatSchur(Matrix* m);
+// flag 0: {Q (7), R (7)} without pivoting; otherwise {Q, R, P} with it.
+List* ListMatQR(Matrix* m, int flag);
+// {AA, BB, Q, Z, V (7 each), status (2)} of MatQZ.
+List* ListMatQZ(Matrix* a, Matrix* b);

@@ -1,0 +1,38 @@
+// The eigenvalue kernels' shared pieces: column-major square work arrays,
+// the published routines themselves, and the ordering and normalisation of
+// results. Internal to runtime/linalg and its tests.
+#pragma once
+
+#include <vector>
+
+#include "runtime/linalg/linalg_internal.h"
+
+namespace vorn_linalg {
+
+// Column-major n x n array (the published routines' layout), from 0.
+template <class T>
+struct Square {
+  int n = 0;
+  std::vector<T> a;
+  explicit Square(int order) : n(order), a(static_cast<size_t>(order) * order, T(0)) {}
+  T& operator()(int i, int j) { return a[static_cast<size_t>(j) * n + i]; }
+  const T& operator()(int i, int j) const { return a[static_cast<size_t>(j) * n + i]; }
+  T* col(int j) { return a.data() + static_cast<size_t>(j) * n; }
+};
+
+// Real general matrices (EISPACK).
+void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale);
+void balbak(int low, int igh, const std::vector<double>& scale, Square<double>& z, int m);
+void orthes(int low, int igh, Square<double>& a, std::vector<double>& ort);
+void ortran(int low, int igh, Square<double>& a, std::vector<double>& ort, Square<double>& z);
+int hqr(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vector<double>& wi);
+int hqr2(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vector<double>& wi,
+         Square<double>& z);
+
+// Eigenvalues in descending order (real part, then imaginary part), the
+// eigenvector columns following; unit Euclidean norm per column.
+void orderEigen(std::vector<cplx>& val, Work<cplx>* vec);
+void normalize_vector(Work<cplx>& vec);
+void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work<cplx>* z);
+
+}  // namespace vorn_linalg
