@@ -13,6 +13,7 @@
 #include "runtime/core/report.h"
 #include "runtime/core/util.h"
 #include "runtime/io/textsave.h"
+#include "runtime/linalg/eigen.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_arith.h"
 #include "runtime/matrix/matrix_construct.h"
@@ -736,6 +737,53 @@ Matrix* PolyEvalM(Polynomial* p, Matrix* a) {
     MatUndef(term);
   }
   return acc;
+}
+
+Matrix* PolyRoots(Polynomial* p) {
+  static const char* const tag = "PolyRoots()";
+  checkDefined(p, tag);
+  int n = p->degree + 1;
+  while (n > 0) {
+    const CV c = coefAt(p, n - 1);
+    if (c.re != 0.0 || c.im != 0.0) break;
+    n--;
+  }
+  if (n == 0) {
+    setSource("roots(%s(%s^%d))", p->name, variableName(p), p->degree);
+    PolyError(tag, "Arg is a zero polynomial", p);
+  }
+  // The eigenvalue routine refuses an empty matrix.
+  if (n == 1) return C_MatNonNameDef(0, 1);
+  const int k = n - 1;
+  Matrix* row;
+  if (!isComplex(p)) {
+    row = MatNonNameDef(1, k);
+    const double* c = realOf(p);
+    // A leading 1 gives s = 1, which leaves the row as it was.
+    const double s = 1.0 / c[k];
+    for (int j = 0; j < k; j++) MatReal(row)[j] = -(c[j] * s);
+  } else {
+    row = C_MatNonNameDef(1, k);
+    const CV* c = complexOf(p);
+    CV* out = static_cast<CV*>(row->data);
+    const CV a = c[k];
+    if (a.im == 0.0) {
+      const double s = 1.0 / a.re;
+      for (int j = 0; j < k; j++) out[j] = {-(c[j].re * s), -(c[j].im * s)};
+    } else {
+      CV s;
+      ComplexValueInv(&s, &a);
+      for (int j = 0; j < k; j++) {
+        const CV v = mul(c[j], s);
+        out[j] = {-v.re, -v.im};
+      }
+    }
+  }
+  Matrix* companion = MatCompanion(row);
+  MatUndef(row);
+  Matrix* roots = MatEigVal(companion);
+  MatUndef(companion);
+  return roots;
 }
 
 Polynomial* PolySimplify(Polynomial* p, double tol) {

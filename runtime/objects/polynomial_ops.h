@@ -81,6 +81,10 @@ Complex* C_PolyEvalC(Polynomial* p, Complex* z);
 Polynomial* PolyEvalP(Polynomial* p, Polynomial* q);
 Matrix* PolyEvalM(Polynomial* p, Matrix* a);
 
+// The roots, as the eigenvalues of the companion matrix of p made monic:
+// a complex column, 0 x 1 for a nonzero constant.
+Matrix* PolyRoots(Polynomial* p);
+
 // Drops the negligible leading coefficients of p in place; returns p.
 Polynomial* PolySimplify(Polynomial* p, double tol);
 

@@ -1,6 +1,7 @@
 #include "runtime/objects/rational_ops.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +11,9 @@
 #include "runtime/core/memory.h"
 #include "runtime/core/registry.h"
 #include "runtime/core/report.h"
+#include "runtime/linalg/lu.h"
 #include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_arith.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/polynomial_ops.h"
@@ -460,6 +463,32 @@ Rational* RatEvalR(Rational* r, Rational* q) {
   RatUndef(n);
   RatUndef(d);
   return v;
+}
+
+Matrix* RatEvalM(Rational* r, Matrix* a) {
+  checkDefined(r, "RatEvalM()");
+  Matrix* n = PolyEvalM(r->nume, a);
+  Matrix* d = PolyEvalM(r->deno, a);
+  // The Frobenius norm of d, real or complex, sets the singularity tolerance.
+  const size_t count = static_cast<size_t>(d->rows) * d->cols * (d->class_ == MAT_COMPLEX ? 2 : 1);
+  double sum = 0.0;
+  for (size_t k = 0; k < count; k++) sum += MatReal(d)[k] * MatReal(d)[k];
+  Matrix* inverse = MatInv(d, std::sqrt(sum) * vorn_eps);
+  Matrix* v = MatMul(n, inverse);
+  MatUndef(n);
+  MatUndef(d);
+  MatUndef(inverse);
+  return v;
+}
+
+Matrix* RatZeros(Rational* r) {
+  checkDefined(r, "RatZeros()");
+  return PolyRoots(r->nume);
+}
+
+Matrix* RatPoles(Rational* r) {
+  checkDefined(r, "RatPoles()");
+  return PolyRoots(r->deno);
 }
 
 // ---------------------------------------------------------------------------

@@ -66,6 +66,9 @@ Complex* C_RatEvalC(Rational* r, Complex* z);
 Rational* RatEvalP(Rational* r, Polynomial* p);
 Rational* PolyEvalR(Polynomial* p, Rational* r);
 Rational* RatEvalR(Rational* r, Rational* q);
+Matrix* RatEvalM(Rational* r, Matrix* a);  // Nr(a) Dr(a)^-1
+Matrix* RatZeros(Rational* r);  // the roots of the numerator
+Matrix* RatPoles(Rational* r);  // the roots of the denominator
 
 // Calculus and shifts.
 Rational* RatDerivative(Rational* r, int n);
