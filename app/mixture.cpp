@@ -78,6 +78,22 @@ double gcprob(double mean, double var, double obs) {
 
 namespace {
 
+// ll + log(total), the sample's term of the E-step's log-likelihood; a
+// term or a sum out of range ends the run with the program's own line.
+double addSampleLogLikelihood(double ll, double total) {
+  const double l = std::log(total);
+  if (!std::isfinite(l)) {
+    FilePrintf(2, "ERROR: Log likelihood is out of range %e. (likelihood = %e)\n", l, total);
+    VornExitFailure();
+  }
+  ll = ll + l;
+  if (!std::isfinite(ll)) {
+    FilePrintf(2, "ERROR: Total log likelihood is out of range %e\n", ll);
+    VornExitFailure();
+  }
+  return ll;
+}
+
 // getss on storage read directly, for the inputs kernelFits accepts. The
 // statistics, the log-likelihood, the messages and the exits are those of
 // the general path below, bit for bit.
@@ -122,16 +138,7 @@ double fastEStep(Matrix* model, Matrix* data, Matrix* ss, int M, int N, int D) {
       }
     }
 
-    const double l = std::log(total);
-    if (!std::isfinite(l)) {
-      FilePrintf(2, "ERROR: Log likelihood is out of range %e. (likelihood = %e)\n", l, total);
-      VornExitFailure();
-    }
-    ll = ll + l;
-    if (!std::isfinite(ll)) {
-      FilePrintf(2, "ERROR: Total log likelihood is out of range %e\n", ll);
-      VornExitFailure();
-    }
+    ll = addSampleLogLikelihood(ll, total);
   }
   return ll;
 }
@@ -175,16 +182,7 @@ double generalEStep(Matrix* model, Matrix* data, Matrix* ss, Matrix* mixPr, Matr
       }
     }
 
-    const double l = std::log(total);
-    if (!std::isfinite(l)) {
-      FilePrintf(2, "ERROR: Log likelihood is out of range %e. (likelihood = %e)\n", l, total);
-      VornExitFailure();
-    }
-    ll = ll + l;
-    if (!std::isfinite(ll)) {
-      FilePrintf(2, "ERROR: Total log likelihood is out of range %e\n", ll);
-      VornExitFailure();
-    }
+    ll = addSampleLogLikelihood(ll, total);
   }
   return ll;
 }

@@ -595,16 +595,7 @@ void normalize_vector(Work<cplx>& vec) {
   for (int j = 0; j < vec.cols; j++) {
     double scale = 0.0, ssq = 1.0;
     for (int i = 0; i < n; i++)
-      for (double part : {vec(i, j).real(), vec(i, j).imag()}) {
-        const double a = std::fabs(part);
-        if (a == 0.0) continue;
-        if (scale < a) {
-          ssq = 1.0 + ssq * (scale / a) * (scale / a);
-          scale = a;
-        } else {
-          ssq += (a / scale) * (a / scale);
-        }
-      }
+      for (double part : {vec(i, j).real(), vec(i, j).imag()}) addToNorm(part, scale, ssq);
     const double norm = scale * std::sqrt(ssq);
     if (norm == 0.0) continue;
     for (int i = 0; i < n; i++) vec(i, j) /= norm;

@@ -76,6 +76,19 @@ void storeWork(Matrix* m, const Work<T>& w) {
 // Frobenius norm of a real or complex matrix.
 double frobeniusNorm(const Matrix* m);
 
+// Adds a value to a Euclidean norm kept as scale * sqrt(ssq), so that no
+// square overflows or underflows (start with scale 0, ssq 1).
+inline void addToNorm(double x, double& scale, double& ssq) {
+  const double a = std::fabs(x);
+  if (a == 0.0) return;
+  if (scale < a) {
+    ssq = 1.0 + ssq * (scale / a) * (scale / a);
+    scale = a;
+  } else {
+    ssq += (a / scale) * (a / scale);
+  }
+}
+
 }  // namespace vorn_linalg
 
 namespace vorn_linalg {

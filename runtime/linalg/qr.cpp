@@ -24,16 +24,7 @@ double vectorNorm(const T* x, int n, int stride) {
   for (int i = 0; i < n; i++) {
     const double parts[2] = {std::real(x[static_cast<size_t>(i) * stride]),
                              std::imag(x[static_cast<size_t>(i) * stride])};
-    for (double p : parts) {
-      const double a = std::fabs(p);
-      if (a == 0.0) continue;
-      if (scale < a) {
-        ssq = 1.0 + ssq * (scale / a) * (scale / a);
-        scale = a;
-      } else {
-        ssq += (a / scale) * (a / scale);
-      }
-    }
+    for (double p : parts) addToNorm(p, scale, ssq);
   }
   return scale * std::sqrt(ssq);
 }

@@ -289,16 +289,7 @@ inline cplx csign(const cplx& z1, const cplx& z2) { return std::abs(z1) * (z2 / 
 double dznrm2(int n, const cplx* x) {
   double scale = 0.0, ssq = 1.0;
   for (int i = 0; i < n; i++) {
-    for (double p : {x[i].real(), x[i].imag()}) {
-      const double a = std::fabs(p);
-      if (a == 0.0) continue;
-      if (scale < a) {
-        ssq = 1.0 + ssq * (scale / a) * (scale / a);
-        scale = a;
-      } else {
-        ssq += (a / scale) * (a / scale);
-      }
-    }
+    for (double p : {x[i].real(), x[i].imag()}) addToNorm(p, scale, ssq);
   }
   return scale * std::sqrt(ssq);
 }
