@@ -284,8 +284,9 @@ int ExperimentJobs() {
     if (valid && jobs < kJobsMax) jobs = jobs * 10 + (*p - '0');
   }
   if (!valid) {
-    FilePrintf(2, "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \"%s\").\n",
-               printable(value).c_str());
+    FilePrintf(
+        2, "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \"%s\").\n",
+        printable(value).c_str());
     VornExitFailure();
   }
   if (jobs == 0) jobs = sysconf(_SC_NPROCESSORS_ONLN);

@@ -54,7 +54,8 @@ void ProgressText(char* out, int size, int finished, int count, double elapsed, 
   if (finished > 0 && finished < count) {
     char left[32];
     formatDuration(left, sizeof left, elapsed / finished * (count - finished));
-    n = std::snprintf(out, size, "brovane: experiment %d of %d, %s elapsed, about %s left", current, count, spent, left);
+    n = std::snprintf(out, size, "brovane: experiment %d of %d, %s elapsed, about %s left", current, count, spent,
+                      left);
   } else {
     n = std::snprintf(out, size, "brovane: experiment %d of %d, %s elapsed", current, count, spent);
   }

@@ -742,7 +742,8 @@ Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
   cplx* d = elemsOf<cplx>(m);
   for (int i = 0; i < n; i++) {
     d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
-    for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
+    for (int j = 0; j < n; j++)
+      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
   }
   MatUndef(val);
   MatUndef(vec);

@@ -309,7 +309,8 @@ Matrix* deleteRowsOrColumns(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src
   Matrix* colIndex = roundedIndex(cols, c);
   Matrix* keptRows = MatComplementIndex(rowIndex, 1, dst->rows);
   Matrix* keptCols = MatComplementIndex(colIndex, 1, dst->cols);
-  if (!hasNoElements(keptRows) && !hasNoElements(keptCols)) setSubMatrixError("Not a suitable index", dst, rows, cols, src);
+  if (!hasNoElements(keptRows) && !hasNoElements(keptCols))
+    setSubMatrixError("Not a suitable index", dst, rows, cols, src);
   const bool byColumns = hasNoElements(keptRows);
   Matrix* all = byColumns ? MatSeries(1, dst->rows, 1) : MatSeries(1, dst->cols, 1);
   replaceBy(dst, byColumns ? MatGetSubMatrix(dst, all, keptCols) : MatGetSubMatrix(dst, keptRows, all));
@@ -504,7 +505,8 @@ Matrix* MatSetSubMatrix(Matrix* dst, Matrix* rows, Matrix* cols, Matrix* src) {
 
   Matrix* from = unaliased(dst, src);
   if (grow) rebuild(dst, static_cast<int>(wantRows), static_cast<int>(wantCols), target);
-  if (countAsIndex(rows) * countAsIndex(cols) != countAsIndex(from)) MatError2("MatSetSubMatrix()", kBadCount, dst, src);
+  if (countAsIndex(rows) * countAsIndex(cols) != countAsIndex(from))
+    MatError2("MatSetSubMatrix()", kBadCount, dst, src);
   // A source of another shape with the right count gives its elements in
   // storage order.
   const RunCopy copy = copierFor(dst->class_, from->class_);

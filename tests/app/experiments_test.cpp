@@ -130,7 +130,9 @@ TEST_F(ExperimentsTest, WorkersEndWithTheirParent) {
 TEST(ParallelRunTest, InvalidJobsStopBeforeAnyExperiment) {
   const RunResult r = RunBrovane("em 3 10 5", "BROVANE_JOBS=\"$(printf ' 3\\033[2J')\"");
   EXPECT_EQ(r.out, "brovane ver.1.0\nCopyright (C) the brovane developers. See README.md.\n\nParallel-EM training\n");
-  EXPECT_EQ(r.err, "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \" 3?[2J\").\n");
+  EXPECT_EQ(
+      r.err,
+      "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \" 3?[2J\").\n");
   EXPECT_EQ(r.status, 1);
 }
 

@@ -67,7 +67,8 @@ TEST_F(MixtureKernelTest, JointDensityIsThePlainProduct) {
         for (int m = 0; m < kM; m++) {
           double expected = 1.0;
           for (int d = 0; d < kD; d++)
-            expected = expected * gcprob(MatGetValue(model, 2 * d + 2, m + 1), MatGetValue(model, 2 * d + 3, m + 1), x[d]);
+            expected =
+                expected * gcprob(MatGetValue(model, 2 * d + 2, m + 1), MatGetValue(model, 2 * d + 3, m + 1), x[d]);
           const double got = kernel.joint(m, x, finite);
           ASSERT_TRUE(sameValue(got, expected)) << c.specialShare << " trial " << trial << " m " << m << ": " << got
                                                 << " vs " << expected;

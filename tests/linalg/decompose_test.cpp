@@ -151,7 +151,8 @@ TEST_F(DecomposeTest, QrPivotsTheLargestColumnFirst) {
   MatQR(A, &Q, &R, &P, 1);
   EXPECT_EQ(MatReal(P)[2 * 3 + 0], 1.0);   // column 3 comes first
   const dense::M a = dense::of(A), q = dense::of(Q), r = dense::of(R), p = dense::of(P);
-  EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, p), dense::mul(q, r))), 30 * kEps * dense::norm(a), "AP - QR"));
+  EXPECT_TRUE(
+      Within(dense::norm(dense::sub(dense::mul(a, p), dense::mul(q, r))), 30 * kEps * dense::norm(a), "AP - QR"));
   int perm[3], rank;
   Mat_QR_piv(A, MatNonNameDef(3, 3), MatNonNameDef(3, 3), perm, &rank, 1);
   EXPECT_EQ(perm[0], 3);
@@ -356,7 +357,8 @@ TEST_F(DecomposeTest, FactorsReproduceTheMatrix) {
           Matrix *Q, *R, *Pq;
           MatQR(A, &Q, &R, &Pq, pivot);
           const dense::M q = dense::of(Q), r = dense::of(R), pq = dense::of(Pq);
-          EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, pq), dense::mul(q, r))), scale * dense::norm(a), "AP - QR"));
+          EXPECT_TRUE(
+              Within(dense::norm(dense::sub(dense::mul(a, pq), dense::mul(q, r))), scale * dense::norm(a), "AP - QR"));
           EXPECT_TRUE(Within(dense::orthogonality(q), scale, "Q'Q - I"));
           for (int i = 0; i < r.r; i++)
             for (int j = 0; j < std::min(i, r.c); j++) EXPECT_EQ(r(i, j), C(0.0));
@@ -427,33 +429,44 @@ TEST_F(DecomposeDeathTest, MisuseIsReported) {
       {[&] { MatQR(Real("A", 2, 0), &X, &Y, &Z, 1); }, ReportLine("qr(A(2x0)) : Zero-size matrix", "MatQR()")},
       {[&] { MatForSub(Real("B", 0, 1), Real("L", 2, 2), 0); },
        ReportLine("L(2x2) \\ B(0x1) : Zero-size matrix", "MatForSub()")},
-      {[&] { MatBackSub(Real("B", 2, 1, {1, 1}), Real("U", 2, 2, {1, 1, 0, 0}), 0); },
+      {[&] {
+         MatBackSub(Real("B", 2, 1, {1, 1}), Real("U", 2, 2, {1, 1, 0, 0}), 0);
+       },
        ReportLine("U(2x2) \\ B(2x1) : Singular", "MatBackSub()")},
       {[&] { MatForSub(Real("B", 3, 1), Real("L", 2, 2), 0); },
        ReportLine("Row number is not same for 'L(2 x 2)' and 'B(3 x 1)'", "MatForSub()")},
-      {[&] { MatLUSolve(Real("A", 2, 2, {1, 2, 2, 4}), Real("B", 2, 1, {1, 1}), 1e-12); },
+      {[&] {
+         MatLUSolve(Real("A", 2, 2, {1, 2, 2, 4}), Real("B", 2, 1, {1, 1}), 1e-12);
+       },
        ReportLine("Singular for 'A(2 x 2)' and 'B(2 x 1)'", "MatLUSolve()")},
       {[&] { MatLUSolve(Real("A", 2, 3), Real("B", 2, 1), 0); },
        ReportLine("Not a square matrix for 'A(2 x 3)'", "MatLUSolve()")},
       {[&] { MatLUSolve(Real("A", 2, 2), Real("B", 3, 1), 0); },
        ReportLine("Row number is not same for 'A(2 x 2)' and 'B(3 x 1)'", "MatLUSolve()")},
       {[&] { MatInv(Real("A", 2, 3), 0.5); }, ReportLine("inv(A(2x3), 0.5) : Not a square matrix", "MatInv()")},
-      {[&] { MatInv(Real("A", 2, 2, {1, 2, 2, 4}), -1e-10); },
+      {[&] {
+         MatInv(Real("A", 2, 2, {1, 2, 2, 4}), -1e-10);
+       },
        ReportLine("inv(A(2x2), -1E-10) : Singular: result may be inaccurate", "Mat_Inv()")},
-      {[&] { MatDeterm(Complex2("A", 1, 1, {1, 1})); }, ReportLine("det(A(1x1)) : Not a real matrix", "MatDeterm()")},
+      {[&] {
+         MatDeterm(Complex2("A", 1, 1, {1, 1}));
+       },
+       ReportLine("det(A(1x1)) : Not a real matrix", "MatDeterm()")},
       {[&] { MatDeterm(Real("A", 0, 0)); }, ReportLine("det(A(0x0)) : Zero-size matrix", "MatDeterm()")},
       {[&] { MatDeterm(Real("A", 1, 2)); }, ReportLine("det(A(1x2)) : Not a square matrix", "MatDeterm()")},
       {[&] { MatRank(OfClass("A", MAT_POLY), 0); },
        ReportLine("rank(A(1x1), 0) : Not a real nor complex matrix", "MatRank()")},
       {[&] { MatIsSingular(Real("A", 2, 3), 0); }, ReportLine("Not a square matrix for 'A(2 x 3)'", "MatIsSingular()")},
-      {[&] { MatPseudoInv(Real("A", 0, 3), 0); }, ReportLine("pseudoinv(A(0x3), 0) : Zero-size matrix", "MatPseudoInv()")},
+      {[&] { MatPseudoInv(Real("A", 0, 3), 0); },
+       ReportLine("pseudoinv(A(0x3), 0) : Zero-size matrix", "MatPseudoInv()")},
       {[&] { MatMinSingVal(Real("A", 0, 3)); }, ReportLine("minsing(A(0x3)) : Zero-size matrix", "MatMinSingVal()")},
       {[&] { MatSVD(Real("A", 0, 3), &X, &Y, &Z); }, ReportLine("svd(A(0x3)) : Zero-size matrix", "MatSVD()")},
       {[&] { MatSingVal(OfClass("A", MAT_POLY)); },
        ReportLine("singval(A(1x1)) : Not a real nor complex matrix", "MatSingVal()")},
       {[&] { MatLU(OfClass("A", MAT_C_RATIONAL), &X, &Y, &Z); },
        ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatLU()")},
-      {[&] { MatInv(OfClass("A", MAT_POLY), 0); }, ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatInv()")},
+      {[&] { MatInv(OfClass("A", MAT_POLY), 0); },
+       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatInv()")},
       {[&] { MatDeterm(OfClass("A", MAT_POLY)); },
        ReportLine("det(A(1x1)) : Not a real nor complex matrix", "MatDeterm()")},
       {[&] { MatIsFullRank(OfClass("A", MAT_RATIONAL), 0); },

@@ -247,7 +247,9 @@ TEST_F(EigenTest, EigenpairsAndFormsReproduceTheMatrix) {
         // holds, to the cube root of the precision for a block of three.
         // Balancing keeps the backward error small against the balanced
         // matrix, which a badly scaled A's norm does not measure.
-        const double bound = kind == dense::kJordan ? 1e-4 * (1 + na) : kind == dense::kBadlyScaled ? 1e-10 * na : tol * na;
+        const double bound = kind == dense::kJordan        ? 1e-4 * (1 + na)
+                             : kind == dense::kBadlyScaled ? 1e-10 * na
+                                                           : tol * na;
         EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, v), dense::mul(v, diagonalOf(lv)))), bound, "AV - VL"));
         for (int j = 0; j < n; j++) {
           double s = 0;
@@ -260,21 +262,24 @@ TEST_F(EigenTest, EigenpairsAndFormsReproduceTheMatrix) {
         Matrix *U, *T;
         ASSERT_EQ(MatSchur(A, &U, &T), 0);
         const dense::M u = dense::of(U), t = dense::of(T);
-        EXPECT_TRUE(Within(dense::norm(dense::sub(a, dense::mul(dense::mul(u, t), dense::adj(u)))), tol * (na + 1e-300), "A - UTU'"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(a, dense::mul(dense::mul(u, t), dense::adj(u)))), tol * (na + 1e-300),
+                           "A - UTU'"));
         EXPECT_TRUE(Within(dense::orthogonality(u), tol, "U'U - I"));
         for (int i = 0; i < n; i++)
           for (int j = 0; j < i - (complex ? 0 : 1); j++) EXPECT_EQ(t(i, j), C(0.0));
         Matrix *P, *H;
         MatHessenberg(A, &P, &H);
         const dense::M p = dense::of(P), h = dense::of(H);
-        EXPECT_TRUE(Within(dense::norm(dense::sub(a, dense::mul(dense::mul(p, h), dense::adj(p)))), tol * (na + 1e-300), "A - PHP'"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(a, dense::mul(dense::mul(p, h), dense::adj(p)))), tol * (na + 1e-300),
+                           "A - PHP'"));
         EXPECT_TRUE(Within(dense::orthogonality(p), tol, "P'P - I"));
         for (int i = 0; i < n; i++)
           for (int j = 0; j + 1 < i; j++) EXPECT_EQ(h(i, j), C(0.0));
         Matrix *D, *B;
         MatBalance(A, &D, &B);
         const dense::M d = dense::of(D), b = dense::of(B);
-        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, d), dense::mul(d, b))), tol * dense::norm(dense::mul(a, d)) + 1e-300, "AD - DB"));
+        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, d), dense::mul(d, b))),
+                           tol * dense::norm(dense::mul(a, d)) + 1e-300, "AD - DB"));
         if (complex) {
           // A + A' is Hermitian.
           dense::M hm = a;
@@ -285,7 +290,8 @@ TEST_F(EigenTest, EigenpairsAndFormsReproduceTheMatrix) {
           const dense::M w = dense::of(hv), x = dense::of(hx);
           EXPECT_TRUE(Descending(w));
           for (const C& e : w.a) EXPECT_EQ(e.imag(), 0.0);
-          EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(hm, x), dense::mul(x, diagonalOf(w)))), tol * dense::norm(hm), "AV - VL (Hermitian)"));
+          EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(hm, x), dense::mul(x, diagonalOf(w)))),
+                             tol * dense::norm(hm), "AV - VL (Hermitian)"));
           EXPECT_TRUE(Within(dense::orthogonality(x), tol, "V'V - I (Hermitian)"));
         }
         MatObjectTmpUndef();
@@ -368,12 +374,17 @@ TEST_F(EigenDeathTest, MisuseIsReported) {
       {[&] { MatEig(Real("A", 0, 0), &X, &Y); }, ReportLine("eig(A(0x0)) : Zero-size matrix", "MatEig()")},
       {[&] { MatEigVec(OfClass("A", MAT_RATIONAL)); },
        ReportLine("eigvec(A(1x1)) : Not a real nor complex matrix", "MatEigVec()")},
-      {[&] { MatHermitEig(Real("A", 2, 2), &X, &Y); }, ReportLine("heig(A(2x2)) : Not a complex matrix", "MatHermitEig()")},
-      {[&] { MatBalance(Real("A", 1, 2), &X, &Y); }, ReportLine("balance(A(1x2)) : Not a square matrix", "MatBalance()")},
-      {[&] { MatHessenberg(Real("A", 0, 0), &X, &Y); }, ReportLine("hess(A(0x0)) : Zero-size matrix", "MatHessenberg()")},
+      {[&] { MatHermitEig(Real("A", 2, 2), &X, &Y); },
+       ReportLine("heig(A(2x2)) : Not a complex matrix", "MatHermitEig()")},
+      {[&] { MatBalance(Real("A", 1, 2), &X, &Y); },
+       ReportLine("balance(A(1x2)) : Not a square matrix", "MatBalance()")},
+      {[&] { MatHessenberg(Real("A", 0, 0), &X, &Y); },
+       ReportLine("hess(A(0x0)) : Zero-size matrix", "MatHessenberg()")},
       {[&] { MatSchur(Real("A", 3, 1), &X, &Y); }, ReportLine("schur(A(3x1)) : Not a square matrix", "MatSchur()")},
       {[&] { MatEigValDef(Real("A", 3, 1)); }, ReportLine("Not a square matrix for 'A(3 x 1)'", "MatEigValDef()")},
-      {[&] { MatHermitEig(Complex2("A", 1, 2, {1, 0, 0, 0}), &X, &Y); },
+      {[&] {
+         MatHermitEig(Complex2("A", 1, 2, {1, 0, 0, 0}), &X, &Y);
+       },
        ReportLine("heig(A(1x2)) : Not a square matrix", "MatHermitEig()")},
       {[&] { MatEigValVec(Real("A", 2, 1)); }, ReportLine("eig(A(2x1)) : Not a square matrix", "MatEigValVec()")},
       {[&] { MatCompanion(OfClass("c", MAT_POLY)); },

@@ -81,8 +81,10 @@ TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
           EXPECT_EQ(err, "");
         }
         const dense::M aa = dense::of(AA), bb = dense::of(BB), q = dense::of(Q), z = dense::of(Z);
-        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(dense::mul(q, a), z), aa)), tol * dense::norm(a), "QAZ - AA"));
-        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(dense::mul(q, b), z), bb)), tol * dense::norm(b), "QBZ - BB"));
+        EXPECT_TRUE(
+            Within(dense::norm(dense::sub(dense::mul(dense::mul(q, a), z), aa)), tol * dense::norm(a), "QAZ - AA"));
+        EXPECT_TRUE(
+            Within(dense::norm(dense::sub(dense::mul(dense::mul(q, b), z), bb)), tol * dense::norm(b), "QBZ - BB"));
         EXPECT_TRUE(Within(dense::orthogonality(q), tol, "Q'Q - I"));
         EXPECT_TRUE(Within(dense::orthogonality(z), tol, "Z'Z - I"));
         for (int i = 0; i < n; i++)
@@ -101,7 +103,8 @@ TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
         // ||AV - BV diag(lambda)|| against the sizes of both terms.
         const double scale = dense::norm(a) + dense::norm(b) * dense::norm(l);
         const double bound = kind == dense::kBadlyScaled ? 1e-9 * scale : tol * scale;
-        EXPECT_TRUE(Within(dense::norm(dense::sub(dense::mul(a, v), dense::mul(dense::mul(b, v), l))), bound, "AV - BVL"));
+        EXPECT_TRUE(
+            Within(dense::norm(dense::sub(dense::mul(a, v), dense::mul(dense::mul(b, v), l))), bound, "AV - BVL"));
         for (int k = 0; k + 1 < n; k++)
           EXPECT_TRUE(lv.a[k].real() > lv.a[k + 1].real() ||
                       (lv.a[k].real() == lv.a[k + 1].real() && lv.a[k].imag() >= lv.a[k + 1].imag()));
@@ -175,7 +178,8 @@ TEST_F(QzTest, ExhaustedBudgetWarnsAndReturnsOne) {
   Matrix *val, *vec;
   int status = 0;
   const std::string err = StderrOf([&] {
-    status = MatGEig(Real("A", 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 10}), Real("B", 3, 3, {2, 1, 0, 1, 3, 1, 0, 1, 4}), &val, &vec);
+    status = MatGEig(Real("A", 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 10}), Real("B", 3, 3, {2, 1, 0, 1, 3, 1, 0, 1, 4}), &val,
+                     &vec);
   });
   Matrix* A = Complex2("A", 2, 2, {1, 1, 2, 0, 3, 0, 4, 0});
   Matrix* B = Complex2("B", 2, 2, {2, 0, 1, 0, 0, 0, 1, 1});
@@ -184,7 +188,8 @@ TEST_F(QzTest, ExhaustedBudgetWarnsAndReturnsOne) {
   const std::string verr = StderrOf([&] { MatGEigVal(A, B); });
   vorn_linalg::iterationUnit = saved;
   EXPECT_EQ(status, 1);
-  EXPECT_NE(err.find("\nSolution will not converge for 'A(3 x 3)' and 'B(3 x 3)' in Mat_GEig().\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("\nSolution will not converge for 'A(3 x 3)' and 'B(3 x 3)' in Mat_GEig().\n"), std::string::npos)
+      << err;
   EXPECT_EQ(cstatus, 1);
   EXPECT_NE(cerr.find("\nSolution(vector) will not converge for 'A(2 x 2)' and 'B(2 x 2)' in C_Mat_GEig().\n"),
             std::string::npos) << cerr;
