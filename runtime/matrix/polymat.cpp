@@ -318,6 +318,16 @@ Matrix* build(bool complexValue, int rows, int cols, F f) {
 // ---------------------------------------------------------------------------
 // Element access.
 
+// A complex element makes a real-coefficient matrix complex first.
+template <class K>
+void widenFor(Matrix* m, typename K::E v) {
+  if (K::complex(v) && !holdsComplex(m->class_)) {
+    Matrix* wide = MatRealToComp(m);
+    MatMove(m, wide);
+    MatUndef(wide);
+  }
+}
+
 template <class K>
 Matrix* setElement(Matrix* m, int i, int j, typename K::E v, const char* tag) {
   MatCheckLive(m, tag);
@@ -327,11 +337,7 @@ Matrix* setElement(Matrix* m, int i, int j, typename K::E v, const char* tag) {
     MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
     MatError(tag, "Not a suitable index", m);
   }
-  if (K::complex(v) && !holdsComplex(m->class_)) {
-    Matrix* wide = MatRealToComp(m);
-    MatMove(m, wide);
-    MatUndef(wide);
-  }
+  widenFor<K>(m, v);
   if (i > m->rows || j > m->cols) MatEnlarge(m, std::max(m->rows, i), std::max(m->cols, j));
   put<K>(m, offsetOf(m, i, j), K::dup(v));
   return m;
@@ -377,6 +383,15 @@ Matrix* fill(Matrix* m, typename K::E v) {
   const size_t n = elementCount(m);
   for (size_t k = 0; k < n; k++) put<K>(m, k, K::dup(v));
   return m;
+}
+
+// Every element becomes a copy of v, checked and widened as a store is.
+template <class K>
+Matrix* fillChecked(Matrix* m, typename K::E v, const char* tag) {
+  checkKind<K>(m, tag);
+  K::checkDefined(v, tag);
+  widenFor<K>(m, v);
+  return fill<K>(m, v);
 }
 
 template <class K>
@@ -754,14 +769,7 @@ Matrix* P_MatSetVecValue(Matrix* m, int k, Polynomial* p) {
   return setVecElement<PolyKind>(m, k, p, "P_MatSetVecValue()");
 }
 Matrix* P_MatFillValue(Matrix* m, Polynomial* p) {
-  checkKind<PolyKind>(m, "P_MatFillValue()");
-  PolyUndefCheck(p, "P_MatFillValue()");
-  if (PolyKind::complex(p) && !holdsComplex(m->class_)) {
-    Matrix* wide = MatRealToComp(m);
-    MatMove(m, wide);
-    MatUndef(wide);
-  }
-  return fill<PolyKind>(m, p);
+  return fillChecked<PolyKind>(m, p, "P_MatFillValue()");
 }
 Polynomial* P_MatGetValue(Matrix* m, int i, int j) { return PolyDup(elementPtr<PolyKind>(m, i, j, "P_MatGetValue()")); }
 Polynomial* P_MatGetValueOne(Matrix* m) { return P_MatGetValue(m, 1, 1); }
@@ -1043,14 +1051,7 @@ Matrix* R_MatSetVecValue(Matrix* m, int k, Rational* r) {
   return setVecElement<RatKind>(m, k, r, "R_MatSetVecValue()");
 }
 Matrix* R_MatFillValue(Matrix* m, Rational* r) {
-  checkKind<RatKind>(m, "R_MatFillValue()");
-  RatUndefCheck(r, "R_MatFillValue()");
-  if (RatKind::complex(r) && !holdsComplex(m->class_)) {
-    Matrix* wide = MatRealToComp(m);
-    MatMove(m, wide);
-    MatUndef(wide);
-  }
-  return fill<RatKind>(m, r);
+  return fillChecked<RatKind>(m, r, "R_MatFillValue()");
 }
 Rational* R_MatGetValue(Matrix* m, int i, int j) { return RatDup(elementPtr<RatKind>(m, i, j, "R_MatGetValue()")); }
 Rational* R_MatGetValueOne(Matrix* m) { return R_MatGetValue(m, 1, 1); }
