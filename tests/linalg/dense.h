@@ -99,6 +99,16 @@ inline ::testing::AssertionResult Close(const M& x, const M& y, double bound, co
   return Within(norm(sub(x, y)), bound, what);
 }
 
+// Largest real part first, then the largest imaginary part: exactly.
+inline ::testing::AssertionResult Descending(const M& val) {
+  for (int k = 0; k + 1 < val.r; k++) {
+    const C a = val.a[k], b = val.a[k + 1];
+    if (a.real() < b.real() || (a.real() == b.real() && a.imag() < b.imag()))
+      return ::testing::AssertionFailure() << "out of order at " << k << ": " << a << " " << b;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // Pairs each wanted value with the nearest unused one of ours and returns
 // the distances, in the order of want.
 inline std::vector<double> matchNearest(const M& ours, const std::vector<C>& want) {

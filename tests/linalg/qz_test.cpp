@@ -99,9 +99,7 @@ TEST_F(QzTest, PencilsAndFactorsReproduceTheMatrices) {
         const double scale = dense::norm(a) + dense::norm(b) * dense::norm(l);
         const double bound = kind == dense::kBadlyScaled ? 1e-9 * scale : tol * scale;
         EXPECT_TRUE(Close(dense::mul(a, v), dense::mul(dense::mul(b, v), l), bound, "AV - BVL"));
-        for (int k = 0; k + 1 < n; k++)
-          EXPECT_TRUE(lv.a[k].real() > lv.a[k + 1].real() ||
-                      (lv.a[k].real() == lv.a[k + 1].real() && lv.a[k].imag() >= lv.a[k + 1].imag()));
+        EXPECT_TRUE(dense::Descending(lv));
         MatObjectTmpUndef();
       }
     }
