@@ -67,8 +67,6 @@ const ScalarCase kScalarCases[] = {
 
 class ScalarsOfEveryKind : public VornTest, public ::testing::WithParamInterface<ScalarCase> {};
 
-// Every class of matrix with every kind of scalar: the joint class, and the
-// value at a point.
 TEST_P(ScalarsOfEveryKind, PromoteAndAgreeAtAPoint) {
   const ScalarCase& c = GetParam();
   for (int class_ = MAT_REAL; class_ <= MAT_C_RATIONAL; class_++) {
@@ -135,7 +133,6 @@ TEST_F(PolyMatOpsTest, SubMatricesConvertWhatTheyReceive) {
   ExpectShape(stacked, 3, 1, MAT_POLY);
 }
 
-// Calculus, powers and composition against values at random points.
 TEST_F(PolyMatOpsTest, CalculusAndCompositionAtPoints) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> value(-1, 1);

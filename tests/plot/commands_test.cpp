@@ -131,7 +131,7 @@ struct CommandCase {
 };
 
 // Curves against other rows, extra commands, hold, the log forms,
-// decorations and layout.
+// decorations, layout and output to files.
 TEST_F(PlotCommandTest, CommandsForEveryOperation) {
   const CommandCase cases[] = {
       {[] { d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2)); },
@@ -177,6 +177,17 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
        },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
        "set nomultiplot;\nclear;\n"},
+      {[] {  // to a file and back to the screen; a multiplot is left for the file and entered again
+         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_output_file(3, 1, "/x/it's.svg", "svg");
+         graph_vgplot_multiplot(2, 1, 1);
+         graph_vgplot_eps(2, 1, "a.eps");
+       },
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset terminal svg;\nset output '/x/it''s.svg';\n"
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset output;\nset terminal dumb;\n"
+       "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\nset nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
+       "set terminal postscript eps monochrome 'Times-Roman' 22;\nset output 'a.eps';\n"
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n"},
   };
   for (const CommandCase& c : cases) {
     const FakeGnuplot fake;
@@ -184,28 +195,6 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
     ASSERT_EQ(0, s.run.status) << c.sent << s.run.err;
     EXPECT_EQ(WithFiles(c.sent, s.log, fake.dir()), Body(s.log));
   }
-}
-
-// Output to a file: the file's terminal, the plot, then back to the
-// screen; a multiplot is left for the file and entered again.
-TEST_F(PlotCommandTest, OutputToFiles) {
-  const FakeGnuplot fake;
-  const Session s = Plot(fake, [] {
-    d1_vgplot(2, 1, Row({1}));
-    graph_vgplot_output_file(3, 1, "/x/it's.svg", "svg");
-    graph_vgplot_multiplot(2, 1, 1);
-    graph_vgplot_eps(2, 1, "a.eps");
-  });
-  ASSERT_EQ(0, s.run.status) << s.run.err;
-  const std::string plot = "plot '<1>' u 0:1  t 'data-1-1' ;\n";
-  EXPECT_EQ(WithFiles(plot + "set terminal svg;\nset output '/x/it''s.svg';\n" + plot +
-                          "set output;\nset terminal dumb;\n"
-                          "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
-                          "set nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
-                          "set terminal postscript eps monochrome 'Times-Roman' 22;\nset output 'a.eps';\n" +
-                          plot + "set output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n",
-                      s.log, fake.dir()),
-            Body(s.log));
 }
 
 // Re-opening an open window neither restarts nor resets it; closing the
