@@ -57,19 +57,8 @@ TEST_F(EigenTest, ComplexWithoutImaginaryPartsGivesTheRealResults) {
 // The companion matrix's eigenvalues are the roots, within the accuracy
 // the companion form allows (it grows with the roots' spread).
 TEST_F(EigenTest, CompanionMatrixGivesPolynomialRoots) {
-  // (s - 1)(s - 2)...(s - 10): coefficients from the constant term up.
-  std::vector<double> c = {1};
-  for (int r = 1; r <= 10; r++) {
-    std::vector<double> next(c.size() + 1, 0.0);
-    for (size_t k = 0; k < c.size(); k++) {
-      next[k + 1] += c[k];
-      next[k] -= r * c[k];
-    }
-    c = next;
-  }
-  V negated;
-  for (int k = 0; k < 10; k++) negated.push_back(-c[k]);
-  Matrix* comp = MatCompanion(Row(negated));
+  // (s - 1)(s - 2)...(s - 10): the negated coefficients from the constant term up.
+  Matrix* comp = MatCompanion(Row({-3628800, 10628640, -12753576, 8409500, -3416930, 902055, -157773, 18150, -1320, 55}));
   ExpectShape(comp, 10, 10, MAT_REAL);
   EXPECT_EQ(MatReal(comp)[1], 1.0);
   const dense::M roots = dense::of(MatEigVal(comp));
@@ -162,20 +151,14 @@ TEST_F(EigenTest, RealMatricesGiveConjugatePairs) {
 // diagonal similarity: balancing recovers each to its own relative
 // precision.
 TEST_F(EigenTest, BalancingKeepsSmallEigenvaluesAccurate) {
-  const double d[4] = {1, 1e4, 1e-4, 1e8};
-  dense::M t(4, 4);
-  const double lambda[4] = {1e6, 1.0, 1e-3, 1e-8};
-  for (int i = 0; i < 4; i++) {
-    t(i, i) = lambda[i];
-    for (int j = i + 1; j < 4; j++) t(i, j) = 1e-9 * (i + j);
-  }
-  dense::M a(4, 4);   // a = D t D^-1
+  const double d[4] = {1, 1e4, 1e-4, 1e8}, lambda[4] = {1e6, 1.0, 1e-3, 1e-8};
+  dense::M a(4, 4);  // D T D^-1, T upper triangular with lambda on its diagonal
   for (int i = 0; i < 4; i++)
-    for (int j = 0; j < 4; j++) a(i, j) = d[i] * t(i, j) / d[j];
-  const dense::M v = dense::of(MatEigVal(dense::toMatrix(a, false)));
-  for (int k = 0; k < 4; k++) EXPECT_NEAR(v.a[k].real(), lambda[k], 1e-12 * lambda[k]);
-  const dense::M w = dense::of(MatEigVal(dense::toMatrix(a, true)));
-  for (int k = 0; k < 4; k++) EXPECT_NEAR(w.a[k].real(), lambda[k], 1e-12 * lambda[k]);
+    for (int j = i; j < 4; j++) a(i, j) = d[i] * (j == i ? lambda[i] : 1e-9 * (i + j)) / d[j];
+  for (bool complex : {false, true}) {
+    const dense::M v = dense::of(MatEigVal(dense::toMatrix(a, complex)));
+    for (int k = 0; k < 4; k++) EXPECT_NEAR(v.a[k].real(), lambda[k], 1e-12 * lambda[k]) << complex;
+  }
 }
 
 const int kOrders[] = {1, 2, 3, 4, 5, 8, 13, 17, 31, 60};
@@ -201,12 +184,10 @@ TEST_F(EigenTest, EigenpairsAndFormsReproduceTheMatrix) {
                              : kind == dense::kBadlyScaled ? 1e-10 * na
                                                            : tol * na;
         EXPECT_TRUE(Close(dense::mul(a, v), dense::mul(v, diagonalOf(lv)), bound, "AV - VL"));
-        for (int j = 0; j < n; j++) {
+        for (int j = 0; j < n && kind != dense::kZero; j++) {
           double s = 0;
           for (int i = 0; i < n; i++) s += std::norm(v(i, j));
-          if (kind != dense::kZero) {
-            EXPECT_NEAR(s, 1.0, 10 * n * kEps);
-          }
+          EXPECT_NEAR(s, 1.0, 10 * n * kEps);
         }
         EXPECT_TRUE(SameBits(valuesOf(MatEigVal(A)), valuesOf(val)));
         Matrix *U, *T;
