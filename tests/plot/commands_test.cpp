@@ -217,14 +217,9 @@ TEST_F(PlotCommandTest, WindowTableCurrentWindowAndClosing) {
   });
   ASSERT_EQ(0, s.run.status) << s.run.err;
   EXPECT_EQ("new 3;cur 4;cur 1 open 2 new 3;slot 2 data -1;open 0", s.run.out);
-  auto count = [&](const std::string& line) {
-    size_t n = 0;
-    for (size_t at = 0; (at = s.log.find(line, at)) != std::string::npos; at++) n++;
-    return n;
-  };
-  EXPECT_EQ(3u, count("args "));
-  EXPECT_EQ(3u, count(kResetLines));
-  EXPECT_EQ(3u, count("quit;\n"));
+  EXPECT_EQ(3u, Count(s.log, "args "));
+  EXPECT_EQ(3u, Count(s.log, kResetLines));
+  EXPECT_EQ(3u, Count(s.log, "quit;\n"));
 }
 
 // A terminating signal closes the windows and removes their data files

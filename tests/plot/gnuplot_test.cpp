@@ -34,12 +34,6 @@ class GnuplotTest : public VornTest {
   PrivateDir dir_;
 };
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) n++;
-  return n;
-}
-
 // The file is complete when output_file returns: the title and one marker
 // per data point in the SVG, and a PNG of the size asked for. PostScript
 // code comes back read from gnuplot's own output.

@@ -89,6 +89,13 @@ inline List* Texts(std::initializer_list<const char*> texts) {
   return l;
 }
 
+// Occurrences of what in text.
+inline size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) n++;
+  return n;
+}
+
 // A real gnuplot on the search path.
 inline bool HaveProgram(const char* name) {
   return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
