@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "gtest/gtest.h"
 #include "runtime/vorn.h"
 
 namespace dense {
@@ -86,6 +87,42 @@ inline double norm(const M& x) {
 }
 // ||X'X - I||: how far the columns are from orthonormal.
 inline double orthogonality(const M& x) { return norm(sub(mul(adj(x), x), eye(x.c))); }
+
+// err <= bound, or a failure naming what was measured.
+inline ::testing::AssertionResult Within(double err, double bound, const char* what) {
+  if (err <= bound) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << what << ": " << err << " > " << bound;
+}
+
+// ||x - y|| <= bound.
+inline ::testing::AssertionResult Close(const M& x, const M& y, double bound, const char* what) {
+  return Within(norm(sub(x, y)), bound, what);
+}
+
+// Largest real part first, then the largest imaginary part: exactly.
+inline ::testing::AssertionResult Descending(const M& val) {
+  for (int k = 0; k + 1 < val.r; k++) {
+    const C a = val.a[k], b = val.a[k + 1];
+    if (a.real() < b.real() || (a.real() == b.real() && a.imag() < b.imag()))
+      return ::testing::AssertionFailure() << "out of order at " << k << ": " << a << " " << b;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Pairs each wanted value with the nearest unused one of ours and returns
+// the distances, in the order of want.
+inline std::vector<double> matchNearest(const M& ours, const std::vector<C>& want) {
+  std::vector<bool> used(want.size(), false);
+  std::vector<double> dist;
+  for (const C& w : want) {
+    int best = -1;
+    for (int q = 0; q < static_cast<int>(want.size()); q++)
+      if (!used[q] && (best < 0 || std::abs(ours.a[q] - w) < std::abs(ours.a[best] - w))) best = q;
+    used[best] = true;
+    dist.push_back(std::abs(ours.a[best] - w));
+  }
+  return dist;
+}
 
 // The kinds of random test matrices.
 enum Kind { kGauss, kBadlyScaled, kRankDeficient, kZero, kDiagonal, kClustered, kJordan, kKinds };

@@ -233,15 +233,10 @@ TEST_F(ArithDeathTest, Reports) {
       {[] { MatRealToPoly(C_MatDef("X", 1, 3)); }, "Polynomial(X(1x3)) : Not a real matrix", "MatRealToPoly()"},
       {[] { MatPolyToRat(MatDef("X", 1, 3)); }, "RaMatrix(X(1x3)) : Not a polynomial matrix", "MatPolyToRat()"},
       // The real operand is promoted under its own name.
-      {[] {
-         MatDivElem(Real("A", 1, 2, {1, 2}), Complex2("B", 1, 2, {1, 0, 0, 0}));
-       },
+      {[] { MatDivElem(Real("A", 1, 2, {1, 2}), Complex2("B", 1, 2, {1, 0, 0, 0})); },
        Literal("ComplexValueDiv(): Can't divide by zero.\n") +
            ReportLine("A(1x2) ./ B(1x2) : Zero division", "C_Mat_DivElem()")},
-      {[] {
-         MatInvElem(Complex2("T", 1, 2, {1, 0, 1e-17, 1e-17}));
-       },
-       "T(1x2).~ : Zero Element", "C_Mat_InvElem()"},
+      {[] { MatInvElem(Complex2("T", 1, 2, {1, 0, 1e-17, 1e-17})); }, "T(1x2).~ : Zero Element", "C_Mat_InvElem()"},
   });
 }
 

@@ -109,14 +109,9 @@ TEST_F(ElementwiseTest, ApplyTakesTheCallersFunction) {
 TEST_F(ElementwiseDeathTest, ClassesAMemberDoesNotTakeAreFatal) {
   ExpectFatal({
       {[] { MatSinElem(OfClass("P", MAT_POLY)); }, "sin(P(1x1)) : Not a real nor complex matrix", "MatSinElem()"},
-      {[] {
-         MatArgElem(Real("A", 2, 2, {1, 2, 3, 4}));
-       },
-       "arg(A(2x2)) : Not a complex matrix ", "MatArgElem()"},
+      {[] { MatArgElem(Real("A", 2, 2, {1, 2, 3, 4})); }, "arg(A(2x2)) : Not a complex matrix ", "MatArgElem()"},
       {[] { MatCeilElem(OfClass("P", 6)); }, "ceil(P(1x1)) : Not a real matrix ", "MatCeilElem()"},
-      {[] {
-         MatApply(Complex2("Z", 1, 1, {1, 1}), [](double x) { return x; });
-       },
+      {[] { MatApply(Complex2("Z", 1, 1, {1, 1}), [](double x) { return x; }); },
        "Not a real matrix for 'Z(1 x 1)'", "MatApply()"},
   });
 }

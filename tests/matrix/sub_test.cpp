@@ -220,9 +220,7 @@ TEST_F(SubDeathTest, SeriesComplementAndBlockMisuse) {
   const std::string invalid = " is invalid sub-matrix";
   ExpectFatal({
       {[] { MatSeries(1, kNaN, 1); }, "MatSeries(1, nan, 1) : Not appropriate column or row number", "MatSeries()"},
-      {[] {
-         MatComplementIndex(Real("ix", 1, 2, {2, 2}), 1, 5);
-       },
+      {[] { MatComplementIndex(Real("ix", 1, 2, {2, 2}), 1, 5); },
        "Not appropriate range for 'ix(1 x 2)'", "MatComplementIndex()"},
       {[] { MatComplementIndex(MatDef("ix", 0, 0), 1, 5); }, "sort(ix(0x0)) : Zero-size matrix", "MatSort()"},
       {[] { MatComplementIndex(C_MatDef("ix", 1, 1), 1, 5); }, "Not a real matrix for 'ix(1 x 1)'",
@@ -268,13 +266,9 @@ TEST_F(SubDeathTest, IndexVectorMisuse) {
       {[&] { MatSetSubMatrix(a(), rows({65536}), cols({65536}), b()); }, set + "Index is out of range", put},
       {[&] { MatSetSubMatrix(a(), rows({5}), cols({1}), MatDef("B", 0, 0)); }, at + " = B(0x0) : Index is out of range",
        put},
-      {[] {
-         MatSetSubMatrix(Counting("A", 3, 4), Row({1, 3}), Row({2, 4}), MatDef("B", 0, 0));
-       },
+      {[] { MatSetSubMatrix(Counting("A", 3, 4), Row({1, 3}), Row({2, 4}), MatDef("B", 0, 0)); },
        "A(3x4)((1x2), (1x2)) = B(0x0) : Not a suitable index", put},
-      {[] {
-         MatSetSubMatrix(Counting("A", 2, 2), Real("r", 1, 3, {1, 2, 1}), Row({1}), Empty());
-       },
+      {[] { MatSetSubMatrix(Counting("A", 2, 2), Real("r", 1, 3, {1, 2, 1}), Row({1}), Empty()); },
        "Not appropriate range for 'r(1 x 3)'", "MatComplementIndex()"},
       {[&] { MatSetSubMatrix(a(), rows({5}), cols({1}), Real("B", 1, 2)); },
        "Incorrect size of matrices for 'A(5 x 3)' and 'B(1 x 2)'", put},
@@ -295,10 +289,7 @@ TEST_F(SubDeathTest, RunningIndexMisuse) {
   ExpectFatal({
       {[&] { MatGetVecSubMatrix(a(), C_MatDef("k", 1, 1)); }, "A(2x2)(k(1x1)) : Index must be real", get},
       {[&] { MatGetVecSubMatrix(a(), MatDef("k", 2, 1)); }, "A(2x2)(k(2x1)) : Index must be row vector", get},
-      {[&] {
-         MatGetVecSubMatrix(a(), k({1, 5}));
-       },
-       "A(2x2)(k(1x2)) : Index is out of range", get},
+      {[&] { MatGetVecSubMatrix(a(), k({1, 5})); }, "A(2x2)(k(1x2)) : Index is out of range", get},
       {[] { MatGetVecSubMatrix2(MatDef("E", 0, 1), 1, 1, 1); }, "E(0x1)(1:1,1:1) : Zero-size matrix", "MatCut()"},
       {[&] { MatSetVecSubMatrix(a(), C_MatDef("k", 1, 1), b()); }, set + "Index must be real", put},
       {[&] { MatSetVecSubMatrix(a(), MatDef("k", 2, 2), b()); }, "A(2x2)(k(2x2)) = B(1x1) : Index must be row vector",
@@ -306,9 +297,7 @@ TEST_F(SubDeathTest, RunningIndexMisuse) {
       {[&] { MatSetVecSubMatrix(a(), k({-0.4}), b()); }, set + "Index is out of range", put},
       {[&] { MatSetVecSubMatrix(a(), k({5}), MatDef("B", 0, 0)); }, "A(2x2)(k(1x1)) = B(0x0) : Index is out of range",
        put},
-      {[&] {
-         MatSetVecSubMatrix(a(), k({2, 5}), Real("B", 1, 3));
-       },
+      {[&] { MatSetVecSubMatrix(a(), k({2, 5}), Real("B", 1, 3)); },
        "Incorrect size of matrices for 'A(3 x 2)' and 'B(1 x 3)'", put},
       {[&] { MatSetVecSubMatrix2(a(), 0, 2, 1, Real("B", 1, 3)); }, "A(2x2)(0:2) = B(1x3) : Not suitable index",
        "MatSetVecSubMatrix2()"},

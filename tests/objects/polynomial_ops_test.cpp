@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/exact_poly.h"
 #include "support/values.h"
 #include "support/vorn_test.h"
 
@@ -103,56 +104,24 @@ TEST_F(PolyOpsDeathTest, Reports) {
 // so every operation but the integral must agree to the last bit; the
 // integral's fractions must be the correctly rounded quotients.
 
-using I = __int128;
-using IPoly = std::vector<I>;  // constant first
-
-IPoly randomPoly(std::mt19937& rng, int maxDegree, int range) {
-  std::uniform_int_distribution<int> degree(0, maxDegree);
-  std::uniform_int_distribution<int> value(-range, range);
-  IPoly p(static_cast<size_t>(degree(rng)) + 1);
-  for (auto& c : p) c = value(rng);
-  while (p.back() == 0) p.back() = value(rng);  // a true leading coefficient
-  return p;
-}
-
-IPoly mul(const IPoly& a, const IPoly& b) {
-  IPoly c(a.size() + b.size() - 1, 0);
-  for (size_t i = 0; i < a.size(); i++)
-    for (size_t j = 0; j < b.size(); j++) c[i + j] += a[i] * b[j];
-  return c;
-}
-
-IPoly add(IPoly a, const IPoly& b) {
-  if (a.size() < b.size()) a.resize(b.size(), 0);
-  for (size_t k = 0; k < b.size(); k++) a[k] += b[k];
-  return a;
-}
-
-Polynomial* toPoly(const IPoly& p) {
-  V row;
-  for (I c : p) row.push_back(static_cast<double>(c));
-  return PolyOf(0, row);
-}
-
-V toDoubles(const IPoly& p) {
-  V row;
-  for (I c : p) row.push_back(static_cast<double>(c));
-  return row;
-}
+using exact::I;
+using exact::IPoly;
+using exact::toDoubles;
+Polynomial* toPoly(const IPoly& p) { return PolyOf(0, toDoubles(p)); }
 
 TEST_F(PolyOpsTest, AgreesWithExactArithmetic) {
   std::mt19937 rng(20261206);
   for (int round = 0; round < 200; round++) {
-    const IPoly a = randomPoly(rng, 12, 4);
-    const IPoly b = randomPoly(rng, 12, 4);
+    const IPoly a = exact::randomPoly(rng, 12, 4);
+    const IPoly b = exact::randomPoly(rng, 12, 4);
     Polynomial* pa = toPoly(a);
     Polynomial* pb = toPoly(b);
-    EXPECT_EQ(coefs(PolyMul(pa, pb)), toDoubles(mul(a, b)));
+    EXPECT_EQ(coefs(PolyMul(pa, pb)), toDoubles(exact::mul(a, b)));
 
-    const IPoly small = randomPoly(rng, 3, 3);
+    const IPoly small = exact::randomPoly(rng, 3, 3);
     const int n = std::uniform_int_distribution<int>(2, 5)(rng);
     IPoly power{1};
-    for (int k = 0; k < n; k++) power = mul(power, small);
+    for (int k = 0; k < n; k++) power = exact::mul(power, small);
     EXPECT_EQ(coefs(PolyPow(toPoly(small), n)), toDoubles(power));
 
     const int order = std::uniform_int_distribution<int>(1, 3)(rng);
@@ -173,11 +142,11 @@ TEST_F(PolyOpsTest, AgreesWithExactArithmetic) {
     EXPECT_EQ(coefs(PolyIntegral(pa, order)), integral);
 
     // p(q) by the exact Horner's rule.
-    const IPoly outer = randomPoly(rng, 5, 3);
-    IPoly inner = randomPoly(rng, 4, 3);
+    const IPoly outer = exact::randomPoly(rng, 5, 3);
+    IPoly inner = exact::randomPoly(rng, 4, 3);
     if (inner.size() < 2) inner = {inner[0], 1};
     IPoly composed{outer.back()};
-    for (size_t k = outer.size() - 1; k-- > 0;) composed = add(mul(composed, inner), IPoly{outer[k]});
+    for (size_t k = outer.size() - 1; k-- > 0;) composed = exact::add(exact::mul(composed, inner), IPoly{outer[k]});
     EXPECT_EQ(coefs(PolyEvalP(toPoly(outer), toPoly(inner))), toDoubles(composed));
     MatObjectTmpUndef();
   }

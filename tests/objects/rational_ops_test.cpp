@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/exact_poly.h"
 #include "support/values.h"
 #include "support/vorn_test.h"
 
@@ -38,120 +39,25 @@ class RatArithmetic : public VornTest, public ::testing::WithParamInterface<RatC
 TEST_P(RatArithmetic, GivesTheStatedFraction) { ExpectRat(GetParam().make(), GetParam().nume, GetParam().deno); }
 
 const RatCase kRatCases[] = {
-    {"sum without cancelling",
-     [] {
-       return RatAdd(RatOf({1}, {1, 1}), RatOf({1}, {-1, 1}));
-     },
-     {0, 2},
-     {-1, 0, 1}},
-    {"difference of equals",
-     [] {
-       return RatSub(RatOf({1}, {1, 1}), RatOf({1}, {1, 1}));
-     },
-     {0},
-     {1, 2, 1}},
-    {"sum of zeros",
-     [] {
-       return RatAdd(RatOf({0}, {1, 1}), RatOf({0}, {2, 1}));
-     },
-     {0},
-     {1}},
-    {"zero minus 2, reversed",
-     [] {
-       return RatSub_double(RatOf({0}, {1, 1}), 2.0, 1);
-     },
-     {2},
-     {1}},
-    {"zero minus 2",
-     [] {
-       return RatSub_double(RatOf({0}, {1, 1}), 2.0, 0);
-     },
-     {-2},
-     {1}},
-    {"plus a double",
-     [] {
-       return RatAdd_double(RatOf({1}, {1, 1}), 2.0);
-     },
-     {3, 2},
-     {1, 1}},
-    {"polynomial minus",
-     [] {
-       return RatSub_Polynomial(RatOf({1}, {0, 1}), PolyOf(0, {0, 1}), 1);
-     },
-     {-1, 0, 1},
-     {0, 1}},
-    {"power -2",
-     [] {
-       return RatPow(RatOf({1, 1}, {0, 1}), -2);
-     },
-     {0, 0, 1},
-     {1, 2, 1}},
-    {"power 0",
-     [] {
-       return RatPow(RatOf({1, 1}, {0, 1}), 0);
-     },
-     {1},
-     {1}},
-    {"product with zero",
-     [] {
-       return RatMul(RatOf({0}, {1, 1}), RatOf({1}, {0, 1}));
-     },
-     {0},
-     {1}},
-    {"quotient",
-     [] {
-       return RatDiv(RatOf({1}, {0, 1}), RatOf({1}, {1, 1}));
-     },
-     {1, 1},
-     {0, 1}},
-    {"derivative of 1/s",
-     [] {
-       return RatDerivative(RatOf({1}, {0, 1}), 1);
-     },
-     {-1},
-     {0, 0, 1}},
-    {"second derivative of 1/s",
-     [] {
-       return RatDerivative(RatOf({1}, {0, 1}), 2);
-     },
-     {2},
-     {0, 0, 0, 1}},
-    {"lower shift past the top",
-     [] {
-       return RatLowerShift(RatOf({0, 1}, {1, 1}), 2);
-     },
-     {0},
-     {1}},
-    {"higher shift",
-     [] {
-       return RatHigherShift(RatOf({1}, {1, 1}), 1);
-     },
-     {0, 1},
-     {0, 1, 1}},
-    {"p(r) by Horner",
-     [] {
-       return PolyEvalR(PolyOf(0, {1, 0, 1}), RatOf({1}, {0, 1}));
-     },
-     {1, 0, 1},
-     {0, 0, 1}},
-    {"r(p)",
-     [] {
-       return RatEvalP(RatOf({1}, {0, 1}), PolyOf(0, {1, 1}));
-     },
-     {1},
-     {1, 1}},
-    {"real part of 1/(s+i)",
-     [] {
-       return RatRealPart(RatOf({1, 0}, {0, 1, 1, 0}, 1));
-     },
-     {0, 1},
-     {1, 0, 1}},
-    {"imaginary part of 1/(s+i)",
-     [] {
-       return RatImagPart(RatOf({1, 0}, {0, 1, 1, 0}, 1));
-     },
-     {-1},
-     {1, 0, 1}},
+    {"sum without cancelling", [] { return RatAdd(RatOf({1}, {1, 1}), RatOf({1}, {-1, 1})); }, {0, 2}, {-1, 0, 1}},
+    {"difference of equals", [] { return RatSub(RatOf({1}, {1, 1}), RatOf({1}, {1, 1})); }, {0}, {1, 2, 1}},
+    {"sum of zeros", [] { return RatAdd(RatOf({0}, {1, 1}), RatOf({0}, {2, 1})); }, {0}, {1}},
+    {"zero minus 2, reversed", [] { return RatSub_double(RatOf({0}, {1, 1}), 2.0, 1); }, {2}, {1}},
+    {"zero minus 2", [] { return RatSub_double(RatOf({0}, {1, 1}), 2.0, 0); }, {-2}, {1}},
+    {"plus a double", [] { return RatAdd_double(RatOf({1}, {1, 1}), 2.0); }, {3, 2}, {1, 1}},
+    {"polynomial minus", [] { return RatSub_Polynomial(RatOf({1}, {0, 1}), PolyOf(0, {0, 1}), 1); }, {-1, 0, 1}, {0, 1}},
+    {"power -2", [] { return RatPow(RatOf({1, 1}, {0, 1}), -2); }, {0, 0, 1}, {1, 2, 1}},
+    {"power 0", [] { return RatPow(RatOf({1, 1}, {0, 1}), 0); }, {1}, {1}},
+    {"product with zero", [] { return RatMul(RatOf({0}, {1, 1}), RatOf({1}, {0, 1})); }, {0}, {1}},
+    {"quotient", [] { return RatDiv(RatOf({1}, {0, 1}), RatOf({1}, {1, 1})); }, {1, 1}, {0, 1}},
+    {"derivative of 1/s", [] { return RatDerivative(RatOf({1}, {0, 1}), 1); }, {-1}, {0, 0, 1}},
+    {"second derivative of 1/s", [] { return RatDerivative(RatOf({1}, {0, 1}), 2); }, {2}, {0, 0, 0, 1}},
+    {"lower shift past the top", [] { return RatLowerShift(RatOf({0, 1}, {1, 1}), 2); }, {0}, {1}},
+    {"higher shift", [] { return RatHigherShift(RatOf({1}, {1, 1}), 1); }, {0, 1}, {0, 1, 1}},
+    {"p(r) by Horner", [] { return PolyEvalR(PolyOf(0, {1, 0, 1}), RatOf({1}, {0, 1})); }, {1, 0, 1}, {0, 0, 1}},
+    {"r(p)", [] { return RatEvalP(RatOf({1}, {0, 1}), PolyOf(0, {1, 1})); }, {1}, {1, 1}},
+    {"real part of 1/(s+i)", [] { return RatRealPart(RatOf({1, 0}, {0, 1, 1, 0}, 1)); }, {0, 1}, {1, 0, 1}},
+    {"imaginary part of 1/(s+i)", [] { return RatImagPart(RatOf({1, 0}, {0, 1, 1, 0}, 1)); }, {-1}, {1, 0, 1}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, RatArithmetic, ::testing::ValuesIn(kRatCases));
@@ -200,72 +106,46 @@ TEST_F(RatOpsDeathTest, Reports) {
       {[&] { C_RatEval(r, 1.0); }, ReportLine("eval(r(s^0/s^1), 1) : Not a complex ratnomial", "C_RatEval()")},
       {[&] { RatScaleC(r, nullptr); }, ReportLine("r(s^0/s^1) * (NULL,NULL) : scale is NULL complex", "RatScaleC()")},
       {[&] { RatRealAndImag(r, c); }, ReportLine("(r(s^0/s^1), c(s^0/s^0)) : Not a real Rational", "RatRealAndImag()")},
-      {[&] {
-         RatSetNume(r, PolyOf(1, {1, 0}));
-       },
-       ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
-      {[&] {
-         RatSetDeno(r, PolyOf(1, {1, 0}));
-       },
-       ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
+      {[&] { RatSetNume(r, PolyOf(1, {1, 0})); }, ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
+      {[&] { RatSetDeno(r, PolyOf(1, {1, 0})); }, ReportLine("Class Error for 'r(s^0/s^1)'", "RatSetNume()")},
       {[&] { RatAdd(r, empty); }, ReportLine("Undefined rational for 'r(s^0/s^1)' and '(s^-1/s^-1)'", "RatAdd()")},
-      {[&] {
-         RatAdd(RatNumeDef(PolyOf(0, {1}, "x")), RatNumeDef(PolyOf(0, {0, 1}, "y")));
-       },
+      {[&] { RatAdd(RatNumeDef(PolyOf(0, {1}, "x")), RatNumeDef(PolyOf(0, {0, 1}, "y"))); },
        ReportLine("Variables are distinct for '(x^0)' and '(y^0)'", "PolyMul()")},
   };
   for (const auto& k : cases) EXPECT_EXIT(k.first(), kFatal, k.second);
 }
 
-// Integer rationals against exact integer arithmetic: nothing cancels, so
-// each result is the plain product and sum formula, bit for bit.
-using IPoly = std::vector<long long>;  // constant first
-
-IPoly RandomIPoly(std::mt19937& rng, int maxDegree) {
-  std::uniform_int_distribution<int> degree(0, maxDegree), value(-4, 4);
-  IPoly p(static_cast<size_t>(degree(rng)) + 1);
-  for (auto& c : p) c = value(rng);
-  while (p.back() == 0) p.back() = value(rng);
-  return p;
-}
-IPoly Mul(const IPoly& a, const IPoly& b) {
-  IPoly c(a.size() + b.size() - 1, 0);
-  for (size_t i = 0; i < a.size(); i++)
-    for (size_t j = 0; j < b.size(); j++) c[i + j] += a[i] * b[j];
-  return c;
-}
-IPoly Add(IPoly a, const IPoly& b, long long sign = 1) {
-  if (a.size() < b.size()) a.resize(b.size(), 0);
-  for (size_t k = 0; k < b.size(); k++) a[k] += sign * b[k];
-  while (a.size() > 1 && a.back() == 0) a.pop_back();
-  return a;
-}
+using exact::IPoly;
+using exact::add;
+using exact::mul;
+V D(const IPoly& p) { return exact::toDoubles(p); }
 IPoly Derivative(const IPoly& a) {
   if (a.size() == 1) return {0};
   IPoly d(a.size() - 1);
-  for (size_t k = 1; k < a.size(); k++) d[k - 1] = static_cast<long long>(k) * a[k];
+  for (size_t k = 1; k < a.size(); k++) d[k - 1] = static_cast<exact::I>(k) * a[k];
   return d;
 }
-V D(const IPoly& p) { return V(p.begin(), p.end()); }
 
+// Integer rationals against exact integer arithmetic: nothing cancels, so
+// each result is the plain product and sum formula, bit for bit.
 TEST_F(RatOpsTest, AgreesWithExactArithmetic) {
   std::mt19937 rng(45);
   for (int round = 0; round < 100; round++) {
-    const IPoly an = RandomIPoly(rng, 4), ad = RandomIPoly(rng, 4);
-    const IPoly bn = RandomIPoly(rng, 4), bd = RandomIPoly(rng, 4);
+    const IPoly an = exact::randomPoly(rng, 4, 4), ad = exact::randomPoly(rng, 4, 4);
+    const IPoly bn = exact::randomPoly(rng, 4, 4), bd = exact::randomPoly(rng, 4, 4);
     Rational* a = RatOf(D(an), D(ad));
     Rational* b = RatOf(D(bn), D(bd));
     const bool zero = an.size() == 1 && an[0] == 0;
     if (!zero && !(bn.size() == 1 && bn[0] == 0)) {
-      ExpectRat(RatAdd(a, b), D(Add(Mul(an, bd), Mul(bn, ad))), D(Mul(ad, bd)));
-      ExpectRat(RatSub(a, b), D(Add(Mul(an, bd), Mul(bn, ad), -1)), D(Mul(ad, bd)));
-      ExpectRat(RatMul(a, b), D(Mul(an, bn)), D(Mul(ad, bd)));
-      ExpectRat(RatDiv(a, b), D(Mul(an, bd)), D(Mul(ad, bn)));
+      ExpectRat(RatAdd(a, b), D(add(mul(an, bd), mul(bn, ad))), D(mul(ad, bd)));
+      ExpectRat(RatSub(a, b), D(add(mul(an, bd), mul(bn, ad), -1)), D(mul(ad, bd)));
+      ExpectRat(RatMul(a, b), D(mul(an, bn)), D(mul(ad, bd)));
+      ExpectRat(RatDiv(a, b), D(mul(an, bd)), D(mul(ad, bn)));
     }
     // (N/D)' = (N' D - N D') / D^2.
-    ExpectRat(RatDerivative(a, 1), D(Add(Mul(Derivative(an), ad), Mul(an, Derivative(ad)), -1)), D(Mul(ad, ad)));
+    ExpectRat(RatDerivative(a, 1), D(add(mul(Derivative(an), ad), mul(an, Derivative(ad)), -1)), D(mul(ad, ad)));
     // p(a) by Horner's rule with p = 1 + 2 s: (D + 2 N) / D.
-    ExpectRat(PolyEvalR(PolyOf(0, {1, 2}), a), D(Add(ad, Mul({2}, an))), D(ad));
+    ExpectRat(PolyEvalR(PolyOf(0, {1, 2}), a), D(add(ad, mul({2}, an))), D(ad));
     MatObjectTmpUndef();
   }
 }

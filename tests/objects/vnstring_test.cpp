@@ -204,9 +204,7 @@ TEST_F(StringDeathTest, Reports) {
       {[] { vnStringGetSubString(S("abcde"), 2, 7, 2); }, "Not a suitable index for '(length=5)'",
        "vnStringGetSubString2()"},
       {[] { vnStringGetSubString2(S("abc"), MatDef("", 2, 1)); }, "Not a suitable index .* in vnStringGetSubString2"},
-      {[] {
-         vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy"));
-       },
+      {[] { vnStringSetSubString2(S("abc"), Row({1, 2, 3}), S("xy")); },
        "Confliction of length .* in vnStringSetSubString2"},
       {[] { vnStringMul(S("ab"), -1); }, "Number must be positive for '(length=2)'", "vnStringMul()"},
       {[] { vnStringCompareElem(S("ab"), S("abc"), "=="); }, "Length mismatch .* in vnStringCompareElem"},

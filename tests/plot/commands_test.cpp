@@ -20,21 +20,6 @@ const char* const kResetLines =
     "set nologscale xyz;\nset autoscale;\nset nolabel;\nset xlabel;\nset ylabel;\nset zlabel;\n"
     "set title;\nset zero 1e-20;\nset style data lines;\n";
 
-Matrix* Row(std::initializer_list<double> values, int rows = 1) {
-  const int cols = static_cast<int>(values.size()) / rows;
-  Matrix* m = MatDef("", rows, cols);
-  int k = 0;
-  for (double v : values) MatReal(m)[k++] = v;
-  return m;
-}
-
-List* Texts(std::initializer_list<const char*> texts) {
-  List* l = ListDef("", static_cast<int>(texts.size()));
-  int k = 1;
-  for (const char* t : texts) ListSetElement(l, k++, 1, vnStringStringDef(t));
-  return l;
-}
-
 // Runs body in a child plotting to the stand-in; the child ends through
 // the runtime's shut-down. Returns what the stand-in saw.
 struct Session {
@@ -146,12 +131,10 @@ struct CommandCase {
 };
 
 // Curves against other rows, extra commands, hold, the log forms,
-// decorations and layout.
+// decorations, layout and output to files.
 TEST_F(PlotCommandTest, CommandsForEveryOperation) {
   const CommandCase cases[] = {
-      {[] {
-         d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2));
-       },
+      {[] { d2_vgplot(3, 1, Row({0, 1}), Row({5, 6, 7, 8}, 2)); },
        "plot '<1>' u 1:2  t 'data-1-1' , '<1>' u 1:3  t 'data-1-2' ;\n"},
       {[] {
          d2_vgplot(6, 1, Row({0, 1, 2, 3}, 2), Row({5, 6, 7, 8}, 2), nullptr, Texts({"smooth csplines"}),
@@ -164,9 +147,7 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
          d1_vgplot(2, 1, Row({3, 4}));
        },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nplot '<1>' u 0:1  t 'data-1-1' , '<2>' u 0:1  t 'data-2-1' ;\n"},
-      {[] {
-         graph_vgplot(4, 1, 1, Row({1, 2, -1, 1}), Row({0, 1, 1, 4}, 2));
-       },
+      {[] { graph_vgplot(4, 1, 1, Row({1, 2, -1, 1}), Row({0, 1, 1, 4}, 2)); },
        "set logscale x; set nologscale yz;\n"
        "set xrange [1.000000:2.000000]; set yrange [-1.000000:1.000000]; plot '<1>' u 1:2  t 'data-1-1' ;\n"},
       {[] {
@@ -180,9 +161,7 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
       {[] { graph_vgplot_y2label(3, 1, "y", 2); }, "set y2label 'y' offset 2;\n"},
       {[] { graph_vgplot_zlabel(4, 1, "z", 1, -1); }, "set zlabel 'z' offset 1,-1;\n"},
       {[] { graph_vgplot_text(5, 1, "p", 1.0, 2.0, "front"); }, "set label 'p' at 1,2 front;\n"},
-      {[] {
-         graph_vgplot_range(2, 1, Row({0, 1, 2, 3}));
-       },
+      {[] { graph_vgplot_range(2, 1, Row({0, 1, 2, 3})); },
        "set xrange [0.000000:1.000000];\nset yrange [2.000000:3.000000];\n"},
       {[] { graph_vgplot_view(3, 1, 60.0, 30.0); }, "set view 60,30;\n"},
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 3); },
@@ -198,6 +177,17 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
        },
        "plot '<1>' u 0:1  t 'data-1-1' ;\nreplot;\nset multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
        "set nomultiplot;\nclear;\n"},
+      {[] {  // to a file and back to the screen; a multiplot is left for the file and entered again
+         d1_vgplot(2, 1, Row({1}));
+         graph_vgplot_output_file(3, 1, "/x/it's.svg", "svg");
+         graph_vgplot_multiplot(2, 1, 1);
+         graph_vgplot_eps(2, 1, "a.eps");
+       },
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset terminal svg;\nset output '/x/it''s.svg';\n"
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset output;\nset terminal dumb;\n"
+       "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\nset nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
+       "set terminal postscript eps monochrome 'Times-Roman' 22;\nset output 'a.eps';\n"
+       "plot '<1>' u 0:1  t 'data-1-1' ;\nset output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n"},
   };
   for (const CommandCase& c : cases) {
     const FakeGnuplot fake;
@@ -205,28 +195,6 @@ TEST_F(PlotCommandTest, CommandsForEveryOperation) {
     ASSERT_EQ(0, s.run.status) << c.sent << s.run.err;
     EXPECT_EQ(WithFiles(c.sent, s.log, fake.dir()), Body(s.log));
   }
-}
-
-// Output to a file: the file's terminal, the plot, then back to the
-// screen; a multiplot is left for the file and entered again.
-TEST_F(PlotCommandTest, OutputToFiles) {
-  const FakeGnuplot fake;
-  const Session s = Plot(fake, [] {
-    d1_vgplot(2, 1, Row({1}));
-    graph_vgplot_output_file(3, 1, "/x/it's.svg", "svg");
-    graph_vgplot_multiplot(2, 1, 1);
-    graph_vgplot_eps(2, 1, "a.eps");
-  });
-  ASSERT_EQ(0, s.run.status) << s.run.err;
-  const std::string plot = "plot '<1>' u 0:1  t 'data-1-1' ;\n";
-  EXPECT_EQ(WithFiles(plot + "set terminal svg;\nset output '/x/it''s.svg';\n" + plot +
-                          "set output;\nset terminal dumb;\n"
-                          "set multiplot;\nset origin 0,0;\nset size 0.98,1.0;\n"
-                          "set nomultiplot;\nset origin 0,0;\nset size 1.0,1.0;\n"
-                          "set terminal postscript eps monochrome 'Times-Roman' 22;\nset output 'a.eps';\n" +
-                          plot + "set output;\nset terminal dumb;\nset size 0.98,1.0;\nset multiplot;\n",
-                      s.log, fake.dir()),
-            Body(s.log));
 }
 
 // Re-opening an open window neither restarts nor resets it; closing the
@@ -249,14 +217,9 @@ TEST_F(PlotCommandTest, WindowTableCurrentWindowAndClosing) {
   });
   ASSERT_EQ(0, s.run.status) << s.run.err;
   EXPECT_EQ("new 3;cur 4;cur 1 open 2 new 3;slot 2 data -1;open 0", s.run.out);
-  auto count = [&](const std::string& line) {
-    size_t n = 0;
-    for (size_t at = 0; (at = s.log.find(line, at)) != std::string::npos; at++) n++;
-    return n;
-  };
-  EXPECT_EQ(3u, count("args "));
-  EXPECT_EQ(3u, count(kResetLines));
-  EXPECT_EQ(3u, count("quit;\n"));
+  EXPECT_EQ(3u, Count(s.log, "args "));
+  EXPECT_EQ(3u, Count(s.log, kResetLines));
+  EXPECT_EQ(3u, Count(s.log, "quit;\n"));
 }
 
 // A terminating signal closes the windows and removes their data files
@@ -288,19 +251,11 @@ TEST_F(PlotCommandTest, MisuseIsFatal) {
       {[] { d1_vgplot(1, 1); }, "d1_vgplot(): Incorrect number of arguments.\n"},
       {[] { graph_vgplot_quit(6); }, "vgplot_quit(): Incorrect number of arguments.\n"},
       {[] { graph_vgplot_out(5, "x"); }, "Window-5 is not opened\n"},
-      {[] {
-         d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3}));
-       },
-       "vgplot(): Confliction of data number.\n"},
-      {[] {
-         d2_vgplot(3, 1, Row({1, 2, 3, 4}, 2), Row({1, 2, 3, 4, 5, 6}, 3));
-       },
+      {[] { d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3})); }, "vgplot(): Confliction of data number.\n"},
+      {[] { d2_vgplot(3, 1, Row({1, 2, 3, 4}, 2), Row({1, 2, 3, 4, 5, 6}, 3)); },
        "vgplot(): Confliction of data number.\n"},
       {[] { graph_vgplot(4, 1, 4, Row({}), Row({1})); }, "vgplot(): Incorrect log_mode\n"},
-      {[] {
-         graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1}));
-       },
-       "vgplot(): Incorrect range data.\n"},
+      {[] { graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1})); }, "vgplot(): Incorrect range data.\n"},
       {[] { graph_vgplot_subplot(4, 1, 0, 2, 1); }, "vgplot_subplot(): Number of rows must be positive\n"},
       {[] { graph_vgplot_subplot(4, 1, 2, 2, 5); }, "Number must be between 1 and 4\n"},
       {[] { graph_vgplot_output_mode(2, 1, "png"); }, "vgplot_output_mode(): Incorrect output mode.\n"},

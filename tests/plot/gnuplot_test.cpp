@@ -34,24 +34,6 @@ class GnuplotTest : public VornTest {
   PrivateDir dir_;
 };
 
-Matrix* Ramp(int n) {
-  Matrix* m = MatDef("", 1, n);
-  for (int i = 0; i < n; i++) MatReal(m)[i] = i * i;
-  return m;
-}
-
-List* OneText(const char* text) {
-  List* l = ListDef("", 1);
-  ListSetElement(l, 1, 1, vnStringStringDef(text));
-  return l;
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) n++;
-  return n;
-}
-
 // The file is complete when output_file returns: the title and one marker
 // per data point in the SVG, and a PNG of the size asked for. PostScript
 // code comes back read from gnuplot's own output.
@@ -60,7 +42,7 @@ TEST_F(GnuplotTest, OutputFilesShowTheData) {
   const RunResult r = Plot([&] {
     graph_vgplot_title(2, 1, "Seven-Points");
     graph_vgplot_key(2, 1, 0);
-    d1_vgplot(5, 1, Ramp(7), OneText("ramp"), nullptr, OneText("w p"));
+    d1_vgplot(5, 1, Row({0, 1, 4, 9, 16, 25, 36}), Texts({"ramp"}), nullptr, Texts({"w p"}));
     graph_vgplot_output_file(3, 1, svg.path(), "svg");
     graph_vgplot_output_file(3, 1, png.path(), "png size 400,300");
     std::fputs(graph_vgplot_psout(1, 1)->text, stdout);
@@ -94,14 +76,14 @@ pid_t GnuplotOf(int window) { return ProcessPid(graph_vgplot_win2id(window)); }
 // on, and the next plot opens a new gnuplot.
 TEST_F(GnuplotTest, DeadGnuplotIsReportedNotFatal) {
   const RunResult r = Plot([] {
-    d1_vgplot(2, 1, Ramp(4));
+    d1_vgplot(2, 1, Row({0, 1, 4, 9}));
     const pid_t first = GnuplotOf(1);
     kill(first, SIGKILL);
     while (kill(first, 0) == 0 && waitpid(first, nullptr, WNOHANG) == 0) usleep(1000);
     usleep(10000);
-    d1_vgplot(2, 1, Ramp(5));  // finds it gone
+    d1_vgplot(2, 1, Row({0, 1, 4, 9, 16}));  // finds it gone
     graph_vgplot_title(2, 1, "again");
-    d1_vgplot(2, 1, Ramp(6));
+    d1_vgplot(2, 1, Row({0, 1, 4, 9, 16, 25}));
     std::printf("%d %d", graph_vgplot_open_count(), GnuplotOf(1) != first);
     MatObjectTmpUndef();
   });
@@ -158,7 +140,7 @@ TEST_F(GnuplotTest, WindowOnAVirtualScreen) {
 
   const RunResult r = Plot([&] {
     setenv("DISPLAY", name.c_str(), 1);
-    d1_vgplot(2, 3, Ramp(5));
+    d1_vgplot(2, 3, Row({0, 1, 4, 9, 16}));
     graph_vgplot_cmd(3, "print GPVAL_TERM");  // on gnuplot's standard error, which is ours
     const pid_t gnuplot = GnuplotOf(3);
     std::printf("%s|", LiveCommand(gnuplot).c_str());

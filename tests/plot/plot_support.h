@@ -73,6 +73,29 @@ class FakeGnuplot {
   PrivateDir dir_;
 };
 
+// A real matrix of rows rows filled row by row, and a list of texts.
+inline Matrix* Row(std::initializer_list<double> values, int rows = 1) {
+  const int cols = static_cast<int>(values.size()) / rows;
+  Matrix* m = MatDef("", rows, cols);
+  int k = 0;
+  for (double v : values) MatReal(m)[k++] = v;
+  return m;
+}
+
+inline List* Texts(std::initializer_list<const char*> texts) {
+  List* l = ListDef("", static_cast<int>(texts.size()));
+  int k = 1;
+  for (const char* t : texts) ListSetElement(l, k++, 1, vnStringStringDef(t));
+  return l;
+}
+
+// Occurrences of what in text.
+inline size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) n++;
+  return n;
+}
+
 // A real gnuplot on the search path.
 inline bool HaveProgram(const char* name) {
   return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
