@@ -607,9 +607,34 @@ void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work
   if (vec != nullptr && z != nullptr) std::copy(z->a.begin(), z->a.end(), elemsOf<cplx>(vec));
 }
 
-}  // namespace vorn_linalg
+void complexColumns(const Square<double>& z, const std::vector<double>& im, Work<cplx>& vectors) {
+  const int n = z.n;
+  for (int j = 0; j < n; j++) {
+    if (im[j] != 0.0 && j + 1 < n) {
+      for (int i = 0; i < n; i++) {
+        vectors(i, j) = cplx(z(i, j), z(i, j + 1));
+        vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
+      }
+      j++;
+    } else {
+      for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
+    }
+  }
+}
 
-namespace {
+Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
+  const int n = vec->rows;
+  Matrix* m = C_MatNonNameDef(n, n + 1);
+  cplx* d = elemsOf<cplx>(m);
+  for (int i = 0; i < n; i++) {
+    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
+    for (int j = 0; j < n; j++)
+      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
+  }
+  MatUndef(val);
+  MatUndef(vec);
+  return m;
+}
 
 Square<double> squareOf(const Matrix* A) {
   const int n = A->rows;
@@ -626,6 +651,10 @@ void storeSquare(Matrix* M, Square<double>& a) {
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = a(i, j);
 }
+
+}  // namespace vorn_linalg
+
+namespace {
 
 // Real eigenvalues and, with vec, eigenvectors: balance, orthes, ortran,
 // hqr2, balbak, then complex columns, unit norms and the order.
@@ -645,17 +674,7 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
     ierr = hqr2(low, igh, a, wr, wi, z);
     if (ierr == 0) {
       balbak(low, igh, scale, z, n);
-      for (int j = 0; j < n; j++) {
-        if (wi[j] != 0.0 && j + 1 < n) {
-          for (int i = 0; i < n; i++) {
-            vectors(i, j) = cplx(z(i, j), z(i, j + 1));
-            vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
-          }
-          j++;
-        } else {
-          for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
-        }
-      }
+      complexColumns(z, wi, vectors);
       normalize_vector(vectors);
     }
   } else {
@@ -734,22 +753,6 @@ Matrix* C_Mat_EigVec(Matrix* A) {
   MatUndef(val);
   return vec;
 }
-
-namespace {
-Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
-  const int n = vec->rows;
-  Matrix* m = C_MatNonNameDef(n, n + 1);
-  cplx* d = elemsOf<cplx>(m);
-  for (int i = 0; i < n; i++) {
-    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
-    for (int j = 0; j < n; j++)
-      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
-  }
-  MatUndef(val);
-  MatUndef(vec);
-  return m;
-}
-}  // namespace
 
 Matrix* Mat_EigValVec(Matrix* A) {
   Matrix* val = MatEigValDef(A);

@@ -34,5 +34,14 @@ int hqr2(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vect
 void orderEigen(std::vector<cplx>& val, Work<cplx>* vec);
 void normalize_vector(Work<cplx>& vec);
 void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work<cplx>* z);
+// A real n x n matrix into a column-major square, and back.
+Square<double> squareOf(const Matrix* A);
+void storeSquare(Matrix* M, Square<double>& a);
+// Eigenvectors from the real columns of z: where im[j] is non-zero (and a
+// column follows), columns j and j+1 hold the pair re +/- i*im.
+void complexColumns(const Square<double>& z, const std::vector<double>& im, Work<cplx>& vectors);
+// New n x (n+1) complex temporary: the n values in the first column, the
+// n x n vectors beside them; val and vec are released.
+Matrix* valuesBesideVectors(Matrix* val, Matrix* vec);
 
 }  // namespace vorn_linalg

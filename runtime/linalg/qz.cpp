@@ -760,22 +760,6 @@ void qzvec(Sq& a, Sq& b, const std::vector<double>& alfr, const std::vector<doub
   }
 }
 
-Sq squareOf(const Matrix* A) {
-  const int n = A->rows;
-  Sq a(n);
-  const double* d = MatReal(A);
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) a(i, j) = d[static_cast<size_t>(i) * n + j];
-  return a;
-}
-
-void storeSquare(Matrix* M, Sq& a) {
-  const int n = a.n;
-  double* d = MatReal(M);
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = a(i, j);
-}
-
 // The whole chain; vec, AA, BB, Q and Z each optional.
 int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matrix* BB, Matrix* Q, Matrix* Z,
                 const char* tag) {
@@ -799,17 +783,7 @@ int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matr
       values[j] = cplx(alfr[j] / beta[j], alfi[j] == 0.0 ? 0.0 : alfi[j] / beta[j]);
     if (vec != nullptr) {
       qzvec(a, b, alfr, alfi, beta, z, epsb);
-      for (int j = 0; j < n; j++) {
-        if (alfi[j] != 0.0 && j + 1 < n) {
-          for (int i = 0; i < n; i++) {
-            vectors(i, j) = cplx(z(i, j), z(i, j + 1));
-            vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
-          }
-          j++;
-        } else {
-          for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
-        }
-      }
+      complexColumns(z, alfi, vectors);
       normalize_vector(vectors);
     }
   } else {
@@ -944,16 +918,7 @@ Matrix* MatGEigValVec(Matrix* A, Matrix* B) {
     releaseIfMade(a, A);
     releaseIfMade(b, B);
   }
-  Matrix* m = C_MatNonNameDef(n, n + 1);
-  cplx* d = elemsOf<cplx>(m);
-  for (int i = 0; i < n; i++) {
-    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
-    for (int j = 0; j < n; j++)
-      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
-  }
-  MatUndef(val);
-  MatUndef(vec);
-  return m;
+  return valuesBesideVectors(val, vec);
 }
 
 int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z, Matrix** V) {
