@@ -697,14 +697,7 @@ void refuseOthers(Matrix* m, const char* tag) {
 }
 
 void checkSquareOperand(Matrix* A, const char* word, const char* tag) {
-  if (A->class_ != MAT_REAL && A->class_ != MAT_COMPLEX) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatErrorNotRealNorComplex(A, tag);
-  }
-  if (A->rows == 0 || A->cols == 0) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatError(tag, "Zero-size matrix", A);
-  }
+  checkOperand(A, word, tag);
   if (A->rows != A->cols) {
     MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
     MatError(tag, "Not a square matrix", A);

@@ -60,16 +60,7 @@ double frobeniusNorm(const Matrix* m) {
   const size_t n = static_cast<size_t>(m->rows) * m->cols * (m->class_ == MAT_COMPLEX ? 2 : 1);
   // Scaled sum of squares: no overflow for large entries.
   double scale = 0.0, ssq = 1.0;
-  for (size_t k = 0; k < n; k++) {
-    const double x = std::fabs(MatReal(m)[k]);
-    if (x == 0.0) continue;
-    if (scale < x) {
-      ssq = 1.0 + ssq * (scale / x) * (scale / x);
-      scale = x;
-    } else {
-      ssq += (x / scale) * (x / scale);
-    }
-  }
+  for (size_t k = 0; k < n; k++) addToNorm(MatReal(m)[k], scale, ssq);
   return scale * std::sqrt(ssq);
 }
 

@@ -728,17 +728,6 @@ std::vector<double> singularValues(Matrix* A) {
   return values;
 }
 
-void checkedSvdOperand(Matrix* A, const char* word, const char* tag) {
-  if (A->class_ != MAT_REAL && A->class_ != MAT_COMPLEX) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatErrorNotRealNorComplex(A, tag);
-  }
-  if (A->rows == 0 || A->cols == 0) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatError(tag, "Zero-size matrix", A);
-  }
-}
-
 int countAbove(const std::vector<double>& s, double tol) {
   int r = 0;
   while (r < static_cast<int>(s.size()) && s[r] > tol) r++;
@@ -766,12 +755,12 @@ void pseudoInverse(Matrix* X, Matrix* A, Matrix* s, Matrix* U, Matrix* V, double
 }  // namespace
 
 int MatSVD(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
-  checkedSvdOperand(A, "svd", "MatSVD()");
+  checkOperand(A, "svd", "MatSVD()");
   return svdOf(A, s, U, V);
 }
 
 Matrix* MatSingVal(Matrix* A) {
-  checkedSvdOperand(A, "singval", "MatSingVal()");
+  checkOperand(A, "singval", "MatSingVal()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   MatUndef(U);
@@ -780,7 +769,7 @@ Matrix* MatSingVal(Matrix* A) {
 }
 
 Matrix* MatSingLeftVec(Matrix* A) {
-  checkedSvdOperand(A, "singleftvec", "MatSingLeftVec()");
+  checkOperand(A, "singleftvec", "MatSingLeftVec()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   MatUndef(s);
@@ -789,7 +778,7 @@ Matrix* MatSingLeftVec(Matrix* A) {
 }
 
 Matrix* MatSingRightVec(Matrix* A) {
-  checkedSvdOperand(A, "singrightvec", "MatSingRightVec()");
+  checkOperand(A, "singrightvec", "MatSingRightVec()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   MatUndef(s);
@@ -829,7 +818,7 @@ Matrix* blockDiagonal(std::initializer_list<Matrix*> blocks) {
 }  // namespace
 
 Matrix* MatSingVec(Matrix* A) {
-  checkedSvdOperand(A, "singvec", "MatSingVec()");
+  checkOperand(A, "singvec", "MatSingVec()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   Matrix* m = blockDiagonal({U, V});
@@ -840,7 +829,7 @@ Matrix* MatSingVec(Matrix* A) {
 }
 
 Matrix* MatSingValVec(Matrix* A) {
-  checkedSvdOperand(A, "singvec", "MatSingValVec()");
+  checkOperand(A, "singvec", "MatSingValVec()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   Matrix* S = MatZDef2(A->rows, A->cols);
@@ -854,7 +843,7 @@ Matrix* MatSingValVec(Matrix* A) {
 }
 
 double MatMinSingVal(Matrix* A) {
-  checkedSvdOperand(A, "minsing", "MatMinSingVal()");
+  checkOperand(A, "minsing", "MatMinSingVal()");
   return singularValues(A).back();
 }
 
