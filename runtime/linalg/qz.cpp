@@ -23,24 +23,42 @@ using Sq = Square<double>;
 
 inline double dsign(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
 
-// The two- and three-row reflections the routines write out in their
-// loops, applied to rows of q over all its columns.
+// The two- and three-term reflections the routines write out in their
+// loops: t = x1 + u2*x2 (+ u3*x3), then xk += t*vk, on rows r1, r2 (, r3)
+// of column j, or on columns c1, c2 (, c3) of row i.
+inline void reflectRows2(Sq& m, int j, int r1, int r2, double u2, double v1, double v2) {
+  const double t = m(r1, j) + u2 * m(r2, j);
+  m(r1, j) += t * v1;
+  m(r2, j) += t * v2;
+}
+inline void reflectCols2(Sq& m, int i, int c1, int c2, double u2, double v1, double v2) {
+  const double t = m(i, c1) + u2 * m(i, c2);
+  m(i, c1) += t * v1;
+  m(i, c2) += t * v2;
+}
+inline void reflectRows3(Sq& m, int j, int r1, int r2, int r3, double u2, double u3, double v1, double v2,
+                         double v3) {
+  const double t = m(r1, j) + u2 * m(r2, j) + u3 * m(r3, j);
+  m(r1, j) += t * v1;
+  m(r2, j) += t * v2;
+  m(r3, j) += t * v3;
+}
+inline void reflectCols3(Sq& m, int i, int c1, int c2, int c3, double u2, double u3, double v1, double v2,
+                         double v3) {
+  const double t = m(i, c1) + u2 * m(i, c2) + u3 * m(i, c3);
+  m(i, c1) += t * v1;
+  m(i, c2) += t * v2;
+  m(i, c3) += t * v3;
+}
+
+// The same reflections applied to rows of q over all its columns.
 void rows2(Sq* q, int r1, int r2, double u2, double v1, double v2) {
   if (q == nullptr) return;
-  for (int j = 0; j < q->n; j++) {
-    const double t = (*q)(r1, j) + u2 * (*q)(r2, j);
-    (*q)(r1, j) += t * v1;
-    (*q)(r2, j) += t * v2;
-  }
+  for (int j = 0; j < q->n; j++) reflectRows2(*q, j, r1, r2, u2, v1, v2);
 }
 void rows3(Sq* q, int r1, int r2, int r3, double u2, double u3, double v1, double v2, double v3) {
   if (q == nullptr) return;
-  for (int j = 0; j < q->n; j++) {
-    const double t = (*q)(r1, j) + u2 * (*q)(r2, j) + u3 * (*q)(r3, j);
-    (*q)(r1, j) += t * v1;
-    (*q)(r2, j) += t * v2;
-    (*q)(r3, j) += t * v3;
-  }
+  for (int j = 0; j < q->n; j++) reflectRows3(*q, j, r1, r2, r3, u2, u3, v1, v2, v3);
 }
 
 // The reflection (v1, v2) with u2 = v2 / v1 that zeroes the second of
@@ -101,15 +119,11 @@ void qzhes(Sq& a, Sq& b, Sq& z, Sq* q) {
       if (s == 0.0) continue;
       Reflect2 h = reflect2(a(l, k), a(l1, k), s);
       for (int j = k; j < n; j++) {
-        const double t = a(l, j) + h.u2 * a(l1, j);
-        a(l, j) += t * h.v1;
-        a(l1, j) += t * h.v2;
+        reflectRows2(a, j, l, l1, h.u2, h.v1, h.v2);
       }
       a(l1, k) = 0.0;
       for (int j = l; j < n; j++) {
-        const double t = b(l, j) + h.u2 * b(l1, j);
-        b(l, j) += t * h.v1;
-        b(l1, j) += t * h.v2;
+        reflectRows2(b, j, l, l1, h.u2, h.v1, h.v2);
       }
       rows2(q, l, l1, h.u2, h.v1, h.v2);
       // Zero b(l+1, l).
@@ -117,20 +131,14 @@ void qzhes(Sq& a, Sq& b, Sq& z, Sq* q) {
       if (s == 0.0) continue;
       h = reflect2(b(l1, l1), b(l1, l), s);
       for (int i = 0; i <= l1; i++) {
-        const double t = b(i, l1) + h.u2 * b(i, l);
-        b(i, l1) += t * h.v1;
-        b(i, l) += t * h.v2;
+        reflectCols2(b, i, l1, l, h.u2, h.v1, h.v2);
       }
       b(l1, l) = 0.0;
       for (int i = 0; i < n; i++) {
-        const double t = a(i, l1) + h.u2 * a(i, l);
-        a(i, l1) += t * h.v1;
-        a(i, l) += t * h.v2;
+        reflectCols2(a, i, l1, l, h.u2, h.v1, h.v2);
       }
       for (int i = 0; i < n; i++) {
-        const double t = z(i, l1) + h.u2 * z(i, l);
-        z(i, l1) += t * h.v1;
-        z(i, l) += t * h.v2;
+        reflectCols2(z, i, l1, l, h.u2, h.v1, h.v2);
       }
     }
   }
@@ -197,12 +205,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
             const double s = std::fabs(a(l, l)) + std::fabs(a(l1, l));
             const Reflect2 h = reflect2(a(l, l), a(l1, l), s);
             for (int j = l; j <= enorn; j++) {
-              double t = a(l, j) + h.u2 * a(l1, j);
-              a(l, j) += t * h.v1;
-              a(l1, j) += t * h.v2;
-              t = b(l, j) + h.u2 * b(l1, j);
-              b(l, j) += t * h.v1;
-              b(l1, j) += t * h.v2;
+              reflectRows2(a, j, l, l1, h.u2, h.v1, h.v2);
+              reflectRows2(b, j, l, l1, h.u2, h.v1, h.v2);
             }
             rows2(q, l, l1, h.u2, h.v1, h.v2);
             if (l != 0) a(l, lm1) = -a(l, lm1);
@@ -298,12 +302,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
           }
           const Reflect2 h = reflect2(a1, a2, s);
           for (int j = km1; j <= enorn; j++) {
-            double t = a(k, j) + h.u2 * a(k1, j);
-            a(k, j) += t * h.v1;
-            a(k1, j) += t * h.v2;
-            t = b(k, j) + h.u2 * b(k1, j);
-            b(k, j) += t * h.v1;
-            b(k1, j) += t * h.v2;
+            reflectRows2(a, j, k, k1, h.u2, h.v1, h.v2);
+            reflectRows2(b, j, k, k1, h.u2, h.v1, h.v2);
           }
           rows2(q, k, k1, h.u2, h.v1, h.v2);
           if (k != l) a(k1, km1) = 0.0;
@@ -322,14 +322,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
           u2 = v2 / v1;
           u3 = v3 / v1;
           for (int j = km1; j <= enorn; j++) {
-            double t = a(k, j) + u2 * a(k1, j) + u3 * a(k2, j);
-            a(k, j) += t * v1;
-            a(k1, j) += t * v2;
-            a(k2, j) += t * v3;
-            t = b(k, j) + u2 * b(k1, j) + u3 * b(k2, j);
-            b(k, j) += t * v1;
-            b(k1, j) += t * v2;
-            b(k2, j) += t * v3;
+            reflectRows3(a, j, k, k1, k2, u2, u3, v1, v2, v3);
+            reflectRows3(b, j, k, k1, k2, u2, u3, v1, v2, v3);
           }
           rows3(q, k, k1, k2, u2, u3, v1, v2, v3);
           if (k != l) {
@@ -349,22 +343,13 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
             u2 = v2 / v1;
             u3 = v3 / v1;
             for (int i = lor1; i <= ll; i++) {
-              double t = a(i, k2) + u2 * a(i, k1) + u3 * a(i, k);
-              a(i, k2) += t * v1;
-              a(i, k1) += t * v2;
-              a(i, k) += t * v3;
-              t = b(i, k2) + u2 * b(i, k1) + u3 * b(i, k);
-              b(i, k2) += t * v1;
-              b(i, k1) += t * v2;
-              b(i, k) += t * v3;
+              reflectCols3(a, i, k2, k1, k, u2, u3, v1, v2, v3);
+              reflectCols3(b, i, k2, k1, k, u2, u3, v1, v2, v3);
             }
             b(k2, k) = 0.0;
             b(k2, k1) = 0.0;
             for (int i = 0; i < n; i++) {
-              const double t = z(i, k2) + u2 * z(i, k1) + u3 * z(i, k);
-              z(i, k2) += t * v1;
-              z(i, k1) += t * v2;
-              z(i, k) += t * v3;
+              reflectCols3(z, i, k2, k1, k, u2, u3, v1, v2, v3);
             }
           }
         }
@@ -373,18 +358,12 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
         if (s == 0.0) continue;
         const Reflect2 h = reflect2(b(k1, k1), b(k1, k), s);
         for (int i = lor1; i <= ll; i++) {
-          double t = a(i, k1) + h.u2 * a(i, k);
-          a(i, k1) += t * h.v1;
-          a(i, k) += t * h.v2;
-          t = b(i, k1) + h.u2 * b(i, k);
-          b(i, k1) += t * h.v1;
-          b(i, k) += t * h.v2;
+          reflectCols2(a, i, k1, k, h.u2, h.v1, h.v2);
+          reflectCols2(b, i, k1, k, h.u2, h.v1, h.v2);
         }
         b(k1, k) = 0.0;
         for (int i = 0; i < n; i++) {
-          const double t = z(i, k1) + h.u2 * z(i, k);
-          z(i, k1) += t * h.v1;
-          z(i, k) += t * h.v2;
+          reflectCols2(z, i, k1, k, h.u2, h.v1, h.v2);
         }
       }
       if (!restart) restart = true;   // end of the QZ step: test again
@@ -471,17 +450,11 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         const double s = std::fabs(a1) + std::fabs(a2);
         const Reflect2 h = reflect2(a1, a2, s);
         for (int i = 0; i <= en; i++) {
-          double t = a(i, en) + h.u2 * a(i, na);
-          a(i, en) += t * h.v1;
-          a(i, na) += t * h.v2;
-          t = b(i, en) + h.u2 * b(i, na);
-          b(i, en) += t * h.v1;
-          b(i, na) += t * h.v2;
+          reflectCols2(a, i, en, na, h.u2, h.v1, h.v2);
+          reflectCols2(b, i, en, na, h.u2, h.v1, h.v2);
         }
         for (int i = 0; i < n; i++) {
-          const double t = z(i, en) + h.u2 * z(i, na);
-          z(i, en) += t * h.v1;
-          z(i, na) += t * h.v2;
+          reflectCols2(z, i, en, na, h.u2, h.v1, h.v2);
         }
         if (bn == 0.0) {
           step = kDone;
@@ -500,12 +473,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         if (s != 0.0) {
           const Reflect2 h = reflect2(a1, a2, s);
           for (int j = na; j < n; j++) {
-            double t = a(na, j) + h.u2 * a(en, j);
-            a(na, j) += t * h.v1;
-            a(en, j) += t * h.v2;
-            t = b(na, j) + h.u2 * b(en, j);
-            b(na, j) += t * h.v1;
-            b(en, j) += t * h.v2;
+            reflectRows2(a, j, na, en, h.u2, h.v1, h.v2);
+            reflectRows2(b, j, na, en, h.u2, h.v1, h.v2);
           }
           rows2(q, na, en, h.u2, h.v1, h.v2);
         }
