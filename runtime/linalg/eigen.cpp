@@ -405,15 +405,6 @@ int francis(int low, int igh, Square<double>& h, std::vector<double>& wr, std::v
   return 0;
 }
 
-// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
-void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
-  const double s = std::fabs(br) + std::fabs(bi);
-  const double ars = ar / s, ais = ai / s, brs = br / s, bis = bi / s;
-  const double d = brs * brs + bis * bis;
-  cr = (ars * brs + ais * bis) / d;
-  ci = (ais * brs - ars * bis) / d;
-}
-
 // hqr2's back substitution: eigenvectors of the quasi-triangular h, then
 // multiplied by the transformations in z.
 void hqr2Vectors(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vector<double>& wi,
@@ -634,6 +625,15 @@ Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
   MatUndef(val);
   MatUndef(vec);
   return m;
+}
+
+// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
+void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
+  const double s = std::fabs(br) + std::fabs(bi);
+  const double ars = ar / s, ais = ai / s, brs = br / s, bis = bi / s;
+  const double d = brs * brs + bis * bis;
+  cr = (ars * brs + ais * bis) / d;
+  ci = (ais * brs - ars * bis) / d;
 }
 
 Square<double> squareOf(const Matrix* A) {

@@ -34,6 +34,8 @@ int hqr2(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vect
 void orderEigen(std::vector<cplx>& val, Work<cplx>* vec);
 void normalize_vector(Work<cplx>& vec);
 void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work<cplx>* z);
+// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
+void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci);
 // A real n x n matrix into a column-major square, and back.
 Square<double> squareOf(const Matrix* A);
 void storeSquare(Matrix* M, Square<double>& a);

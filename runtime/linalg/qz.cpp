@@ -73,6 +73,27 @@ Reflect2 reflect2(double a1, double a2, double s) {
   return {v2 / v1, v1, v2};
 }
 
+// The complex rotation (c, sr + i si) with c real that qzval forms from
+// (a1 + i a1i, a2 + i a2i); (1, 0) when the first component is zero.
+struct ComplexRotation {
+  double c, sr, si;
+};
+ComplexRotation complexRotation(double a1, double a1i, double a2, double a2i) {
+  double c = std::sqrt(a1 * a1 + a1i * a1i), sr, si;
+  if (c != 0.0) {
+    sr = (a1 * a2 + a1i * a2i) / c;
+    si = (a1 * a2i - a1i * a2) / c;
+    const double r = std::sqrt(c * c + sr * sr + si * si);
+    c /= r;
+    sr /= r;
+    si /= r;
+  } else {
+    sr = 1.0;
+    si = 0.0;
+  }
+  return {c, sr, si};
+}
+
 // qzhes: B to upper triangular and A to upper Hessenberg form by
 // orthogonal transformations, accumulated in z (right) and q (left).
 void qzhes(Sq& a, Sq& b, Sq& z, Sq* q) {
@@ -510,18 +531,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         a2i = -a11i;
       }
       // Complex z.
-      double cz = std::sqrt(a1 * a1 + a1i * a1i), szr, szi;
-      if (cz != 0.0) {
-        szr = (a1 * a2 + a1i * a2i) / cz;
-        szi = (a1 * a2i - a1i * a2) / cz;
-        const double r = std::sqrt(cz * cz + szr * szr + szi * szi);
-        cz /= r;
-        szr /= r;
-        szi /= r;
-      } else {
-        szr = 1.0;
-        szi = 0.0;
-      }
+      const ComplexRotation zr = complexRotation(a1, a1i, a2, a2i);
+      const double cz = zr.c, szr = zr.sr, szi = zr.si;
       if (an < (std::fabs(e) + ei) * bn) {
         a1 = cz * b11 + szr * b12;
         a1i = szi * b12;
@@ -534,18 +545,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         a2i = szi * a22;
       }
       // Complex q.
-      double cq = std::sqrt(a1 * a1 + a1i * a1i), sqr, sqi;
-      if (cq != 0.0) {
-        sqr = (a1 * a2 + a1i * a2i) / cq;
-        sqi = (a1 * a2i - a1i * a2) / cq;
-        const double r = std::sqrt(cq * cq + sqr * sqr + sqi * sqi);
-        cq /= r;
-        sqr /= r;
-        sqi /= r;
-      } else {
-        sqr = 1.0;
-        sqi = 0.0;
-      }
+      const ComplexRotation qr = complexRotation(a1, a1i, a2, a2i);
+      const double cq = qr.c, sqr = qr.sr, sqi = qr.si;
       // The diagonal elements the transformations would give.
       const double ssr = sqr * szr + sqi * szi, ssi = sqr * szi - sqi * szr;
       for (int i = 1; i <= 2; i++) {
