@@ -692,10 +692,6 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   return 0;
 }
 
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
-}
-
 void checkSquareOperand(Matrix* A, const char* word, const char* tag) {
   checkOperand(A, word, tag);
   if (A->rows != A->cols) {
@@ -710,9 +706,9 @@ bool isComplexValued(Matrix* A) { return A->class_ == MAT_COMPLEX && !hasZeroIma
 // parts.
 template <class F>
 auto onRealOperand(Matrix* A, F f) {
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   auto result = f(a);
-  if (a != A) MatUndef(a);
+  releaseIfMade(a, A);
   return result;
 }
 

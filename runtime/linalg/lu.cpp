@@ -290,17 +290,9 @@ T determinantOf(Matrix* A) {
   return d;
 }
 
-// The class the user-level operations compute in: 0 for real operands and
-// complex ones without imaginary parts, 1 otherwise; refuses other classes.
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
-}
-
-Matrix* realOperand(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
+// A complex operand for a complex kernel: m itself, or a new complex copy
+// of a real m (released by releaseIfMade).
 Matrix* complexOperand(Matrix* m) { return m->class_ == MAT_REAL ? complexCopyOf(m) : m; }
-void releaseIfMade(Matrix* made, Matrix* given) {
-  if (made != given) MatUndef(made);
-}
 
 void checkTriangle(Matrix* B, Matrix* T_, const char* tag) {
   refuseOthers(B, tag);

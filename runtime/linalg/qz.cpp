@@ -801,10 +801,6 @@ bool complexPair(Matrix* A, Matrix* B) {
   return (A->class_ == MAT_COMPLEX && !hasZeroImaginary(A)) || (B->class_ == MAT_COMPLEX && !hasZeroImaginary(B));
 }
 
-Matrix* realOf(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
-void releaseIfMade(Matrix* made, Matrix* given) {
-  if (made != given) MatUndef(made);
-}
 
 }  // namespace
 
@@ -827,8 +823,8 @@ int MatGEig(Matrix* A, Matrix* B, Matrix** val, Matrix** vec) {
     *vec = C_MatNonNameDef(A->rows, A->rows);
     return C_Mat_GEig(A, B, *val, *vec);
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   *val = C_MatNonNameDef(A->rows, 1);
   *vec = C_MatNonNameDef(A->rows, A->rows);
   const int status = Mat_GEig(a, b, *val, *vec);
@@ -844,8 +840,8 @@ Matrix* MatGEigVal(Matrix* A, Matrix* B) {
     C_Mat_GEigVal(A, B, val);
     return val;
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   Matrix* val = C_MatNonNameDef(A->rows, 1);
   Mat_GEigVal(a, b, val);
   releaseIfMade(a, A);
@@ -863,8 +859,8 @@ Matrix* MatGEigVec(Matrix* A, Matrix* B) {
     MatUndef(val);
     return vec;
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   val = C_MatNonNameDef(A->rows, 1);
   vec = C_MatNonNameDef(A->rows, A->rows);
   Mat_GEig(a, b, val, vec);
@@ -882,8 +878,8 @@ Matrix* MatGEigValVec(Matrix* A, Matrix* B) {
   if (complexPair(A, B)) {
     C_Mat_GEig(A, B, val, vec);
   } else {
-    Matrix* a = realOf(A);
-    Matrix* b = realOf(B);
+    Matrix* a = realOperand(A);
+    Matrix* b = realOperand(B);
     Mat_GEig(a, b, val, vec);
     releaseIfMade(a, A);
     releaseIfMade(b, B);
@@ -902,8 +898,8 @@ int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z
     *V = C_MatNonNameDef(n, n);
     return C_Mat_QZ(A, B, *AA, *BB, *Q, *Z, *V);
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   *AA = MatNonNameDef(n, n);
   *BB = MatNonNameDef(n, n);
   *Q = MatNonNameDef(n, n);

@@ -691,10 +691,6 @@ int C_Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
 
 namespace {
 
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
-}
-
 // s, U and V of a real or complex A, the zero-imaginary case in real
 // arithmetic with complex U and V.
 int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
@@ -705,7 +701,7 @@ int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
     *V = C_MatNonNameDef(n, n);
     return C_Mat_SVD(A, *s, *U, *V);
   }
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   *U = MatNonNameDef(m, m);
   *V = MatNonNameDef(n, n);
   const int status = Mat_SVD(a, *s, *U, *V);
@@ -717,15 +713,31 @@ int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
   return status;
 }
 
-// The singular values alone, as a new vector of doubles.
-std::vector<double> singularValues(Matrix* A) {
+// What f makes of the SVD of A; s, U and V are then released in that order.
+template <class F>
+auto onSvd(Matrix* A, F f) {
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
-  std::vector<double> values(MatReal(s), MatReal(s) + s->rows);
+  auto result = f(s, U, V);
   MatUndef(s);
   MatUndef(U);
   MatUndef(V);
-  return values;
+  return result;
+}
+
+// One factor of the SVD of A (0: s, 1: U, 2: V); the other two are released
+// in that order.
+Matrix* svdFactor(Matrix* A, int keep) {
+  Matrix* factor[3];
+  svdOf(A, &factor[0], &factor[1], &factor[2]);
+  for (int k = 0; k < 3; k++)
+    if (k != keep) MatUndef(factor[k]);
+  return factor[keep];
+}
+
+// The singular values alone, as a new vector of doubles.
+std::vector<double> singularValues(Matrix* A) {
+  return onSvd(A, [](Matrix* s, Matrix*, Matrix*) { return std::vector<double>(MatReal(s), MatReal(s) + s->rows); });
 }
 
 int countAbove(const std::vector<double>& s, double tol) {
@@ -761,29 +773,17 @@ int MatSVD(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
 
 Matrix* MatSingVal(Matrix* A) {
   checkOperand(A, "singval", "MatSingVal()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(U);
-  MatUndef(V);
-  return s;
+  return svdFactor(A, 0);
 }
 
 Matrix* MatSingLeftVec(Matrix* A) {
   checkOperand(A, "singleftvec", "MatSingLeftVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(s);
-  MatUndef(V);
-  return U;
+  return svdFactor(A, 1);
 }
 
 Matrix* MatSingRightVec(Matrix* A) {
   checkOperand(A, "singrightvec", "MatSingRightVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(s);
-  MatUndef(U);
-  return V;
+  return svdFactor(A, 2);
 }
 
 namespace {
@@ -819,13 +819,7 @@ Matrix* blockDiagonal(std::initializer_list<Matrix*> blocks) {
 
 Matrix* MatSingVec(Matrix* A) {
   checkOperand(A, "singvec", "MatSingVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  Matrix* m = blockDiagonal({U, V});
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return m;
+  return onSvd(A, [](Matrix*, Matrix* U, Matrix* V) { return blockDiagonal({U, V}); });
 }
 
 Matrix* MatSingValVec(Matrix* A) {
@@ -877,23 +871,17 @@ int MatIsFullRank(Matrix* A, double tol) {
 }
 
 Matrix* Mat_PseudoInv(Matrix* X, Matrix* A, double tol) {
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  pseudoInverse<double>(X, A, s, U, V, tol);
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return X;
+  return onSvd(A, [&](Matrix* s, Matrix* U, Matrix* V) {
+    pseudoInverse<double>(X, A, s, U, V, tol);
+    return X;
+  });
 }
 
 Matrix* C_Mat_PseudoInv(Matrix* X, Matrix* A, double tol) {
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  pseudoInverse<cplx>(X, A, s, U, V, tol);
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return X;
+  return onSvd(A, [&](Matrix* s, Matrix* U, Matrix* V) {
+    pseudoInverse<cplx>(X, A, s, U, V, tol);
+    return X;
+  });
 }
 
 Matrix* MatPseudoInv(Matrix* A, double tol) {
@@ -908,7 +896,7 @@ Matrix* MatPseudoInv(Matrix* A, double tol) {
   }
   if (A->class_ == MAT_COMPLEX && !hasZeroImaginary(A))
     return C_Mat_PseudoInv(C_MatNonNameDef(A->cols, A->rows), A, tol);
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   Matrix* X = Mat_PseudoInv(MatNonNameDef(A->cols, A->rows), a, tol);
   if (a != A) {
     MatUndef(a);
