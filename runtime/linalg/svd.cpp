@@ -626,6 +626,21 @@ ColMajor<T> completeBasis(ColMajor<T>& u) {
   return full;
 }
 
+// A into x, or its conjugate transpose when wide (fewer rows than
+// columns), so that the routines see at least as many rows as columns.
+template <class T>
+void loadOriented(const Matrix* A, bool wide, ColMajor<T>& x) {
+  const T* a = elemsOf<T>(A);
+  for (int i = 0; i < A->rows; i++)
+    for (int j = 0; j < A->cols; j++) {
+      const T z = a[static_cast<size_t>(i) * A->cols + j];
+      if (wide)
+        x(j, i) = conjOf(z);
+      else
+        x(i, j) = z;
+    }
+}
+
 template <class T>
 void storeColMajor(Matrix* M, ColMajor<T>& c, int rows, int cols) {
   T* d = elemsOf<T>(M);
@@ -640,15 +655,7 @@ int Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
   const bool wide = A->rows < A->cols;
   const int m = wide ? A->cols : A->rows, n = wide ? A->rows : A->cols;
   ColMajor<double> u(m, n), v(n, n);
-  const double* a = MatReal(A);
-  for (int i = 0; i < A->rows; i++)
-    for (int j = 0; j < A->cols; j++) {
-      const double x = a[static_cast<size_t>(i) * A->cols + j];
-      if (wide)
-        u(j, i) = x;
-      else
-        u(i, j) = x;
-    }
+  loadOriented(A, wide, u);
   std::vector<double> w(n);
   const int ierr = svd(m, n, u, w, v);
   orderDescending(w, n, u, v);
@@ -668,15 +675,7 @@ int C_Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
   const bool wide = A->rows < A->cols;
   const int n = wide ? A->cols : A->rows, p = wide ? A->rows : A->cols;
   ColMajor<cplx> x(n, p), u(n, n), v(p, p);
-  const cplx* a = elemsOf<cplx>(A);
-  for (int i = 0; i < A->rows; i++)
-    for (int j = 0; j < A->cols; j++) {
-      const cplx z = a[static_cast<size_t>(i) * A->cols + j];
-      if (wide)
-        x(j, i) = std::conj(z);
-      else
-        x(i, j) = z;
-    }
+  loadOriented(A, wide, x);
   std::vector<cplx> s;
   const int info = zsvdc(x, n, p, s, u, v);
   for (int k = 0; k < p; k++) MatReal(sOut)[k] = s[k].real();
