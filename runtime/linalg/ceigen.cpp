@@ -781,13 +781,8 @@ int complexEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   std::vector<cplx> values(n);
   for (int j = 0; j < n; j++)
     values[j] = ierr != 0 && j >= low && j < ierr ? cplx(0.0) : cplx(wr[j], wi[j]);
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning(tag, "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning(tag, "Solution will not converge", A); });
 }
 
 }  // namespace
@@ -810,13 +805,8 @@ int C_Mat_HermitEig(Matrix* A, Matrix* val, Matrix* vec) {
     values[j] = cplx(d[j], 0.0);
     for (int i = 0; i < n; i++) vectors(i, j) = cplx(zr(i, j), zi(i, j));
   }
-  orderEigen(values, &vectors);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning("C_Mat_HermitEig()", "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, true, val, vec, ierr,
+                     [&] { MatWarning("C_Mat_HermitEig()", "Solution will not converge", A); });
 }
 
 int MatHermitEig(Matrix* A, Matrix** val, Matrix** vec) {

@@ -683,13 +683,8 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   // Values not reached by a failed iteration stay 0.
   for (int j = 0; j < n; j++)
     values[j] = ierr != 0 && j >= low && j < ierr ? cplx(0.0) : cplx(wr[j], wi[j]);
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning(tag, "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning(tag, "Solution will not converge", A); });
 }
 
 void checkSquareOperand(Matrix* A, const char* word, const char* tag) {

@@ -39,6 +39,20 @@ void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci);
 // A real n x n matrix into a column-major square, and back.
 Square<double> squareOf(const Matrix* A);
 void storeSquare(Matrix* M, Square<double>& a);
+// The last step of the eigenvalue operations: orders the values (with
+// orderVectors, the vector columns too), stores them in val and vec, and
+// returns 0, or 1 after warn() when the iteration did not converge.
+template <class Warn>
+int finishEigen(std::vector<cplx>& values, Work<cplx>& vectors, bool orderVectors, Matrix* val, Matrix* vec,
+                int ierr, Warn warn) {
+  orderEigen(values, orderVectors ? &vectors : nullptr);
+  storeEigen(val, vec, values, &vectors);
+  if (ierr != 0) {
+    warn();
+    return 1;
+  }
+  return 0;
+}
 // Eigenvectors from the real columns of z: where im[j] is non-zero (and a
 // column follows), columns j and j+1 hold the pair re +/- i*im.
 void complexColumns(const Square<double>& z, const std::vector<double>& im, Work<cplx>& vectors);

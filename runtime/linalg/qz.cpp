@@ -762,13 +762,8 @@ int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matr
     if (Z != nullptr) storeSquare(Z, z);
     if (Q != nullptr) storeSquare(Q, q);
   }
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning2(tag, "Solution will not converge", A, B);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning2(tag, "Solution will not converge", A, B); });
 }
 
 void checkPair(Matrix* A, Matrix* B, const char* word, const char* tag) {
