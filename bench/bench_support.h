@@ -1,6 +1,8 @@
 // Start-up shared by the benchmarks.
 #pragma once
 
+#include <random>
+
 #include "runtime/vorn.h"
 
 namespace vorn_bench {
@@ -15,6 +17,15 @@ inline void startRuntime(bool openScope = false) {
   started = true;
   VornInitRuntime();
   if (openScope) MatObjectControl(1);
+}
+
+// A rows x cols matrix of uniform values in [-1, 1), kept live (type 1).
+inline Matrix* randomMatrix(int rows, int cols, unsigned seed) {
+  std::mt19937_64 gen(seed);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  Matrix* m = MatSetType(MatDef("", rows, cols), 1);
+  for (long k = 0; k < static_cast<long>(rows) * cols; k++) MatReal(m)[k] = dist(gen);
+  return m;
 }
 
 }  // namespace vorn_bench

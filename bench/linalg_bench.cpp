@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -26,16 +25,8 @@ void openblas_set_num_threads(int n);
 
 namespace {
 
+using vorn_bench::randomMatrix;
 using vorn_bench::startRuntime;
-
-// A rows x cols matrix of uniform values in [-1, 1), kept live (type 1).
-Matrix* randomMatrix(int rows, int cols, unsigned seed) {
-  std::mt19937_64 gen(seed);
-  std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  Matrix* m = MatSetType(MatDef("", rows, cols), 1);
-  for (long k = 0; k < static_cast<long>(rows) * cols; k++) MatReal(m)[k] = dist(gen);
-  return m;
-}
 
 void oneThread() {
 #ifdef VORN_BENCH_OPENBLAS

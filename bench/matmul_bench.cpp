@@ -3,8 +3,6 @@
 // on one thread when one was found at configure time.
 #include <benchmark/benchmark.h>
 
-#include <random>
-
 #include "bench/bench_support.h"
 
 #ifdef VORN_BENCH_OPENBLAS
@@ -13,16 +11,8 @@
 
 namespace {
 
+using vorn_bench::randomMatrix;
 using vorn_bench::startRuntime;
-
-// A rows x cols matrix of uniform values in [-1, 1), kept live (type 1).
-Matrix* randomMatrix(int rows, int cols, unsigned seed) {
-  std::mt19937_64 gen(seed);
-  std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  Matrix* m = MatSetType(MatDef("", rows, cols), 1);
-  for (long k = 0; k < static_cast<long>(rows) * cols; k++) MatReal(m)[k] = dist(gen);
-  return m;
-}
 
 void reportFlops(benchmark::State& state, int n) {
   const double flops = 2.0 * n * static_cast<double>(n) * n;

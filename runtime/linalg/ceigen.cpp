@@ -18,15 +18,11 @@ namespace {
 
 using Sq = Square<double>;
 
-// Complex division (ar + i ai) / (br + i bi); a zero divisor is reported on
-// standard error and gives the IEEE quotient.
-void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
+// cdiv, with a zero divisor reported on standard error (the quotient is
+// then the IEEE one).
+void reportingCdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
   if (br == 0.0 && bi == 0.0) std::fputs("cdiv() in c_eigen :  [Zero division]\n", stderr);
-  const double s = std::fabs(br) + std::fabs(bi);
-  const double ars = ar / s, ais = ai / s, brs = br / s, bis = bi / s;
-  const double d = brs * brs + bis * bis;
-  cr = (ars * brs + ais * bis) / d;
-  ci = (ais * brs - ars * bis) / d;
+  cdiv(ar, ai, br, bi, cr, ci);
 }
 
 // Principal square root of xr + i xi (EISPACK csroot).
@@ -351,7 +347,7 @@ int complexQR(int low, int igh, Sq& hr, Sq& hi, std::vector<double>& wr, std::ve
             zzr = -zzr;
             zzi = -zzi;
           }
-          cdiv(xr, xi, yr + zzr, yi + zzi, xr, xi);
+          reportingCdiv(xr, xi, yr + zzr, yi + zzi, xr, xi);
           sr -= xr;
           si -= xi;
         }
@@ -490,7 +486,7 @@ void comqr2Vectors(int low, int igh, Sq& hr, Sq& hi, std::vector<double>& wr, st
           yr = 0.01 * yr;
         } while (norm + yr > tst1);
       }
-      cdiv(zzr, zzi, yr, yi, hr(i, en), hi(i, en));
+      reportingCdiv(zzr, zzi, yr, yi, hr(i, en), hi(i, en));
       // Overflow control.
       const double tr = std::fabs(hr(i, en)) + std::fabs(hi(i, en));
       if (tr == 0.0) continue;
@@ -785,13 +781,8 @@ int complexEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   std::vector<cplx> values(n);
   for (int j = 0; j < n; j++)
     values[j] = ierr != 0 && j >= low && j < ierr ? cplx(0.0) : cplx(wr[j], wi[j]);
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning(tag, "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning(tag, "Solution will not converge", A); });
 }
 
 }  // namespace
@@ -814,13 +805,8 @@ int C_Mat_HermitEig(Matrix* A, Matrix* val, Matrix* vec) {
     values[j] = cplx(d[j], 0.0);
     for (int i = 0; i < n; i++) vectors(i, j) = cplx(zr(i, j), zi(i, j));
   }
-  orderEigen(values, &vectors);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning("C_Mat_HermitEig()", "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, true, val, vec, ierr,
+                     [&] { MatWarning("C_Mat_HermitEig()", "Solution will not converge", A); });
 }
 
 int MatHermitEig(Matrix* A, Matrix** val, Matrix** vec) {

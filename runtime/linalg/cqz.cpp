@@ -324,14 +324,9 @@ int complexGeneralized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* A
       for (int j = 0; j < n; j++) vectors(i, j) = z(i, j);
     normalize_vector(vectors);
   }
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning2(tag, vec != nullptr ? "Solution(vector) will not converge" : "Solution(value) will not converge", A,
-                B);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr, [&] {
+    MatWarning2(tag, vec != nullptr ? "Solution(vector) will not converge" : "Solution(value) will not converge", A, B);
+  });
 }
 
 }  // namespace

@@ -405,15 +405,6 @@ int francis(int low, int igh, Square<double>& h, std::vector<double>& wr, std::v
   return 0;
 }
 
-// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
-void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
-  const double s = std::fabs(br) + std::fabs(bi);
-  const double ars = ar / s, ais = ai / s, brs = br / s, bis = bi / s;
-  const double d = brs * brs + bis * bis;
-  cr = (ars * brs + ais * bis) / d;
-  ci = (ais * brs - ars * bis) / d;
-}
-
 // hqr2's back substitution: eigenvectors of the quasi-triangular h, then
 // multiplied by the transformations in z.
 void hqr2Vectors(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vector<double>& wi,
@@ -607,9 +598,43 @@ void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work
   if (vec != nullptr && z != nullptr) std::copy(z->a.begin(), z->a.end(), elemsOf<cplx>(vec));
 }
 
-}  // namespace vorn_linalg
+void complexColumns(const Square<double>& z, const std::vector<double>& im, Work<cplx>& vectors) {
+  const int n = z.n;
+  for (int j = 0; j < n; j++) {
+    if (im[j] != 0.0 && j + 1 < n) {
+      for (int i = 0; i < n; i++) {
+        vectors(i, j) = cplx(z(i, j), z(i, j + 1));
+        vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
+      }
+      j++;
+    } else {
+      for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
+    }
+  }
+}
 
-namespace {
+Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
+  const int n = vec->rows;
+  Matrix* m = C_MatNonNameDef(n, n + 1);
+  cplx* d = elemsOf<cplx>(m);
+  for (int i = 0; i < n; i++) {
+    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
+    for (int j = 0; j < n; j++)
+      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
+  }
+  MatUndef(val);
+  MatUndef(vec);
+  return m;
+}
+
+// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
+void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci) {
+  const double s = std::fabs(br) + std::fabs(bi);
+  const double ars = ar / s, ais = ai / s, brs = br / s, bis = bi / s;
+  const double d = brs * brs + bis * bis;
+  cr = (ars * brs + ais * bis) / d;
+  ci = (ais * brs - ars * bis) / d;
+}
 
 Square<double> squareOf(const Matrix* A) {
   const int n = A->rows;
@@ -626,6 +651,10 @@ void storeSquare(Matrix* M, Square<double>& a) {
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = a(i, j);
 }
+
+}  // namespace vorn_linalg
+
+namespace {
 
 // Real eigenvalues and, with vec, eigenvectors: balance, orthes, ortran,
 // hqr2, balbak, then complex columns, unit norms and the order.
@@ -645,17 +674,7 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
     ierr = hqr2(low, igh, a, wr, wi, z);
     if (ierr == 0) {
       balbak(low, igh, scale, z, n);
-      for (int j = 0; j < n; j++) {
-        if (wi[j] != 0.0 && j + 1 < n) {
-          for (int i = 0; i < n; i++) {
-            vectors(i, j) = cplx(z(i, j), z(i, j + 1));
-            vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
-          }
-          j++;
-        } else {
-          for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
-        }
-      }
+      complexColumns(z, wi, vectors);
       normalize_vector(vectors);
     }
   } else {
@@ -664,28 +683,12 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   // Values not reached by a failed iteration stay 0.
   for (int j = 0; j < n; j++)
     values[j] = ierr != 0 && j >= low && j < ierr ? cplx(0.0) : cplx(wr[j], wi[j]);
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning(tag, "Solution will not converge", A);
-    return 1;
-  }
-  return 0;
-}
-
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning(tag, "Solution will not converge", A); });
 }
 
 void checkSquareOperand(Matrix* A, const char* word, const char* tag) {
-  if (A->class_ != MAT_REAL && A->class_ != MAT_COMPLEX) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatErrorNotRealNorComplex(A, tag);
-  }
-  if (A->rows == 0 || A->cols == 0) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatError(tag, "Zero-size matrix", A);
-  }
+  checkOperand(A, word, tag);
   if (A->rows != A->cols) {
     MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
     MatError(tag, "Not a square matrix", A);
@@ -698,9 +701,9 @@ bool isComplexValued(Matrix* A) { return A->class_ == MAT_COMPLEX && !hasZeroIma
 // parts.
 template <class F>
 auto onRealOperand(Matrix* A, F f) {
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   auto result = f(a);
-  if (a != A) MatUndef(a);
+  releaseIfMade(a, A);
   return result;
 }
 
@@ -734,22 +737,6 @@ Matrix* C_Mat_EigVec(Matrix* A) {
   MatUndef(val);
   return vec;
 }
-
-namespace {
-Matrix* valuesBesideVectors(Matrix* val, Matrix* vec) {
-  const int n = vec->rows;
-  Matrix* m = C_MatNonNameDef(n, n + 1);
-  cplx* d = elemsOf<cplx>(m);
-  for (int i = 0; i < n; i++) {
-    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
-    for (int j = 0; j < n; j++)
-      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
-  }
-  MatUndef(val);
-  MatUndef(vec);
-  return m;
-}
-}  // namespace
 
 Matrix* Mat_EigValVec(Matrix* A) {
   Matrix* val = MatEigValDef(A);

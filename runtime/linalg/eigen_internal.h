@@ -34,5 +34,30 @@ int hqr2(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vect
 void orderEigen(std::vector<cplx>& val, Work<cplx>* vec);
 void normalize_vector(Work<cplx>& vec);
 void storeEigen(Matrix* val, Matrix* vec, const std::vector<cplx>& v, const Work<cplx>* z);
+// Complex division (ar + i ai) / (br + i bi), EISPACK cdiv.
+void cdiv(double ar, double ai, double br, double bi, double& cr, double& ci);
+// A real n x n matrix into a column-major square, and back.
+Square<double> squareOf(const Matrix* A);
+void storeSquare(Matrix* M, Square<double>& a);
+// The last step of the eigenvalue operations: orders the values (with
+// orderVectors, the vector columns too), stores them in val and vec, and
+// returns 0, or 1 after warn() when the iteration did not converge.
+template <class Warn>
+int finishEigen(std::vector<cplx>& values, Work<cplx>& vectors, bool orderVectors, Matrix* val, Matrix* vec,
+                int ierr, Warn warn) {
+  orderEigen(values, orderVectors ? &vectors : nullptr);
+  storeEigen(val, vec, values, &vectors);
+  if (ierr != 0) {
+    warn();
+    return 1;
+  }
+  return 0;
+}
+// Eigenvectors from the real columns of z: where im[j] is non-zero (and a
+// column follows), columns j and j+1 hold the pair re +/- i*im.
+void complexColumns(const Square<double>& z, const std::vector<double>& im, Work<cplx>& vectors);
+// New n x (n+1) complex temporary: the n values in the first column, the
+// n x n vectors beside them; val and vec are released.
+Matrix* valuesBesideVectors(Matrix* val, Matrix* vec);
 
 }  // namespace vorn_linalg

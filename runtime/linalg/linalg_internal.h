@@ -73,6 +73,31 @@ void storeWork(Matrix* m, const Work<T>& w) {
   for (size_t k = 0; k < w.a.size(); k++) dst[k] = w.a[k];
 }
 
+// Reports any class but real and complex.
+inline void refuseOthers(Matrix* m, const char* tag) {
+  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
+}
+
+// The checks every user-level operation makes first: a real or complex
+// operand that is not empty; a failure reports "word(name(rows x cols))".
+inline void checkOperand(Matrix* A, const char* word, const char* tag) {
+  if (A->class_ != MAT_REAL && A->class_ != MAT_COMPLEX) {
+    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
+    MatErrorNotRealNorComplex(A, tag);
+  }
+  if (A->rows == 0 || A->cols == 0) {
+    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
+    MatError(tag, "Zero-size matrix", A);
+  }
+}
+
+// A real operand for a real kernel: m itself, or a new temporary of its real
+// parts when m is complex; releaseIfMade releases what was made.
+inline Matrix* realOperand(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
+inline void releaseIfMade(Matrix* made, Matrix* given) {
+  if (made != given) MatUndef(made);
+}
+
 // Frobenius norm of a real or complex matrix.
 double frobeniusNorm(const Matrix* m);
 

@@ -60,16 +60,7 @@ double frobeniusNorm(const Matrix* m) {
   const size_t n = static_cast<size_t>(m->rows) * m->cols * (m->class_ == MAT_COMPLEX ? 2 : 1);
   // Scaled sum of squares: no overflow for large entries.
   double scale = 0.0, ssq = 1.0;
-  for (size_t k = 0; k < n; k++) {
-    const double x = std::fabs(MatReal(m)[k]);
-    if (x == 0.0) continue;
-    if (scale < x) {
-      ssq = 1.0 + ssq * (scale / x) * (scale / x);
-      scale = x;
-    } else {
-      ssq += (x / scale) * (x / scale);
-    }
-  }
+  for (size_t k = 0; k < n; k++) addToNorm(MatReal(m)[k], scale, ssq);
   return scale * std::sqrt(ssq);
 }
 
@@ -299,17 +290,9 @@ T determinantOf(Matrix* A) {
   return d;
 }
 
-// The class the user-level operations compute in: 0 for real operands and
-// complex ones without imaginary parts, 1 otherwise; refuses other classes.
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
-}
-
-Matrix* realOperand(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
+// A complex operand for a complex kernel: m itself, or a new complex copy
+// of a real m (released by releaseIfMade).
 Matrix* complexOperand(Matrix* m) { return m->class_ == MAT_REAL ? complexCopyOf(m) : m; }
-void releaseIfMade(Matrix* made, Matrix* given) {
-  if (made != given) MatUndef(made);
-}
 
 void checkTriangle(Matrix* B, Matrix* T_, const char* tag) {
   refuseOthers(B, tag);

@@ -238,7 +238,7 @@ void MatQR(Matrix* A, Matrix** Q, Matrix** R, Matrix** P, int pivoting) {
     C_Mat_QR(A, *Q, *R, *P, pivoting);
     return;
   }
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   *Q = MatNonNameDef(m, m);
   *R = MatNonNameDef(m, n);
   Mat_QR(a, *Q, *R, *P, pivoting);

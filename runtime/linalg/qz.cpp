@@ -23,24 +23,42 @@ using Sq = Square<double>;
 
 inline double dsign(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
 
-// The two- and three-row reflections the routines write out in their
-// loops, applied to rows of q over all its columns.
+// The two- and three-term reflections the routines write out in their
+// loops: t = x1 + u2*x2 (+ u3*x3), then xk += t*vk, on rows r1, r2 (, r3)
+// of column j, or on columns c1, c2 (, c3) of row i.
+inline void reflectRows2(Sq& m, int j, int r1, int r2, double u2, double v1, double v2) {
+  const double t = m(r1, j) + u2 * m(r2, j);
+  m(r1, j) += t * v1;
+  m(r2, j) += t * v2;
+}
+inline void reflectCols2(Sq& m, int i, int c1, int c2, double u2, double v1, double v2) {
+  const double t = m(i, c1) + u2 * m(i, c2);
+  m(i, c1) += t * v1;
+  m(i, c2) += t * v2;
+}
+inline void reflectRows3(Sq& m, int j, int r1, int r2, int r3, double u2, double u3, double v1, double v2,
+                         double v3) {
+  const double t = m(r1, j) + u2 * m(r2, j) + u3 * m(r3, j);
+  m(r1, j) += t * v1;
+  m(r2, j) += t * v2;
+  m(r3, j) += t * v3;
+}
+inline void reflectCols3(Sq& m, int i, int c1, int c2, int c3, double u2, double u3, double v1, double v2,
+                         double v3) {
+  const double t = m(i, c1) + u2 * m(i, c2) + u3 * m(i, c3);
+  m(i, c1) += t * v1;
+  m(i, c2) += t * v2;
+  m(i, c3) += t * v3;
+}
+
+// The same reflections applied to rows of q over all its columns.
 void rows2(Sq* q, int r1, int r2, double u2, double v1, double v2) {
   if (q == nullptr) return;
-  for (int j = 0; j < q->n; j++) {
-    const double t = (*q)(r1, j) + u2 * (*q)(r2, j);
-    (*q)(r1, j) += t * v1;
-    (*q)(r2, j) += t * v2;
-  }
+  for (int j = 0; j < q->n; j++) reflectRows2(*q, j, r1, r2, u2, v1, v2);
 }
 void rows3(Sq* q, int r1, int r2, int r3, double u2, double u3, double v1, double v2, double v3) {
   if (q == nullptr) return;
-  for (int j = 0; j < q->n; j++) {
-    const double t = (*q)(r1, j) + u2 * (*q)(r2, j) + u3 * (*q)(r3, j);
-    (*q)(r1, j) += t * v1;
-    (*q)(r2, j) += t * v2;
-    (*q)(r3, j) += t * v3;
-  }
+  for (int j = 0; j < q->n; j++) reflectRows3(*q, j, r1, r2, r3, u2, u3, v1, v2, v3);
 }
 
 // The reflection (v1, v2) with u2 = v2 / v1 that zeroes the second of
@@ -53,6 +71,27 @@ Reflect2 reflect2(double a1, double a2, double s) {
   const double r = dsign(std::sqrt(u1 * u1 + w2 * w2), u1);
   const double v1 = -(u1 + r) / r, v2 = -w2 / r;
   return {v2 / v1, v1, v2};
+}
+
+// The complex rotation (c, sr + i si) with c real that qzval forms from
+// (a1 + i a1i, a2 + i a2i); (1, 0) when the first component is zero.
+struct ComplexRotation {
+  double c, sr, si;
+};
+ComplexRotation complexRotation(double a1, double a1i, double a2, double a2i) {
+  double c = std::sqrt(a1 * a1 + a1i * a1i), sr, si;
+  if (c != 0.0) {
+    sr = (a1 * a2 + a1i * a2i) / c;
+    si = (a1 * a2i - a1i * a2) / c;
+    const double r = std::sqrt(c * c + sr * sr + si * si);
+    c /= r;
+    sr /= r;
+    si /= r;
+  } else {
+    sr = 1.0;
+    si = 0.0;
+  }
+  return {c, sr, si};
 }
 
 // qzhes: B to upper triangular and A to upper Hessenberg form by
@@ -101,15 +140,11 @@ void qzhes(Sq& a, Sq& b, Sq& z, Sq* q) {
       if (s == 0.0) continue;
       Reflect2 h = reflect2(a(l, k), a(l1, k), s);
       for (int j = k; j < n; j++) {
-        const double t = a(l, j) + h.u2 * a(l1, j);
-        a(l, j) += t * h.v1;
-        a(l1, j) += t * h.v2;
+        reflectRows2(a, j, l, l1, h.u2, h.v1, h.v2);
       }
       a(l1, k) = 0.0;
       for (int j = l; j < n; j++) {
-        const double t = b(l, j) + h.u2 * b(l1, j);
-        b(l, j) += t * h.v1;
-        b(l1, j) += t * h.v2;
+        reflectRows2(b, j, l, l1, h.u2, h.v1, h.v2);
       }
       rows2(q, l, l1, h.u2, h.v1, h.v2);
       // Zero b(l+1, l).
@@ -117,20 +152,14 @@ void qzhes(Sq& a, Sq& b, Sq& z, Sq* q) {
       if (s == 0.0) continue;
       h = reflect2(b(l1, l1), b(l1, l), s);
       for (int i = 0; i <= l1; i++) {
-        const double t = b(i, l1) + h.u2 * b(i, l);
-        b(i, l1) += t * h.v1;
-        b(i, l) += t * h.v2;
+        reflectCols2(b, i, l1, l, h.u2, h.v1, h.v2);
       }
       b(l1, l) = 0.0;
       for (int i = 0; i < n; i++) {
-        const double t = a(i, l1) + h.u2 * a(i, l);
-        a(i, l1) += t * h.v1;
-        a(i, l) += t * h.v2;
+        reflectCols2(a, i, l1, l, h.u2, h.v1, h.v2);
       }
       for (int i = 0; i < n; i++) {
-        const double t = z(i, l1) + h.u2 * z(i, l);
-        z(i, l1) += t * h.v1;
-        z(i, l) += t * h.v2;
+        reflectCols2(z, i, l1, l, h.u2, h.v1, h.v2);
       }
     }
   }
@@ -197,12 +226,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
             const double s = std::fabs(a(l, l)) + std::fabs(a(l1, l));
             const Reflect2 h = reflect2(a(l, l), a(l1, l), s);
             for (int j = l; j <= enorn; j++) {
-              double t = a(l, j) + h.u2 * a(l1, j);
-              a(l, j) += t * h.v1;
-              a(l1, j) += t * h.v2;
-              t = b(l, j) + h.u2 * b(l1, j);
-              b(l, j) += t * h.v1;
-              b(l1, j) += t * h.v2;
+              reflectRows2(a, j, l, l1, h.u2, h.v1, h.v2);
+              reflectRows2(b, j, l, l1, h.u2, h.v1, h.v2);
             }
             rows2(q, l, l1, h.u2, h.v1, h.v2);
             if (l != 0) a(l, lm1) = -a(l, lm1);
@@ -298,12 +323,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
           }
           const Reflect2 h = reflect2(a1, a2, s);
           for (int j = km1; j <= enorn; j++) {
-            double t = a(k, j) + h.u2 * a(k1, j);
-            a(k, j) += t * h.v1;
-            a(k1, j) += t * h.v2;
-            t = b(k, j) + h.u2 * b(k1, j);
-            b(k, j) += t * h.v1;
-            b(k1, j) += t * h.v2;
+            reflectRows2(a, j, k, k1, h.u2, h.v1, h.v2);
+            reflectRows2(b, j, k, k1, h.u2, h.v1, h.v2);
           }
           rows2(q, k, k1, h.u2, h.v1, h.v2);
           if (k != l) a(k1, km1) = 0.0;
@@ -322,14 +343,8 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
           u2 = v2 / v1;
           u3 = v3 / v1;
           for (int j = km1; j <= enorn; j++) {
-            double t = a(k, j) + u2 * a(k1, j) + u3 * a(k2, j);
-            a(k, j) += t * v1;
-            a(k1, j) += t * v2;
-            a(k2, j) += t * v3;
-            t = b(k, j) + u2 * b(k1, j) + u3 * b(k2, j);
-            b(k, j) += t * v1;
-            b(k1, j) += t * v2;
-            b(k2, j) += t * v3;
+            reflectRows3(a, j, k, k1, k2, u2, u3, v1, v2, v3);
+            reflectRows3(b, j, k, k1, k2, u2, u3, v1, v2, v3);
           }
           rows3(q, k, k1, k2, u2, u3, v1, v2, v3);
           if (k != l) {
@@ -349,22 +364,13 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
             u2 = v2 / v1;
             u3 = v3 / v1;
             for (int i = lor1; i <= ll; i++) {
-              double t = a(i, k2) + u2 * a(i, k1) + u3 * a(i, k);
-              a(i, k2) += t * v1;
-              a(i, k1) += t * v2;
-              a(i, k) += t * v3;
-              t = b(i, k2) + u2 * b(i, k1) + u3 * b(i, k);
-              b(i, k2) += t * v1;
-              b(i, k1) += t * v2;
-              b(i, k) += t * v3;
+              reflectCols3(a, i, k2, k1, k, u2, u3, v1, v2, v3);
+              reflectCols3(b, i, k2, k1, k, u2, u3, v1, v2, v3);
             }
             b(k2, k) = 0.0;
             b(k2, k1) = 0.0;
             for (int i = 0; i < n; i++) {
-              const double t = z(i, k2) + u2 * z(i, k1) + u3 * z(i, k);
-              z(i, k2) += t * v1;
-              z(i, k1) += t * v2;
-              z(i, k) += t * v3;
+              reflectCols3(z, i, k2, k1, k, u2, u3, v1, v2, v3);
             }
           }
         }
@@ -373,18 +379,12 @@ int qzit(Sq& a, Sq& b, Sq& z, Sq* q, double& epsb) {
         if (s == 0.0) continue;
         const Reflect2 h = reflect2(b(k1, k1), b(k1, k), s);
         for (int i = lor1; i <= ll; i++) {
-          double t = a(i, k1) + h.u2 * a(i, k);
-          a(i, k1) += t * h.v1;
-          a(i, k) += t * h.v2;
-          t = b(i, k1) + h.u2 * b(i, k);
-          b(i, k1) += t * h.v1;
-          b(i, k) += t * h.v2;
+          reflectCols2(a, i, k1, k, h.u2, h.v1, h.v2);
+          reflectCols2(b, i, k1, k, h.u2, h.v1, h.v2);
         }
         b(k1, k) = 0.0;
         for (int i = 0; i < n; i++) {
-          const double t = z(i, k1) + h.u2 * z(i, k);
-          z(i, k1) += t * h.v1;
-          z(i, k) += t * h.v2;
+          reflectCols2(z, i, k1, k, h.u2, h.v1, h.v2);
         }
       }
       if (!restart) restart = true;   // end of the QZ step: test again
@@ -471,17 +471,11 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         const double s = std::fabs(a1) + std::fabs(a2);
         const Reflect2 h = reflect2(a1, a2, s);
         for (int i = 0; i <= en; i++) {
-          double t = a(i, en) + h.u2 * a(i, na);
-          a(i, en) += t * h.v1;
-          a(i, na) += t * h.v2;
-          t = b(i, en) + h.u2 * b(i, na);
-          b(i, en) += t * h.v1;
-          b(i, na) += t * h.v2;
+          reflectCols2(a, i, en, na, h.u2, h.v1, h.v2);
+          reflectCols2(b, i, en, na, h.u2, h.v1, h.v2);
         }
         for (int i = 0; i < n; i++) {
-          const double t = z(i, en) + h.u2 * z(i, na);
-          z(i, en) += t * h.v1;
-          z(i, na) += t * h.v2;
+          reflectCols2(z, i, en, na, h.u2, h.v1, h.v2);
         }
         if (bn == 0.0) {
           step = kDone;
@@ -500,12 +494,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         if (s != 0.0) {
           const Reflect2 h = reflect2(a1, a2, s);
           for (int j = na; j < n; j++) {
-            double t = a(na, j) + h.u2 * a(en, j);
-            a(na, j) += t * h.v1;
-            a(en, j) += t * h.v2;
-            t = b(na, j) + h.u2 * b(en, j);
-            b(na, j) += t * h.v1;
-            b(en, j) += t * h.v2;
+            reflectRows2(a, j, na, en, h.u2, h.v1, h.v2);
+            reflectRows2(b, j, na, en, h.u2, h.v1, h.v2);
           }
           rows2(q, na, en, h.u2, h.v1, h.v2);
         }
@@ -541,18 +531,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         a2i = -a11i;
       }
       // Complex z.
-      double cz = std::sqrt(a1 * a1 + a1i * a1i), szr, szi;
-      if (cz != 0.0) {
-        szr = (a1 * a2 + a1i * a2i) / cz;
-        szi = (a1 * a2i - a1i * a2) / cz;
-        const double r = std::sqrt(cz * cz + szr * szr + szi * szi);
-        cz /= r;
-        szr /= r;
-        szi /= r;
-      } else {
-        szr = 1.0;
-        szi = 0.0;
-      }
+      const ComplexRotation zr = complexRotation(a1, a1i, a2, a2i);
+      const double cz = zr.c, szr = zr.sr, szi = zr.si;
       if (an < (std::fabs(e) + ei) * bn) {
         a1 = cz * b11 + szr * b12;
         a1i = szi * b12;
@@ -565,18 +545,8 @@ void qzval(Sq& a, Sq& b, std::vector<double>& alfr, std::vector<double>& alfi, s
         a2i = szi * a22;
       }
       // Complex q.
-      double cq = std::sqrt(a1 * a1 + a1i * a1i), sqr, sqi;
-      if (cq != 0.0) {
-        sqr = (a1 * a2 + a1i * a2i) / cq;
-        sqi = (a1 * a2i - a1i * a2) / cq;
-        const double r = std::sqrt(cq * cq + sqr * sqr + sqi * sqi);
-        cq /= r;
-        sqr /= r;
-        sqi /= r;
-      } else {
-        sqr = 1.0;
-        sqi = 0.0;
-      }
+      const ComplexRotation qr = complexRotation(a1, a1i, a2, a2i);
+      const double cq = qr.c, sqr = qr.sr, sqi = qr.si;
       // The diagonal elements the transformations would give.
       const double ssr = sqr * szr + sqi * szi, ssi = sqr * szi - sqi * szr;
       for (int i = 1; i <= 2; i++) {
@@ -760,22 +730,6 @@ void qzvec(Sq& a, Sq& b, const std::vector<double>& alfr, const std::vector<doub
   }
 }
 
-Sq squareOf(const Matrix* A) {
-  const int n = A->rows;
-  Sq a(n);
-  const double* d = MatReal(A);
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) a(i, j) = d[static_cast<size_t>(i) * n + j];
-  return a;
-}
-
-void storeSquare(Matrix* M, Sq& a) {
-  const int n = a.n;
-  double* d = MatReal(M);
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = a(i, j);
-}
-
 // The whole chain; vec, AA, BB, Q and Z each optional.
 int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matrix* BB, Matrix* Q, Matrix* Z,
                 const char* tag) {
@@ -799,17 +753,7 @@ int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matr
       values[j] = cplx(alfr[j] / beta[j], alfi[j] == 0.0 ? 0.0 : alfi[j] / beta[j]);
     if (vec != nullptr) {
       qzvec(a, b, alfr, alfi, beta, z, epsb);
-      for (int j = 0; j < n; j++) {
-        if (alfi[j] != 0.0 && j + 1 < n) {
-          for (int i = 0; i < n; i++) {
-            vectors(i, j) = cplx(z(i, j), z(i, j + 1));
-            vectors(i, j + 1) = cplx(z(i, j), -z(i, j + 1));
-          }
-          j++;
-        } else {
-          for (int i = 0; i < n; i++) vectors(i, j) = z(i, j);
-        }
-      }
+      complexColumns(z, alfi, vectors);
       normalize_vector(vectors);
     }
   } else {
@@ -818,13 +762,8 @@ int generalized(Matrix* A, Matrix* B, Matrix* val, Matrix* vec, Matrix* AA, Matr
     if (Z != nullptr) storeSquare(Z, z);
     if (Q != nullptr) storeSquare(Q, q);
   }
-  orderEigen(values, vec != nullptr ? &vectors : nullptr);
-  storeEigen(val, vec, values, &vectors);
-  if (ierr != 0) {
-    MatWarning2(tag, "Solution will not converge", A, B);
-    return 1;
-  }
-  return 0;
+  return finishEigen(values, vectors, vec != nullptr, val, vec, ierr,
+                     [&] { MatWarning2(tag, "Solution will not converge", A, B); });
 }
 
 void checkPair(Matrix* A, Matrix* B, const char* word, const char* tag) {
@@ -857,10 +796,6 @@ bool complexPair(Matrix* A, Matrix* B) {
   return (A->class_ == MAT_COMPLEX && !hasZeroImaginary(A)) || (B->class_ == MAT_COMPLEX && !hasZeroImaginary(B));
 }
 
-Matrix* realOf(Matrix* m) { return m->class_ == MAT_COMPLEX ? realPartOf(m) : m; }
-void releaseIfMade(Matrix* made, Matrix* given) {
-  if (made != given) MatUndef(made);
-}
 
 }  // namespace
 
@@ -883,8 +818,8 @@ int MatGEig(Matrix* A, Matrix* B, Matrix** val, Matrix** vec) {
     *vec = C_MatNonNameDef(A->rows, A->rows);
     return C_Mat_GEig(A, B, *val, *vec);
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   *val = C_MatNonNameDef(A->rows, 1);
   *vec = C_MatNonNameDef(A->rows, A->rows);
   const int status = Mat_GEig(a, b, *val, *vec);
@@ -900,8 +835,8 @@ Matrix* MatGEigVal(Matrix* A, Matrix* B) {
     C_Mat_GEigVal(A, B, val);
     return val;
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   Matrix* val = C_MatNonNameDef(A->rows, 1);
   Mat_GEigVal(a, b, val);
   releaseIfMade(a, A);
@@ -919,8 +854,8 @@ Matrix* MatGEigVec(Matrix* A, Matrix* B) {
     MatUndef(val);
     return vec;
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   val = C_MatNonNameDef(A->rows, 1);
   vec = C_MatNonNameDef(A->rows, A->rows);
   Mat_GEig(a, b, val, vec);
@@ -938,22 +873,13 @@ Matrix* MatGEigValVec(Matrix* A, Matrix* B) {
   if (complexPair(A, B)) {
     C_Mat_GEig(A, B, val, vec);
   } else {
-    Matrix* a = realOf(A);
-    Matrix* b = realOf(B);
+    Matrix* a = realOperand(A);
+    Matrix* b = realOperand(B);
     Mat_GEig(a, b, val, vec);
     releaseIfMade(a, A);
     releaseIfMade(b, B);
   }
-  Matrix* m = C_MatNonNameDef(n, n + 1);
-  cplx* d = elemsOf<cplx>(m);
-  for (int i = 0; i < n; i++) {
-    d[static_cast<size_t>(i) * (n + 1)] = elemsOf<cplx>(val)[i];
-    for (int j = 0; j < n; j++)
-      d[static_cast<size_t>(i) * (n + 1) + j + 1] = elemsOf<cplx>(vec)[static_cast<size_t>(i) * n + j];
-  }
-  MatUndef(val);
-  MatUndef(vec);
-  return m;
+  return valuesBesideVectors(val, vec);
 }
 
 int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z, Matrix** V) {
@@ -967,8 +893,8 @@ int MatQZ(Matrix* A, Matrix* B, Matrix** AA, Matrix** BB, Matrix** Q, Matrix** Z
     *V = C_MatNonNameDef(n, n);
     return C_Mat_QZ(A, B, *AA, *BB, *Q, *Z, *V);
   }
-  Matrix* a = realOf(A);
-  Matrix* b = realOf(B);
+  Matrix* a = realOperand(A);
+  Matrix* b = realOperand(B);
   *AA = MatNonNameDef(n, n);
   *BB = MatNonNameDef(n, n);
   *Q = MatNonNameDef(n, n);

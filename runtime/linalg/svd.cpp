@@ -626,6 +626,21 @@ ColMajor<T> completeBasis(ColMajor<T>& u) {
   return full;
 }
 
+// A into x, or its conjugate transpose when wide (fewer rows than
+// columns), so that the routines see at least as many rows as columns.
+template <class T>
+void loadOriented(const Matrix* A, bool wide, ColMajor<T>& x) {
+  const T* a = elemsOf<T>(A);
+  for (int i = 0; i < A->rows; i++)
+    for (int j = 0; j < A->cols; j++) {
+      const T z = a[static_cast<size_t>(i) * A->cols + j];
+      if (wide)
+        x(j, i) = conjOf(z);
+      else
+        x(i, j) = z;
+    }
+}
+
 template <class T>
 void storeColMajor(Matrix* M, ColMajor<T>& c, int rows, int cols) {
   T* d = elemsOf<T>(M);
@@ -640,15 +655,7 @@ int Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
   const bool wide = A->rows < A->cols;
   const int m = wide ? A->cols : A->rows, n = wide ? A->rows : A->cols;
   ColMajor<double> u(m, n), v(n, n);
-  const double* a = MatReal(A);
-  for (int i = 0; i < A->rows; i++)
-    for (int j = 0; j < A->cols; j++) {
-      const double x = a[static_cast<size_t>(i) * A->cols + j];
-      if (wide)
-        u(j, i) = x;
-      else
-        u(i, j) = x;
-    }
+  loadOriented(A, wide, u);
   std::vector<double> w(n);
   const int ierr = svd(m, n, u, w, v);
   orderDescending(w, n, u, v);
@@ -668,15 +675,7 @@ int C_Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
   const bool wide = A->rows < A->cols;
   const int n = wide ? A->cols : A->rows, p = wide ? A->rows : A->cols;
   ColMajor<cplx> x(n, p), u(n, n), v(p, p);
-  const cplx* a = elemsOf<cplx>(A);
-  for (int i = 0; i < A->rows; i++)
-    for (int j = 0; j < A->cols; j++) {
-      const cplx z = a[static_cast<size_t>(i) * A->cols + j];
-      if (wide)
-        x(j, i) = std::conj(z);
-      else
-        x(i, j) = z;
-    }
+  loadOriented(A, wide, x);
   std::vector<cplx> s;
   const int info = zsvdc(x, n, p, s, u, v);
   for (int k = 0; k < p; k++) MatReal(sOut)[k] = s[k].real();
@@ -691,10 +690,6 @@ int C_Mat_SVD(Matrix* A, Matrix* sOut, Matrix* U, Matrix* V) {
 
 namespace {
 
-void refuseOthers(Matrix* m, const char* tag) {
-  if (m->class_ != MAT_REAL && m->class_ != MAT_COMPLEX) MatErrorNotRealNorComplex(m, tag);
-}
-
 // s, U and V of a real or complex A, the zero-imaginary case in real
 // arithmetic with complex U and V.
 int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
@@ -705,7 +700,7 @@ int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
     *V = C_MatNonNameDef(n, n);
     return C_Mat_SVD(A, *s, *U, *V);
   }
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   *U = MatNonNameDef(m, m);
   *V = MatNonNameDef(n, n);
   const int status = Mat_SVD(a, *s, *U, *V);
@@ -717,26 +712,31 @@ int svdOf(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
   return status;
 }
 
-// The singular values alone, as a new vector of doubles.
-std::vector<double> singularValues(Matrix* A) {
+// What f makes of the SVD of A; s, U and V are then released in that order.
+template <class F>
+auto onSvd(Matrix* A, F f) {
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
-  std::vector<double> values(MatReal(s), MatReal(s) + s->rows);
+  auto result = f(s, U, V);
   MatUndef(s);
   MatUndef(U);
   MatUndef(V);
-  return values;
+  return result;
 }
 
-void checkedSvdOperand(Matrix* A, const char* word, const char* tag) {
-  if (A->class_ != MAT_REAL && A->class_ != MAT_COMPLEX) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatErrorNotRealNorComplex(A, tag);
-  }
-  if (A->rows == 0 || A->cols == 0) {
-    MatErrorSource("%s(%s(%dx%d))", word, nameOf(A), A->rows, A->cols);
-    MatError(tag, "Zero-size matrix", A);
-  }
+// One factor of the SVD of A (0: s, 1: U, 2: V); the other two are released
+// in that order.
+Matrix* svdFactor(Matrix* A, int keep) {
+  Matrix* factor[3];
+  svdOf(A, &factor[0], &factor[1], &factor[2]);
+  for (int k = 0; k < 3; k++)
+    if (k != keep) MatUndef(factor[k]);
+  return factor[keep];
+}
+
+// The singular values alone, as a new vector of doubles.
+std::vector<double> singularValues(Matrix* A) {
+  return onSvd(A, [](Matrix* s, Matrix*, Matrix*) { return std::vector<double>(MatReal(s), MatReal(s) + s->rows); });
 }
 
 int countAbove(const std::vector<double>& s, double tol) {
@@ -766,35 +766,23 @@ void pseudoInverse(Matrix* X, Matrix* A, Matrix* s, Matrix* U, Matrix* V, double
 }  // namespace
 
 int MatSVD(Matrix* A, Matrix** s, Matrix** U, Matrix** V) {
-  checkedSvdOperand(A, "svd", "MatSVD()");
+  checkOperand(A, "svd", "MatSVD()");
   return svdOf(A, s, U, V);
 }
 
 Matrix* MatSingVal(Matrix* A) {
-  checkedSvdOperand(A, "singval", "MatSingVal()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(U);
-  MatUndef(V);
-  return s;
+  checkOperand(A, "singval", "MatSingVal()");
+  return svdFactor(A, 0);
 }
 
 Matrix* MatSingLeftVec(Matrix* A) {
-  checkedSvdOperand(A, "singleftvec", "MatSingLeftVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(s);
-  MatUndef(V);
-  return U;
+  checkOperand(A, "singleftvec", "MatSingLeftVec()");
+  return svdFactor(A, 1);
 }
 
 Matrix* MatSingRightVec(Matrix* A) {
-  checkedSvdOperand(A, "singrightvec", "MatSingRightVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  MatUndef(s);
-  MatUndef(U);
-  return V;
+  checkOperand(A, "singrightvec", "MatSingRightVec()");
+  return svdFactor(A, 2);
 }
 
 namespace {
@@ -829,18 +817,12 @@ Matrix* blockDiagonal(std::initializer_list<Matrix*> blocks) {
 }  // namespace
 
 Matrix* MatSingVec(Matrix* A) {
-  checkedSvdOperand(A, "singvec", "MatSingVec()");
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  Matrix* m = blockDiagonal({U, V});
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return m;
+  checkOperand(A, "singvec", "MatSingVec()");
+  return onSvd(A, [](Matrix*, Matrix* U, Matrix* V) { return blockDiagonal({U, V}); });
 }
 
 Matrix* MatSingValVec(Matrix* A) {
-  checkedSvdOperand(A, "singvec", "MatSingValVec()");
+  checkOperand(A, "singvec", "MatSingValVec()");
   Matrix *s, *U, *V;
   svdOf(A, &s, &U, &V);
   Matrix* S = MatZDef2(A->rows, A->cols);
@@ -854,7 +836,7 @@ Matrix* MatSingValVec(Matrix* A) {
 }
 
 double MatMinSingVal(Matrix* A) {
-  checkedSvdOperand(A, "minsing", "MatMinSingVal()");
+  checkOperand(A, "minsing", "MatMinSingVal()");
   return singularValues(A).back();
 }
 
@@ -888,23 +870,17 @@ int MatIsFullRank(Matrix* A, double tol) {
 }
 
 Matrix* Mat_PseudoInv(Matrix* X, Matrix* A, double tol) {
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  pseudoInverse<double>(X, A, s, U, V, tol);
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return X;
+  return onSvd(A, [&](Matrix* s, Matrix* U, Matrix* V) {
+    pseudoInverse<double>(X, A, s, U, V, tol);
+    return X;
+  });
 }
 
 Matrix* C_Mat_PseudoInv(Matrix* X, Matrix* A, double tol) {
-  Matrix *s, *U, *V;
-  svdOf(A, &s, &U, &V);
-  pseudoInverse<cplx>(X, A, s, U, V, tol);
-  MatUndef(s);
-  MatUndef(U);
-  MatUndef(V);
-  return X;
+  return onSvd(A, [&](Matrix* s, Matrix* U, Matrix* V) {
+    pseudoInverse<cplx>(X, A, s, U, V, tol);
+    return X;
+  });
 }
 
 Matrix* MatPseudoInv(Matrix* A, double tol) {
@@ -919,7 +895,7 @@ Matrix* MatPseudoInv(Matrix* A, double tol) {
   }
   if (A->class_ == MAT_COMPLEX && !hasZeroImaginary(A))
     return C_Mat_PseudoInv(C_MatNonNameDef(A->cols, A->rows), A, tol);
-  Matrix* a = A->class_ == MAT_COMPLEX ? realPartOf(A) : A;
+  Matrix* a = realOperand(A);
   Matrix* X = Mat_PseudoInv(MatNonNameDef(A->cols, A->rows), a, tol);
   if (a != A) {
     MatUndef(a);
