@@ -11,6 +11,7 @@
 #include "runtime/core/memory.h"
 #include "runtime/core/registry.h"
 #include "runtime/core/report.h"
+#include "runtime/linalg/linalg_internal.h"
 #include "runtime/linalg/lu.h"
 #include "runtime/matrix/matrix.h"
 #include "runtime/matrix/matrix_arith.h"
@@ -470,10 +471,7 @@ Matrix* RatEvalM(Rational* r, Matrix* a) {
   Matrix* n = PolyEvalM(r->nume, a);
   Matrix* d = PolyEvalM(r->deno, a);
   // The Frobenius norm of d, real or complex, sets the singularity tolerance.
-  const size_t count = static_cast<size_t>(d->rows) * d->cols * (d->class_ == MAT_COMPLEX ? 2 : 1);
-  double sum = 0.0;
-  for (size_t k = 0; k < count; k++) sum += MatReal(d)[k] * MatReal(d)[k];
-  Matrix* inverse = MatInv(d, std::sqrt(sum) * vorn_eps);
+  Matrix* inverse = MatInv(d, vorn_linalg::frobeniusNorm(d) * vorn_eps);
   Matrix* v = MatMul(n, inverse);
   MatUndef(n);
   MatUndef(d);

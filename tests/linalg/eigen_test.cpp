@@ -58,7 +58,8 @@ TEST_F(EigenTest, ComplexWithoutImaginaryPartsGivesTheRealResults) {
 // the companion form allows (it grows with the roots' spread).
 TEST_F(EigenTest, CompanionMatrixGivesPolynomialRoots) {
   // (s - 1)(s - 2)...(s - 10): the negated coefficients from the constant term up.
-  Matrix* comp = MatCompanion(Row({-3628800, 10628640, -12753576, 8409500, -3416930, 902055, -157773, 18150, -1320, 55}));
+  Matrix* comp =
+      MatCompanion(Row({-3628800, 10628640, -12753576, 8409500, -3416930, 902055, -157773, 18150, -1320, 55}));
   ExpectShape(comp, 10, 10, MAT_REAL);
   EXPECT_EQ(MatReal(comp)[1], 1.0);
   const dense::M roots = dense::of(MatEigVal(comp));
