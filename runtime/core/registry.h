@@ -160,26 +160,33 @@ class BucketTable {
  public:
   static constexpr size_t kDenseKeys = 1u << 14;
 
+  // Runs once per kind, at start-up. The storage is never freed: parked
+  // records stay reachable from it to the end, also for the leak checker.
   void reset(size_t keys) {
     keys_ = keys;
-    dense_.assign(keys < kDenseKeys ? keys : kDenseKeys, Bucket<T>());
-    sparse_.clear();
+    denseSize_ = keys < kDenseKeys ? keys : kDenseKeys;
+    dense_ = new Bucket<T>[denseSize_]();
+    if (keys > denseSize_ && sparse_ == nullptr) sparse_ = new std::unordered_map<size_t, Bucket<T>>();
   }
   bool holds(size_t key) const { return key < keys_; }
-  Bucket<T>& at(size_t key) { return key < dense_.size() ? dense_[key] : sparseAt(key); }
+  Bucket<T>& at(size_t key) { return key < denseSize_ ? dense_[key] : sparseAt(key); }
   // Bucket key when it has been used, else null; makes nothing.
   const Bucket<T>* find(size_t key) const {
-    if (key < dense_.size()) return &dense_[key];
-    const auto found = sparse_.find(key);
-    return found == sparse_.end() ? nullptr : &found->second;
+    if (key < denseSize_) return &dense_[key];
+    if (sparse_ == nullptr) return nullptr;
+    const auto found = sparse_->find(key);
+    return found == sparse_->end() ? nullptr : &found->second;
   }
 
  private:
-  __attribute__((noinline, cold)) Bucket<T>& sparseAt(size_t key) { return sparse_[key]; }
+  __attribute__((noinline, cold)) Bucket<T>& sparseAt(size_t key) { return (*sparse_)[key]; }
 
+  // Plain members: the table is constant-initialised and has nothing to
+  // destroy at exit.
   size_t keys_ = 0;
-  std::vector<Bucket<T>> dense_;
-  std::unordered_map<size_t, Bucket<T>> sparse_;
+  size_t denseSize_ = 0;
+  Bucket<T>* dense_ = nullptr;
+  std::unordered_map<size_t, Bucket<T>>* sparse_ = nullptr;
 };
 
 // A bucket accepts a released record while its population does not exceed
@@ -404,10 +411,7 @@ class Registry {
     efree(r);
   }
 
-  // Made once and never destroyed: the records parked in it must stay
-  // reachable after static destructors have run, when the leak checker
-  // looks, since the process ends without releasing its objects.
-  static inline BucketTable<Record>& table_ = *new BucketTable<Record>();
+  static inline BucketTable<Record> table_;
   static inline int tableMax_ = 0;
 };
 

@@ -92,8 +92,9 @@ struct MatrixKind {
 using Registry = vorn_registry::Registry<MatrixKind>;
 
 // Puts the empty elements of a record taken from the table back on their
-// live lists.
-void attachElements(Matrix* m) {
+// live lists. Out of line: real and complex records, the common case, only
+// test their class.
+__attribute__((noinline)) void attachElements(Matrix* m) {
   const int n = m->rows * m->cols;
   auto attach = [](Polynomial* p) {
     PolyAppendToLastPoly(p);
@@ -149,7 +150,7 @@ void MatSetLastMat(Matrix* m) { lastmat = m; }
 
 Matrix* MatRequest(int n, int class_) {
   Matrix* m = recyclable(n, class_) ? Registry::request(bucketKey(n, class_)) : nullptr;
-  if (m != nullptr) attachElements(m);
+  if (m != nullptr && m->class_ >= MAT_POLY) attachElements(m);
   return m;
 }
 
