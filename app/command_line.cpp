@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/brovane.h"
 #include "app/driver.h"
 #include "app/experiments.h"
+#include "app/learning_plot.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
 #include "runtime/core/entry.h"
@@ -118,6 +120,23 @@ void VornMain(int argc, List* args) {
   std::fflush(stdout);
 
   RunExperiments(niter, nlot, lsize, nsel, enss, mode, jobs);
+
+  // After the report, so that nothing of the plot can cut it short.
+  if (const char* file = PlotFileRequested()) {
+    char plotTitle[160];
+    static const char* const kModeWords[] = {"em", "cv", "ag"};
+    const int n =
+        std::snprintf(plotTitle, sizeof plotTitle, "brovane %s %d %d %d", kModeWords[mode], niter, nlot, lsize);
+    if (mode == BROVANE_MODE_AG) std::snprintf(plotTitle + n, sizeof plotTitle - n, " %d %d", nsel, enss);
+    const std::string failure = WriteLearningPlot(file, plotTitle, niter);
+    if (!failure.empty()) {
+      // A report that could not be written is the graver failure.
+      const int reportStatus = VornOutputStatus();
+      FilePrintf(2, "%s\n", failure.c_str());
+      VornExit();
+      std::exit(reportStatus != 0 ? reportStatus : BROVANE_PLOT_FAILED);
+    }
+  }
 
   CloseScope(scope);
 }

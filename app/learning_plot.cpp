@@ -1,0 +1,277 @@
+// The learning-curve plot. The runtime's plot windows end the process on a
+// gnuplot that cannot start, and gnuplot writes its complaints on the
+// standard error it inherits; both are kept inside a child process here, so
+// that the parent, whose report is complete by now, says in one line of its
+// own what went wrong.
+#include "app/learning_plot.h"
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "app/brovane.h"
+#include "app/scope.h"
+#include "runtime/core/entry.h"
+#include "runtime/matrix/matrix.h"
+#include "runtime/matrix/matrix_construct.h"
+#include "runtime/objects/list.h"
+#include "runtime/objects/vnstring.h"
+#include "runtime/plot/plot.h"
+
+namespace {
+
+constexpr int kWindow = 1;
+
+// A file of the format is whole when it starts with head and, blanks at its
+// end left out, ends with tail (a PNG's last chunk, IEND, and its checksum).
+struct Format {
+  const char* extension;
+  const char* terminal;
+  const char* head;
+  const char* tail;
+};
+
+const Format kFormats[] = {
+    {".png", "pngcairo size 800,600", "\x89PNG\r\n\x1a\n", "IEND\xae\x42\x60\x82"},
+    {".svg", "svg size 800,600", "<?xml", "</svg>"},
+    {".pdf", "pdfcairo size 8in,6in", "%PDF-", "%%EOF"},
+};
+
+const Format* formatOf(const char* path) {
+  const size_t n = std::strlen(path);
+  for (const Format& f : kFormats) {
+    const size_t e = std::strlen(f.extension);
+    if (n > e && strcasecmp(path + n - e, f.extension) == 0) return &f;
+  }
+  return nullptr;
+}
+
+// At most `limit` characters of a text from outside, control bytes as '?'.
+std::string printable(const std::string& value, size_t limit) {
+  std::string text;
+  for (const char c : value) {
+    if (text.size() == limit) return text + "...";
+    const unsigned char u = static_cast<unsigned char>(c);
+    text += u >= 0x20 && u < 0x7f ? c : '?';
+  }
+  return text;
+}
+
+std::string failure(const char* file, const std::string& why) {
+  return "ERROR: the plot was not written to \"" + printable(file, 200) + "\": " + why + ".";
+}
+
+// Scratch for the child's standard error, unlinked at once.
+int scratchFile() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/brovane-plot-XXXXXX";
+  const int fd = mkstemp(&path[0]);
+  if (fd >= 0) unlink(path.c_str());
+  return fd;
+}
+
+std::string readAll(int fd) {
+  std::string text;
+  char buffer[65536];
+  off_t at = 0;
+  for (;;) {
+    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+    at += n;
+  }
+  return text;
+}
+
+std::string trimmed(const std::string& s) {
+  const size_t b = s.find_first_not_of(" \t\r");
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(" \t\r") + 1 - b);
+}
+
+// What gnuplot said against a command ("line 0: <why>"), else the last
+// line written.
+std::string complaint(const std::string& err) {
+  std::string last;
+  size_t start = 0;
+  while (start < err.size()) {
+    size_t end = err.find('\n', start);
+    if (end == std::string::npos) end = err.size();
+    const std::string line = trimmed(err.substr(start, end - start));
+    start = end + 1;
+    if (line.empty()) continue;
+    if (line.compare(0, 5, "line ") == 0 && line.find(':') != std::string::npos)
+      return trimmed(line.substr(line.find(':') + 1));
+    last = line;
+  }
+  return last;
+}
+
+Matrix* row(int length, double (*value)(int, int), int first) {
+  Matrix* m = MatDef("", 1, length);
+  for (int i = 1; i <= length; i++) MatSetValue(m, 1, i, value(first, i));
+  return m;
+}
+
+List* texts(std::initializer_list<const char*> items) {
+  List* l = ListDef("", static_cast<int>(items.size()));
+  int k = 1;
+  for (const char* t : items) ListSetElement(l, k++, 1, vnStringStringDef(t));
+  return l;
+}
+
+// The value printed in the report for row r, column i.
+double printed(int r, int i) { return MatGetValue(llresults, r, i) / BROVANE_EXPERIMENTS; }
+double iteration(int, int i) { return i - 1; }
+
+// The child's work. The E-step column has no value at the last iteration,
+// so it is a curve of its own, one point shorter than the other two.
+void drawCurves(const char* path, const char* terminal, const char* title, int niter) {
+  const ScopeMarkers scope = OpenScope();
+  graph_vgplot_title(2, kWindow, title);
+  graph_vgplot_xlabel(2, kWindow, "iteration");
+  graph_vgplot_ylabel(2, kWindow, "log-likelihood per sample");
+  graph_vgplot_cmd(kWindow, "set key top left");
+  graph_vgplot_hold(2, kWindow, 1);
+  if (niter > 0)
+    d2_vgplot(6, kWindow, row(niter, iteration, 0), row(niter, printed, 1), texts({"E-step-LL"}), nullptr,
+              texts({"w lp"}));
+  Matrix* both = MatDef("", 2, niter + 1);
+  for (int i = 1; i <= niter + 1; i++) {
+    MatSetValue(both, 1, i, printed(2, i));
+    MatSetValue(both, 2, i, printed(3, i));
+  }
+  d2_vgplot(6, kWindow, row(niter + 1, iteration, 0), both, texts({"train-LL", "test-LL"}), nullptr,
+            texts({"w lp", "w lp"}));
+  graph_vgplot_output_file(3, kWindow, path, terminal);
+  MatObjectTmpUndef();
+  CloseScope(scope);
+}
+
+// Where the plot finally goes: through a symbolic link to its target.
+std::string destination(const char* file) {
+  char resolved[PATH_MAX];
+  return realpath(file, resolved) != nullptr ? resolved : file;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+const char* PlotFileRequested() {
+  const char* value = std::getenv("BROVANE_PLOT");
+  return value != nullptr && value[0] != '\0' ? value : nullptr;
+}
+
+const char* PlotTerminalFor(const char* path) {
+  const Format* f = formatOf(path);
+  return f != nullptr ? f->terminal : nullptr;
+}
+
+bool PlotFileComplete(const std::string& bytes, const char* path) {
+  const Format* f = formatOf(path);
+  if (f == nullptr) return false;
+  const size_t end = bytes.find_last_not_of(" \t\r\n") + 1;   // npos + 1 == 0 when all blank
+  const size_t head = std::strlen(f->head), tail = std::strlen(f->tail);
+  return end >= head + tail && bytes.compare(0, head, f->head) == 0 && bytes.compare(end - tail, tail, f->tail) == 0;
+}
+
+std::string WriteLearningPlot(const char* file, const char* title, int niter) {
+  const char* terminal = PlotTerminalFor(file);
+  if (terminal == nullptr)
+    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + printable(file, 200) +
+           "\").";
+
+  const std::string target = destination(file);
+  struct stat st;
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) return failure(file, "it is not a regular file");
+  if (exists && access(target.c_str(), W_OK) != 0) return failure(file, std::strerror(errno));
+
+  // An interrupt now would leave the temporary file behind: it is taken
+  // once the file is gone.
+  sigset_t ending, saved;
+  sigemptyset(&ending);
+  for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&ending, sig);
+  sigprocmask(SIG_BLOCK, &ending, &saved);
+
+  std::string temp = folderOf(target) + "/.brovane-plot-XXXXXX";
+  const int out = mkstemp(&temp[0]);
+  if (out < 0) {
+    const std::string why = std::strerror(errno);
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+    return failure(file, why);
+  }
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(out, exists ? (st.st_mode & 07777) : (0666 & ~mask));
+  close(out);
+
+  std::string result;
+  const int err = scratchFile();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // The child is collected here by its pid, not by a handler for any child.
+  void (*const savedChildHandler)(int) = std::signal(SIGCHLD, SIG_DFL);
+  const pid_t parent = getpid();
+  const pid_t pid = err >= 0 ? fork() : -1;
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+    // Nothing of the drawing may touch the report.
+    const int null = open("/dev/null", O_WRONLY);
+    if (null < 0 || dup2(null, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(1);
+    drawCurves(temp.c_str(), terminal, title, niter);
+    // The window is still open only when gnuplot ran every command.
+    const bool drawn = graph_vgplot_open_count() == 1;
+    VornExit();
+    _exit(drawn ? 0 : 1);
+  }
+  int status = 0;
+  if (pid > 0)
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  std::signal(SIGCHLD, savedChildHandler);
+
+  const std::string said = err >= 0 ? readAll(err) : "";
+  if (err >= 0) close(err);
+  std::string bytes;
+  if (pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    const int in = open(temp.c_str(), O_RDONLY);
+    if (in >= 0) {
+      bytes = readAll(in);
+      close(in);
+    }
+  }
+  if (pid < 0) {
+    result = failure(file, "no process could be started to draw it");
+  } else if (said.find("Can't open gnuplot") != std::string::npos) {
+    const char* command = std::getenv("VORNGNUPLOT");
+    const std::string name = command != nullptr && command[0] != '\0' ? command : "gnuplot";
+    result = failure(file, "gnuplot could not be started (\"" + printable(name, 200) + "\")");
+  } else if (!PlotFileComplete(bytes, file)) {
+    const std::string why = printable(complaint(said), 160);
+    result = failure(file, "gnuplot did not draw it" + (why.empty() ? "" : " (" + why + ")"));
+  } else if (rename(temp.c_str(), target.c_str()) != 0) {
+    result = failure(file, std::strerror(errno));
+  }
+  if (!result.empty()) unlink(temp.c_str());
+  sigprocmask(SIG_SETMASK, &saved, nullptr);
+  return result;
+}
