@@ -71,12 +71,13 @@ std::string failure(const char* file, const std::string& why) {
   return "ERROR: the plot was not written to \"" + printable(file, 200) + "\": " + why + ".";
 }
 
-// Scratch for the child's standard error, unlinked at once.
-int scratchFile() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/brovane-plot-XXXXXX";
+// A new file in folder, named after the program; unlinked at once unless
+// kept is given, which then receives its path.
+int scratchFile(const std::string& folder, std::string* kept) {
+  std::string path = folder + "/.brovane-plot-XXXXXX";
   const int fd = mkstemp(&path[0]);
-  if (fd >= 0) unlink(path.c_str());
+  if (fd >= 0 && kept != nullptr) *kept = path;
+  else if (fd >= 0) unlink(path.c_str());
   return fd;
 }
 
@@ -118,9 +119,22 @@ std::string complaint(const std::string& err) {
   return last;
 }
 
-Matrix* row(int length, double (*value)(int, int), int first) {
-  Matrix* m = MatDef("", 1, length);
-  for (int i = 1; i <= length; i++) MatSetValue(m, 1, i, value(first, i));
+// 1 x count: the iterations 0 .. count - 1 of the report.
+Matrix* iterations(int count) {
+  Matrix* m = MatDef("", 1, count);
+  for (int i = 1; i <= count; i++) MatSetValue(m, 1, i, i - 1);
+  return m;
+}
+
+// Rows of llresults as the report prints them (divided by the number of
+// experiments), columns 1 .. count.
+Matrix* printedRows(std::initializer_list<int> rows, int count) {
+  Matrix* m = MatDef("", static_cast<int>(rows.size()), count);
+  int k = 1;
+  for (int r : rows) {
+    for (int i = 1; i <= count; i++) MatSetValue(m, k, i, MatGetValue(llresults, r, i) / BROVANE_EXPERIMENTS);
+    k++;
+  }
   return m;
 }
 
@@ -130,10 +144,6 @@ List* texts(std::initializer_list<const char*> items) {
   for (const char* t : items) ListSetElement(l, k++, 1, vnStringStringDef(t));
   return l;
 }
-
-// The value printed in the report for row r, column i.
-double printed(int r, int i) { return MatGetValue(llresults, r, i) / BROVANE_EXPERIMENTS; }
-double iteration(int, int i) { return i - 1; }
 
 // The child's work. The E-step column has no value at the last iteration,
 // so it is a curve of its own, one point shorter than the other two.
@@ -145,14 +155,8 @@ void drawCurves(const char* path, const char* terminal, const char* title, int n
   graph_vgplot_cmd(kWindow, "set key top left");
   graph_vgplot_hold(2, kWindow, 1);
   if (niter > 0)
-    d2_vgplot(6, kWindow, row(niter, iteration, 0), row(niter, printed, 1), texts({"E-step-LL"}), nullptr,
-              texts({"w lp"}));
-  Matrix* both = MatDef("", 2, niter + 1);
-  for (int i = 1; i <= niter + 1; i++) {
-    MatSetValue(both, 1, i, printed(2, i));
-    MatSetValue(both, 2, i, printed(3, i));
-  }
-  d2_vgplot(6, kWindow, row(niter + 1, iteration, 0), both, texts({"train-LL", "test-LL"}), nullptr,
+    d2_vgplot(6, kWindow, iterations(niter), printedRows({1}, niter), texts({"E-step-LL"}), nullptr, texts({"w lp"}));
+  d2_vgplot(6, kWindow, iterations(niter + 1), printedRows({2, 3}, niter + 1), texts({"train-LL", "test-LL"}), nullptr,
             texts({"w lp", "w lp"}));
   graph_vgplot_output_file(3, kWindow, path, terminal);
   MatObjectTmpUndef();
@@ -178,11 +182,6 @@ const char* PlotFileRequested() {
   return value != nullptr && value[0] != '\0' ? value : nullptr;
 }
 
-const char* PlotTerminalFor(const char* path) {
-  const Format* f = formatOf(path);
-  return f != nullptr ? f->terminal : nullptr;
-}
-
 bool PlotFileComplete(const std::string& bytes, const char* path) {
   const Format* f = formatOf(path);
   if (f == nullptr) return false;
@@ -192,8 +191,8 @@ bool PlotFileComplete(const std::string& bytes, const char* path) {
 }
 
 std::string WriteLearningPlot(const char* file, const char* title, int niter) {
-  const char* terminal = PlotTerminalFor(file);
-  if (terminal == nullptr)
+  const Format* format = formatOf(file);
+  if (format == nullptr)
     return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + printable(file, 200) +
            "\").";
 
@@ -203,15 +202,17 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   if (exists && !S_ISREG(st.st_mode)) return failure(file, "it is not a regular file");
   if (exists && access(target.c_str(), W_OK) != 0) return failure(file, std::strerror(errno));
 
-  // An interrupt now would leave the temporary file behind: it is taken
-  // once the file is gone.
+  // A signal that ends the run waits until the temporary file is gone;
+  // the child takes its signals as usual.
   sigset_t ending, saved;
   sigemptyset(&ending);
   for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&ending, sig);
   sigprocmask(SIG_BLOCK, &ending, &saved);
 
-  std::string temp = folderOf(target) + "/.brovane-plot-XXXXXX";
-  const int out = mkstemp(&temp[0]);
+  // The folder takes new files (or this fails): the child's standard error
+  // goes there too.
+  std::string temp;
+  const int out = scratchFile(folderOf(target), &temp);
   if (out < 0) {
     const std::string why = std::strerror(errno);
     sigprocmask(SIG_SETMASK, &saved, nullptr);
@@ -223,7 +224,7 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   close(out);
 
   std::string result;
-  const int err = scratchFile();
+  const int err = scratchFile(folderOf(target), nullptr);
   std::fflush(stdout);
   std::fflush(stderr);
   // The child is collected here by its pid, not by a handler for any child.
@@ -237,7 +238,7 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
     // Nothing of the drawing may touch the report.
     const int null = open("/dev/null", O_WRONLY);
     if (null < 0 || dup2(null, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(1);
-    drawCurves(temp.c_str(), terminal, title, niter);
+    drawCurves(temp.c_str(), format->terminal, title, niter);
     // The window is still open only when gnuplot ran every command.
     const bool drawn = graph_vgplot_open_count() == 1;
     VornExit();

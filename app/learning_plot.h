@@ -11,12 +11,9 @@ constexpr int BROVANE_PLOT_FAILED = 3;
 // The file BROVANE_PLOT names; null when it is unset or empty.
 const char* PlotFileRequested();
 
-// The gnuplot terminal that writes files of path's extension (.png, .svg or
-// .pdf, in any case); null for any other.
-const char* PlotTerminalFor(const char* path);
-
-// True when bytes hold a whole file of the format of path's extension:
-// its signature at the start and its closing mark at the end.
+// True when bytes hold a whole file of the format of path's extension
+// (.png, .svg or .pdf, in any case): its signature at the start and its
+// closing mark at the end.
 bool PlotFileComplete(const std::string& bytes, const char* path);
 
 // Draws the averaged E-step, training and test log-likelihoods of
