@@ -76,8 +76,10 @@ std::string failure(const char* file, const std::string& why) {
 int scratchFile(const std::string& folder, std::string* kept) {
   std::string path = folder + "/.brovane-plot-XXXXXX";
   const int fd = mkstemp(&path[0]);
-  if (fd >= 0 && kept != nullptr) *kept = path;
-  else if (fd >= 0) unlink(path.c_str());
+  if (fd >= 0 && kept != nullptr)
+    *kept = path;
+  else if (fd >= 0)
+    unlink(path.c_str());
   return fd;
 }
 
@@ -185,7 +187,7 @@ const char* PlotFileRequested() {
 bool PlotFileComplete(const std::string& bytes, const char* path) {
   const Format* f = formatOf(path);
   if (f == nullptr) return false;
-  const size_t end = bytes.find_last_not_of(" \t\r\n") + 1;   // npos + 1 == 0 when all blank
+  const size_t end = bytes.find_last_not_of(" \t\r\n") + 1;  // npos + 1 == 0 when all blank
   const size_t head = std::strlen(f->head), tail = std::strlen(f->tail);
   return end >= head + tail && bytes.compare(0, head, f->head) == 0 && bytes.compare(end - tail, tail, f->tail) == 0;
 }
@@ -193,8 +195,7 @@ bool PlotFileComplete(const std::string& bytes, const char* path) {
 std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   const Format* format = formatOf(file);
   if (format == nullptr)
-    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + printable(file, 200) +
-           "\").";
+    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + printable(file, 200) + "\").";
 
   const std::string target = destination(file);
   struct stat st;

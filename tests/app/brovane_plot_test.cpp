@@ -38,17 +38,24 @@ int ProcessesOf(const PrivateDir& dir) {
 }
 
 TEST(PlotFileTest, OnlyWholeFilesOfTheRightFormatCount) {
-  const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "IHDR...IDAT..." + std::string("IEND\xae\x42\x60\x82", 8);
+  const std::string png =
+      std::string("\x89PNG\r\n\x1a\n", 8) + "IHDR...IDAT..." + std::string("IEND\xae\x42\x60\x82", 8);
   const std::string svg = "<?xml version=\"1.0\"?>\n<svg>\n</svg>\n\n", pdf = "%PDF-1.5\n...\n%%EOF\n";
   const struct {
     std::string bytes;
     const char* path;
     bool whole;
   } cases[] = {
-      {png, "a.png", true},   {png, "a.PNG", true},  {svg, "a.svg", true},   {pdf, "a.pdf", true},
-      {png.substr(0, png.size() - 1), "a.png", false},  {svg.substr(0, 30), "a.svg", false},
-      {pdf.substr(0, 12), "a.pdf", false},  {png, "a.svg", false},  {"", "a.pdf", false},
-      {"   0 +-----+\n |  * |\n", "a.png", false},   // what a text terminal draws
+      {png, "a.png", true},
+      {png, "a.PNG", true},
+      {svg, "a.svg", true},
+      {pdf, "a.pdf", true},
+      {png.substr(0, png.size() - 1), "a.png", false},
+      {svg.substr(0, 30), "a.svg", false},
+      {pdf.substr(0, 12), "a.pdf", false},
+      {png, "a.svg", false},
+      {"", "a.pdf", false},
+      {"   0 +-----+\n |  * |\n", "a.png", false},  // what a text terminal draws
       {pdf, "a.jpg", false},
   };
   for (const auto& c : cases) EXPECT_EQ(c.whole, PlotFileComplete(c.bytes, c.path)) << c.path << ": " << c.bytes;
@@ -79,7 +86,7 @@ TEST_F(BrovanePlotTest, SvgHoldsTheTitleAndTheCurves) {
   for (int k = 1; k <= 3; k++) {
     const size_t at = svg.find("id=\"gnuplot_plot_" + std::to_string(k) + "\"");
     ASSERT_NE(std::string::npos, at) << "curve " << k;
-    const size_t next = svg.find("id=\"gnuplot_plot_", at + 1);   // groups nest: up to the next curve's
+    const size_t next = svg.find("id=\"gnuplot_plot_", at + 1);  // groups nest: up to the next curve's
     EXPECT_EQ(points[k - 1], Count(svg.substr(at, next - at), "href='#gpPt")) << "curve " << k;
   }
   EXPECT_EQ(std::vector<std::string>{"curves.svg"}, Entries(dir_.path()));
@@ -113,13 +120,15 @@ TEST_F(BrovanePlotTest, FailuresComeAfterTheWholeReport) {
   const struct {
     std::string file, env, err;
   } cases[] = {
-      {d + "/p.jpg", "", "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + d + "/p.jpg\")."},
+      {d + "/p.jpg", "",
+       "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + d + "/p.jpg\")."},
       {d + "/no/p.svg", "", "ERROR: the plot was not written to \"" + d + "/no/p.svg\": No such file or directory."},
       {d + "/p.png", "VORNGNUPLOT=" + d + "/none",
        "ERROR: the plot was not written to \"" + d + "/p.png\": gnuplot could not be started (\"" + d + "/none\")."},
       {d + "/p.png", "VORNGNUPLOT=" + noCairo,
-       "ERROR: the plot was not written to \"" + d + "/p.png\": gnuplot did not draw it (unknown or ambiguous "
-       "terminal type; type just 'set terminal' for a list)."},
+       "ERROR: the plot was not written to \"" + d +
+           "/p.png\": gnuplot did not draw it (unknown or ambiguous "
+           "terminal type; type just 'set terminal' for a list)."},
   };
   for (const auto& c : cases) {
     std::ofstream(d + "/p.png") << "old";
@@ -128,7 +137,7 @@ TEST_F(BrovanePlotTest, FailuresComeAfterTheWholeReport) {
     EXPECT_EQ(c.err + "\n", r.err);
     EXPECT_EQ(report_, r.out) << c.err;
     EXPECT_EQ("old", SlurpFile(d + "/p.png"));
-    EXPECT_EQ(2u, Entries(d).size()) << c.err;   // nocairo and p.png
+    EXPECT_EQ(2u, Entries(d).size()) << c.err;  // nocairo and p.png
     EXPECT_EQ(0, ProcessesOf(dir_)) << c.err;
   }
   unlink((d + "/p.png").c_str());
