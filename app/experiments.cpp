@@ -83,21 +83,6 @@ bool writeAll(int fd, const void* data, size_t size) {
   return true;
 }
 
-// The whole file, read from its start whatever its offset.
-std::string readAll(int fd) {
-  std::string text;
-  if (fd < 0) return text;
-  char buffer[65536];
-  off_t at = 0;
-  for (;;) {
-    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-    at += n;
-  }
-  return text;
-}
 
 // Standard output and standard error are one file (a terminal, or 2>&1):
 // a worker then writes both into one scratch file, which keeps the order in
@@ -212,8 +197,8 @@ void passOn(const std::string& text, FILE* stream) {
 // ended the process ends this one the same way.
 void replay(int e, std::vector<Slot>& slots) {
   Slot& s = slots[e];
-  const std::string out = readAll(s.out);
-  const std::string err = readAll(s.err);
+  const std::string out = ReadWholeFile(s.out);
+  const std::string err = ReadWholeFile(s.err);
   // As in one process, a failure's message comes below the progress line;
   // other output takes the line's place until it is drawn again.
   const bool failed = WIFSIGNALED(s.status) || WEXITSTATUS(s.status) != 0;
@@ -235,7 +220,7 @@ void replay(int e, std::vector<Slot>& slots) {
     std::exit(WEXITSTATUS(s.status));
   }
 
-  const std::string bytes = readAll(s.log);
+  const std::string bytes = ReadWholeFile(s.log);
   const size_t count = bytes.size() / sizeof(Addend);
   std::vector<Addend> record(count);
   if (count > 0) std::memcpy(record.data(), bytes.data(), count * sizeof(Addend));
@@ -267,6 +252,21 @@ std::string printable(const char* value) {
 }
 
 }  // namespace
+
+std::string ReadWholeFile(int fd) {
+  std::string text;
+  if (fd < 0) return text;
+  char buffer[65536];
+  off_t at = 0;
+  for (;;) {
+    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+    at += n;
+  }
+  return text;
+}
 
 void AddToResults(int i, int j, double x) {
   AddToElement(llresults, i, j, x);

@@ -20,6 +20,7 @@
 #include <initializer_list>
 
 #include "app/brovane.h"
+#include "app/experiments.h"
 #include "app/scope.h"
 #include "runtime/core/entry.h"
 #include "runtime/matrix/matrix.h"
@@ -81,20 +82,6 @@ int scratchFile(const std::string& folder, std::string* kept) {
   else if (fd >= 0)
     unlink(path.c_str());
   return fd;
-}
-
-std::string readAll(int fd) {
-  std::string text;
-  char buffer[65536];
-  off_t at = 0;
-  for (;;) {
-    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-    at += n;
-  }
-  return text;
 }
 
 std::string trimmed(const std::string& s) {
@@ -251,13 +238,13 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
     }
   std::signal(SIGCHLD, savedChildHandler);
 
-  const std::string said = err >= 0 ? readAll(err) : "";
+  const std::string said = err >= 0 ? ReadWholeFile(err) : "";
   if (err >= 0) close(err);
   std::string bytes;
   if (pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     const int in = open(temp.c_str(), O_RDONLY);
     if (in >= 0) {
-      bytes = readAll(in);
+      bytes = ReadWholeFile(in);
       close(in);
     }
   }
