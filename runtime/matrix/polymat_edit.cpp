@@ -190,9 +190,12 @@ Matrix* R_MatEdit(Matrix* m) {
       Polynomial* n = askPolynomial((label(m, i, j, " nume") + " = ").c_str(), variable, &ended);
       Polynomial* d = ended ? nullptr : askPolynomial((label(m, i, j, " deno") + " = ").c_str(), variable, &ended);
       if (n == nullptr && d == nullptr) continue;
-      Rational* r = RatNumeDenoDef(n != nullptr ? n : old->nume, d != nullptr ? d : old->deno);
-      if (n != nullptr) PolyUndef(n);
-      if (d != nullptr) PolyUndef(d);
+      // A part not entered is kept; an undefined element's is 0 over 1.
+      if (n == nullptr) n = old->nume_degree < 0 ? PolyConst(0.0) : PolyDup(old->nume);
+      if (d == nullptr) d = old->deno_degree < 0 ? PolyConst(1.0) : PolyDup(old->deno);
+      Rational* r = RatNumeDenoDef(n, d);
+      PolyUndef(n);
+      PolyUndef(d);
       R_MatSetValue(m, i, j, r);
       RatUndef(r);
     }

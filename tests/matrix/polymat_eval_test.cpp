@@ -190,6 +190,10 @@ TEST_F(PolyMatEvalTest, LineEntryAndDisplay) {
   EXPECT_EQ(input.out,
             "G : rows = G : cols = G : cols = G(1,1) = (0)/(1)\nG(1,1) nume = G(1,1) deno = " +
                 std::string(12, ' ') + "1\nG(1,1) = -------\n" + std::string(10, ' ') + "s + 2\n");
+  // Entering only the numerator of an undefined element gives it over 1.
+  EXPECT_EQ(RunInChild([] { return ValuesAt(R_MatEdit(R_MatDef("U", 1, 1)), 2.0)[0] == Cx(3.0) ? 0 : 1; }, "3\n\n")
+                .status,
+            0);
   EXPECT_EQ(StdoutOf([] { mat_poly_print(MatSetName(P_MatRowVec(2, PolyOf(0, {1, 1}), PolyOf(0, {2})), "A")); }),
             "A(1,1) = s + 1\nA(1,2) = 2\n");
 }
