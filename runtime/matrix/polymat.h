@@ -11,6 +11,7 @@
 #pragma once
 
 struct Complex;
+struct ComplexValue;
 struct Matrix;
 struct Polynomial;
 struct Rational;
@@ -235,6 +236,61 @@ Matrix* R_Mat_Derivative(Matrix* m, int n);
 Matrix* R_Mat_LowerShift(Matrix* m, int n);
 Matrix* R_Mat_HigherShift(Matrix* m, int n);
 Matrix* R_Mat_ApplyRatFunc(Matrix* m, Rational* (*f)(Rational*));
+
+// ---------------------------------------------------------------------------
+// Products of vectors, powers, evaluation at matrices, applied functions
+// and interactive entry, for polynomial (P_) and rational (R_) matrices.
+// Operands of two classes are brought to their joint class first, which
+// must lie in the routine's family. Results are new temporaries.
+
+// The sum of a(k) b(k) over two vectors of equal length, without
+// conjugation; empty vectors give the zero constant.
+Polynomial* P_MatScalarProduct(Matrix* a, Matrix* b);
+Rational* R_MatScalarProduct(Matrix* a, Matrix* b);
+// a x b of two vectors of 3 elements, shaped as a.
+Matrix* P_Mat_VectorProduct(Matrix* a, Matrix* b);
+Matrix* R_Mat_VectorProduct(Matrix* a, Matrix* b);
+// The 3 x 3 matrix S of a vector v of 3 elements with S b = v x b.
+Matrix* P_Mat_VectorSquare(Matrix* v);
+Matrix* R_Mat_VectorSquare(Matrix* v);
+// m(k) to the power n(k), n a real matrix of m's size holding integers.
+Matrix* P_Mat_PowElemEach(Matrix* m, Matrix* n);
+Matrix* R_Mat_PowElemEach(Matrix* m, Matrix* n);
+// At a square real or complex a of order n: the (rows n) x (cols n)
+// matrix whose block (i, j) is m(i, j) evaluated at a (PolyEvalM,
+// RatEvalM). Complex when m or a holds complex values.
+Matrix* P_Mat_EvalM(Matrix* m, Matrix* a);
+Matrix* R_Mat_EvalM(Matrix* m, Matrix* a);
+// Each element at its own point: m(k) evaluated at a(k), a a real or
+// complex matrix of m's size.
+Matrix* P_Mat_EvalMElem(Matrix* m, Matrix* a);
+Matrix* R_Mat_EvalMElem(Matrix* m, Matrix* a);
+// f applied to every coefficient (of numerator and denominator), the
+// results simplified: a real f takes real coefficients only, a complex f
+// (in the shape of the ComplexValue family) any.
+Matrix* P_Mat_Apply(Matrix* m, double (*f)(double x));
+Matrix* P_Mat_Apply(Matrix* m, ComplexValue* (*f)(ComplexValue* c, const ComplexValue* a));
+Matrix* R_Mat_Apply(Matrix* m, double (*f)(double x));
+Matrix* R_Mat_Apply(Matrix* m, ComplexValue* (*f)(ComplexValue* c, const ComplexValue* a));
+// f applied to the numerator and the denominator of every element.
+Matrix* R_Mat_ApplyPolyFunc(Matrix* m, Polynomial* (*f)(Polynomial*));
+
+// Line-by-line entry on standard input. Edit shows each element's text,
+// then reads its coefficients, constant term first, as numbers or
+// "(re,im)" pairs separated by blanks or commas; an empty line keeps the
+// element, an unreadable one is asked again, the end of input keeps the
+// rest. A rational element is read as its numerator, then its
+// denominator. Input asks for the numbers of rows and columns, then edits
+// a zero matrix of that size named name. Both return the matrix.
+Matrix* P_MatEdit(Matrix* m);
+Matrix* P_MatInput(const char* name);
+Matrix* R_MatEdit(Matrix* m);
+Matrix* R_MatInput(const char* name);
+// Every element of a polynomial or rational matrix as PolyPrint and
+// RatPrint show a named object, under the name "m(i,j)".
+void mat_poly_print(Matrix* m);
+void putspace(int n);  // n blanks on standard output
+void putline(int n);   // n dashes on standard output: a fraction bar
 
 // The elements, one per line: " (i,j)  (numerator)/(denominator)".
 void R_Mat_Print(Matrix* m);
