@@ -24,6 +24,7 @@
 #include "runtime/matrix/matrix_random.h"
 #include "runtime/matrix/matrix_reduce.h"
 #include "runtime/matrix/matrix_report.h"
+#include "runtime/matrix/matrix_shape.h"
 #include "runtime/matrix/matrix_sort.h"
 #include "runtime/matrix/matrix_sub.h"
 #include "runtime/matrix/polymat.h"

@@ -216,31 +216,59 @@ Matrix* reduceEach(const RowMember& s, Matrix* m, int mode, Matrix* index = null
 }
 
 // ---------------------------------------------------------------------------
-// Running sums and products.
+// Running sums and products: over the whole storage, or along each row or
+// each column (a vector runs over all of it).
+
+enum class Run { kWhole, kRows, kColumns };
+
+Layout runLayoutOf(const Matrix* m, Run along) {
+  if (along == Run::kWhole) return {1, elementCount(m), 0, 1, m->rows, m->cols};
+  return layoutOf(m, along == Run::kColumns ? 1 : 0);
+}
 
 template <class T, bool Product>
-Matrix* runningLanes(Matrix* m) {
+Matrix* runningLanes(Matrix* m, Run along) {
   Matrix* result = MatSameDef(m);
-  const Lane<T> lane{T::of(m), elementCount(m), 1};
-  typename T::Elem* const y = T::of(result);
-  typename T::Acc a = Product ? T::from(lane[0]) : T::zero();
-  for (size_t k = 0; k < lane.n; k++) {
-    if (!Product) T::accAdd(a, lane[k]);
-    else if (k > 0) T::accMul(a, lane[k]);
-    y[k] = T::round(a);
+  const Layout lay = runLayoutOf(m, along);
+  for (size_t l = 0; l < lay.lanes; l++) {
+    const Lane<T> lane{T::of(m) + l * lay.laneStep, lay.length, lay.step};
+    typename T::Elem* const y = T::of(result) + l * lay.laneStep;
+    typename T::Acc a = Product ? T::from(lane[0]) : T::zero();
+    for (size_t k = 0; k < lane.n; k++) {
+      if (!Product) T::accAdd(a, lane[k]);
+      else if (k > 0) T::accMul(a, lane[k]);
+      y[k * lay.step] = T::round(a);
+    }
   }
   return result;
 }
 
+// The element families run by their own sums and products.
 template <bool Product>
-Matrix* running(Matrix* m, const char* source, const char* tag) {
-  static const vorn_matrix::ClassTable<Matrix* (*)(Matrix*)> kRunningLanes{
-      runningLanes<RealTraits, Product>, runningLanes<ComplexTraits, Product>,
-      Product ? P_Mat_CumProdElem : P_Mat_CumSumElem, Product ? R_Mat_CumProdElem : R_Mat_CumSumElem};
+Matrix* runningPolys(Matrix* m, Run along) {
+  if (along == Run::kWhole) return Product ? P_Mat_CumProdElem(m) : P_Mat_CumSumElem(m);
+  const int mode = along == Run::kColumns ? 1 : 0;
+  return Product ? P_Mat_CumProd(m, mode) : P_Mat_CumSum(m, mode);
+}
+template <bool Product>
+Matrix* runningRats(Matrix* m, Run along) {
+  if (along == Run::kWhole) return Product ? R_Mat_CumProdElem(m) : R_Mat_CumSumElem(m);
+  const int mode = along == Run::kColumns ? 1 : 0;
+  return Product ? R_Mat_CumProd(m, mode) : R_Mat_CumSum(m, mode);
+}
+
+// source names the operation in reports: "cumsum" gives "cumsum(A(2x2))",
+// or "cumsum_row(...)" and "cumsum_col(...)" along rows or columns.
+template <bool Product>
+Matrix* running(Matrix* m, Run along, const char* source, const char* tag) {
+  static const vorn_matrix::ClassTable<Matrix* (*)(Matrix*, Run)> kRunningLanes{
+      runningLanes<RealTraits, Product>, runningLanes<ComplexTraits, Product>, runningPolys<Product>,
+      runningRats<Product>};
   const int class_ = m->class_;
   if (vorn_matrix::isValidClass(class_) && hasNoElements(m)) return MatSameDef(m);
-  if (const auto run = vorn_matrix::entryFor(kRunningLanes, class_)) return run(m);
-  MatErrorSource("%s(%s(%dx%d))", source, m->name, m->rows, m->cols);
+  if (const auto run = vorn_matrix::entryFor(kRunningLanes, class_)) return run(m, along);
+  const char* const suffix = along == Run::kWhole ? "" : along == Run::kColumns ? "_col" : "_row";
+  MatErrorSource("%s%s(%s(%dx%d))", source, suffix, m->name, m->rows, m->cols);
   vorn_matrix::failUnservedClass(tag, m);
 }
 
@@ -291,5 +319,12 @@ Matrix* MatProd(Matrix* m, int mode) { return reduceEach(kProd, m, mode); }
 Matrix* MatMaximum(Matrix* m, Matrix* index, int mode) { return reduceEach(kMax, m, mode, index); }
 Matrix* MatMinimum(Matrix* m, Matrix* index, int mode) { return reduceEach(kMin, m, mode, index); }
 
-Matrix* MatCumSumElem(Matrix* m) { return running<false>(m, "cumsum", "MatCumSumElem()"); }
-Matrix* MatCumProdElem(Matrix* m) { return running<true>(m, "cumprod", "MatCumProdElem()"); }
+Matrix* MatCumSumElem(Matrix* m) { return running<false>(m, Run::kWhole, "cumsum", "MatCumSumElem()"); }
+Matrix* MatCumProdElem(Matrix* m) { return running<true>(m, Run::kWhole, "cumprod", "MatCumProdElem()"); }
+
+Matrix* MatCumSum(Matrix* m, int mode) {
+  return running<false>(m, mode == 1 ? Run::kColumns : Run::kRows, "cumsum", "MatCumSum()");
+}
+Matrix* MatCumProd(Matrix* m, int mode) {
+  return running<true>(m, mode == 1 ? Run::kColumns : Run::kRows, "cumprod", "MatCumProd()");
+}

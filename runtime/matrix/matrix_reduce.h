@@ -52,3 +52,7 @@ Matrix* MatMinimum(Matrix* m, Matrix* index, int mode);
 // order; m's size and class.
 Matrix* MatCumSumElem(Matrix* m);
 Matrix* MatCumProdElem(Matrix* m);
+// The running sums (products) along each row (mode other than 1) or each
+// column (mode 1), or along the whole of a vector; m's size and class.
+Matrix* MatCumSum(Matrix* m, int mode);
+Matrix* MatCumProd(Matrix* m, int mode);

@@ -337,9 +337,12 @@ Matrix* setElement(Matrix* m, int i, int j, typename K::E v, const char* tag) {
     MatErrorSource("%s(%dx%d)(%d,%d)", nameOf(m), m->rows, m->cols, i, j);
     MatError(tag, "Not a suitable index", m);
   }
-  widenFor<K>(m, v);
+  // Copied before m is widened or grown: v may be one of m's own elements,
+  // which either step releases.
+  typename K::E copy = K::dup(v);
+  widenFor<K>(m, copy);
   if (i > m->rows || j > m->cols) MatEnlarge(m, std::max(m->rows, i), std::max(m->cols, j));
-  put<K>(m, offsetOf(m, i, j), K::dup(v));
+  put<K>(m, offsetOf(m, i, j), copy);
   return m;
 }
 
@@ -354,17 +357,21 @@ typename K::E elementPtr(Matrix* m, int i, int j, const char* tag) {
   return K::of(m)[offsetOf(m, i, j)];
 }
 
-// Row and column of running index k (from 1), growing a vector or 0x0 m.
+// Row and column of running index k (from 1), growing m as a real matrix
+// grows: a row or 0x0 m into a longer row, a column into a longer column,
+// any other into more rows; a 0xn or nx0 m (n >= 2) cannot grow.
 template <class K>
 Matrix* setVecElement(Matrix* m, int k, typename K::E v, const char* tag) {
+  MatCheckLive(m, tag);
   checkKind<K>(m, tag);
-  const bool vector = m->rows <= 1 || m->cols == 1;
-  if (k < 1 || (static_cast<size_t>(k) > elementCount(m) && !vector)) {
+  const bool beyond = k >= 1 && static_cast<size_t>(k) > elementCount(m);
+  const bool row = m->rows == 1 || vorn_matrix::isZeroByZero(m);
+  if (k < 1 || (beyond && !row && m->cols != 1 && vorn_matrix::hasNoElements(m))) {
     MatErrorSource("%s(%dx%d)(%d)", nameOf(m), m->rows, m->cols, k);
     MatError(tag, "Not a suitable index", m);
   }
-  if (m->cols == 1 && m->rows > 1) return setElement<K>(m, k, 1, v, tag);
-  if (static_cast<size_t>(k) > elementCount(m)) return setElement<K>(m, 1, k, v, tag);
+  if (row) return setElement<K>(m, 1, k, v, tag);
+  if (m->cols == 1) return setElement<K>(m, k, 1, v, tag);
   return setElement<K>(m, (k - 1) / m->cols + 1, (k - 1) % m->cols + 1, v, tag);
 }
 
@@ -385,13 +392,17 @@ Matrix* fill(Matrix* m, typename K::E v) {
   return m;
 }
 
-// Every element becomes a copy of v, checked and widened as a store is.
+// Every element becomes a copy of v, checked and widened as a store is;
+// v may be one of m's own elements, replaced along the way.
 template <class K>
 Matrix* fillChecked(Matrix* m, typename K::E v, const char* tag) {
   checkKind<K>(m, tag);
   K::checkDefined(v, tag);
-  widenFor<K>(m, v);
-  return fill<K>(m, v);
+  typename K::E copy = K::dup(v);
+  widenFor<K>(m, copy);
+  fill<K>(m, copy);
+  K::release(copy);
+  return m;
 }
 
 template <class K>
@@ -620,17 +631,23 @@ Matrix* reduceLanes(Matrix* m, int mode, Fold what, const char* tag) {
   return foldLanes<K>(m, mode, what);
 }
 
+// Running sums or products along each lane: the whole storage when
+// `whole`, else the lanes of lanesOf(m, mode).
 template <class K>
-Matrix* running(Matrix* m, bool product, const char* tag) {
+Matrix* running(Matrix* m, bool whole, int mode, bool product, const char* tag) {
   checkKind<K>(m, tag);
   Matrix* c = MatSameDef(m);
-  const size_t n = elementCount(m);
-  // Each running value is formed from the previous one, held by c.
-  typename K::E previous = nullptr;
-  for (size_t k = 0; k < n; k++) {
-    typename K::E e = K::of(m)[k];
-    put<K>(c, k, previous == nullptr ? K::dup(e) : (product ? K::mul(previous, e) : K::add(previous, e)));
-    previous = K::of(c)[k];
+  if (vorn_matrix::hasNoElements(m)) return c;
+  const Lanes lanes = whole ? Lanes{1, elementCount(m), 0, 1, m->rows, m->cols} : lanesOf(m, mode);
+  for (size_t l = 0; l < lanes.count; l++) {
+    // Each running value is formed from the previous one, held by c.
+    typename K::E previous = nullptr;
+    for (size_t k = 0; k < lanes.length; k++) {
+      const size_t at = l * lanes.laneStep + k * lanes.step;
+      typename K::E e = K::of(m)[at];
+      put<K>(c, at, previous == nullptr ? K::dup(e) : (product ? K::mul(previous, e) : K::add(previous, e)));
+      previous = K::of(c)[at];
+    }
   }
   return c;
 }
@@ -843,8 +860,10 @@ Polynomial* P_MatMeanElem(Matrix* m) {
 Matrix* P_Mat_Sum(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kSum, "P_Mat_Sum()"); }
 Matrix* P_Mat_Mean(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kMean, "P_Mat_Mean()"); }
 Matrix* P_Mat_Prod(Matrix* m, int mode) { return reduceLanes<PolyKind>(m, mode, Fold::kProd, "P_Mat_Prod()"); }
-Matrix* P_Mat_CumSumElem(Matrix* m) { return running<PolyKind>(m, false, "P_Mat_CumSumElem()"); }
-Matrix* P_Mat_CumProdElem(Matrix* m) { return running<PolyKind>(m, true, "P_Mat_CumProdElem()"); }
+Matrix* P_Mat_CumSumElem(Matrix* m) { return running<PolyKind>(m, true, 0, false, "P_Mat_CumSumElem()"); }
+Matrix* P_Mat_CumProdElem(Matrix* m) { return running<PolyKind>(m, true, 0, true, "P_Mat_CumProdElem()"); }
+Matrix* P_Mat_CumSum(Matrix* m, int mode) { return running<PolyKind>(m, false, mode, false, "P_Mat_CumSum()"); }
+Matrix* P_Mat_CumProd(Matrix* m, int mode) { return running<PolyKind>(m, false, mode, true, "P_Mat_CumProd()"); }
 Matrix* P_Mat_CompareElem(Matrix* a, Matrix* b, int equal) { return compare<PolyKind>(a, b, equal); }
 int P_MatIsZero(Matrix* m) {
   const size_t n = elementCount(m);
@@ -1037,6 +1056,34 @@ Matrix* R_MatMulDef(Matrix* a, Matrix* b) {
   const bool complexValue = holdsComplex(a->class_) || holdsComplex(b->class_);
   return make(complexValue ? MAT_C_RATIONAL : MAT_RATIONAL, a->rows, b->cols);
 }
+Matrix* R_MatDiagDef(int n, ...) {
+  va_list ap;
+  va_start(ap, n);
+  const auto v = readElements<RatKind>(n, ap);
+  va_end(ap);
+  return diagonal<RatKind>(v);
+}
+Matrix* R_MatColumnVec(int n, ...) {
+  va_list ap;
+  va_start(ap, n);
+  const auto v = readElements<RatKind>(n, ap);
+  va_end(ap);
+  return lineOf<RatKind>(v, true);
+}
+Matrix* R_MatRowVec(int n, ...) {
+  va_list ap;
+  va_start(ap, n);
+  const auto v = readElements<RatKind>(n, ap);
+  va_end(ap);
+  return lineOf<RatKind>(v, false);
+}
+Matrix* R_MatVander(int n, ...) {
+  va_list ap;
+  va_start(ap, n);
+  const auto v = readElements<RatKind>(n, ap);
+  va_end(ap);
+  return vander<RatKind>(v);
+}
 Matrix* R_MatSetVar(Matrix* m, const char* variable) {
   checkKind<RatKind>(m, "R_MatSetVar()");
   const size_t n = elementCount(m);
@@ -1125,8 +1172,10 @@ Rational* R_MatMeanElem(Matrix* m) {
 Matrix* R_Mat_Sum(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kSum, "R_Mat_Sum()"); }
 Matrix* R_Mat_Mean(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kMean, "R_Mat_Mean()"); }
 Matrix* R_Mat_Prod(Matrix* m, int mode) { return reduceLanes<RatKind>(m, mode, Fold::kProd, "R_Mat_Prod()"); }
-Matrix* R_Mat_CumSumElem(Matrix* m) { return running<RatKind>(m, false, "R_Mat_CumSumElem()"); }
-Matrix* R_Mat_CumProdElem(Matrix* m) { return running<RatKind>(m, true, "R_Mat_CumProdElem()"); }
+Matrix* R_Mat_CumSumElem(Matrix* m) { return running<RatKind>(m, true, 0, false, "R_Mat_CumSumElem()"); }
+Matrix* R_Mat_CumProdElem(Matrix* m) { return running<RatKind>(m, true, 0, true, "R_Mat_CumProdElem()"); }
+Matrix* R_Mat_CumSum(Matrix* m, int mode) { return running<RatKind>(m, false, mode, false, "R_Mat_CumSum()"); }
+Matrix* R_Mat_CumProd(Matrix* m, int mode) { return running<RatKind>(m, false, mode, true, "R_Mat_CumProd()"); }
 Matrix* R_Mat_CompareElem(Matrix* a, Matrix* b, int equal) { return compare<RatKind>(a, b, equal); }
 int R_MatIsZero(Matrix* m) {
   const size_t n = elementCount(m);
@@ -1214,6 +1263,13 @@ Matrix* R_Mat_RealPart(Matrix* m) {
 Matrix* R_Mat_ImagPart(Matrix* m) {
   checkKind<RatKind>(m, "R_Mat_ImagPart()");
   return build<RatKind>(false, m->rows, m->cols, [m](size_t k) { return RatImagPart(MatRats(m)[k]); });
+}
+Matrix* R_Mat_RealAndImag(Matrix* re, Matrix* im) {
+  static const char* const tag = "R_Mat_RealAndImag()";
+  if (re->class_ != MAT_RATIONAL || im->class_ != MAT_RATIONAL) MatError2(tag, "Not a real matrix", re, im);
+  MatSameSizeCheck(re, im, tag);
+  return build<RatKind>(true, re->rows, re->cols,
+                        [re, im](size_t k) { return RatRealAndImag(MatRats(re)[k], MatRats(im)[k]); });
 }
 Matrix* R_Mat_Pow(Matrix* m, int n) {
   checkKind<RatKind>(m, "R_Mat_Pow()");

@@ -294,3 +294,64 @@ void putline(int n);   // n dashes on standard output: a fraction bar
 
 // The elements, one per line: " (i,j)  (numerator)/(denominator)".
 void R_Mat_Print(Matrix* m);
+
+// ---------------------------------------------------------------------------
+// Shapes of polynomial and rational matrices: the rearrangements of
+// matrix_shape.h, running sums and products along rows or columns, blocks by
+// corner indices and parts, for an operand of the family's classes (else
+// the fatal "Not a polynomial matrix" or "Not a rational matrix"). Each
+// returns a new temporary, except SetBlockSubMatrix, which writes into dst
+// and returns it.
+
+Matrix* P_Mat_FlipLR(Matrix* m);
+Matrix* P_Mat_FlipUD(Matrix* m);
+Matrix* P_Mat_RotateUp(Matrix* m);
+Matrix* P_Mat_RotateDown(Matrix* m);
+Matrix* P_Mat_RotateLeft(Matrix* m);
+Matrix* P_Mat_RotateRight(Matrix* m);
+Matrix* P_Mat_ShiftUp(Matrix* m);
+Matrix* P_Mat_ShiftDown(Matrix* m);
+Matrix* P_Mat_ShiftLeft(Matrix* m);
+Matrix* P_Mat_ShiftRight(Matrix* m);
+Matrix* P_Mat_ChangeRow(Matrix* m, int i, int j);
+Matrix* P_Mat_ChangeColumn(Matrix* m, int i, int j);
+// Along each row (mode other than 1) or each column (mode 1), or along the
+// whole of a vector.
+Matrix* P_Mat_CumSum(Matrix* m, int mode);
+Matrix* P_Mat_CumProd(Matrix* m, int mode);
+// m(i1..i2, j1..j2); dst(i1..i2, j1..j2) = src, growing and widening dst
+// as MatSetSubMatrix2 does.
+Matrix* P_Mat_GetBlockSubMatrix(Matrix* m, int i1, int i2, int j1, int j2);
+Matrix* P_Mat_SetBlockSubMatrix(Matrix* dst, int i1, int i2, int j1, int j2, Matrix* src);
+// The real and imaginary parts of the coefficients: P_Mat_RealPart and
+// P_Mat_ImagPart under the names the class dispatch of MatRealPart uses.
+Matrix* P_MatRealPart(Matrix* m);
+Matrix* P_MatImagPart(Matrix* m);
+
+Matrix* R_Mat_FlipLR(Matrix* m);
+Matrix* R_Mat_FlipUD(Matrix* m);
+Matrix* R_Mat_RotateUp(Matrix* m);
+Matrix* R_Mat_RotateDown(Matrix* m);
+Matrix* R_Mat_RotateLeft(Matrix* m);
+Matrix* R_Mat_RotateRight(Matrix* m);
+Matrix* R_Mat_ShiftUp(Matrix* m);
+Matrix* R_Mat_ShiftDown(Matrix* m);
+Matrix* R_Mat_ShiftLeft(Matrix* m);
+Matrix* R_Mat_ShiftRight(Matrix* m);
+Matrix* R_Mat_ChangeRow(Matrix* m, int i, int j);
+Matrix* R_Mat_ChangeColumn(Matrix* m, int i, int j);
+Matrix* R_Mat_CumSum(Matrix* m, int mode);
+Matrix* R_Mat_CumProd(Matrix* m, int mode);
+Matrix* R_Mat_GetBlockSubMatrix(Matrix* m, int i1, int i2, int j1, int j2);
+Matrix* R_Mat_SetBlockSubMatrix(Matrix* dst, int i1, int i2, int j1, int j2, Matrix* src);
+// Real and imaginary parts of each rational (class 4 results).
+Matrix* R_MatRealPart(Matrix* m);
+Matrix* R_MatImagPart(Matrix* m);
+// re + i im for two class 4 matrices of one size (else "Not a real matrix"
+// or "Not same size"): a class 5 matrix.
+Matrix* R_Mat_RealAndImag(Matrix* re, Matrix* im);
+// n rationals follow, as for the P_ forms.
+Matrix* R_MatDiagDef(int n, ...);
+Matrix* R_MatColumnVec(int n, ...);
+Matrix* R_MatRowVec(int n, ...);
+Matrix* R_MatVander(int n, ...);
