@@ -18,6 +18,7 @@
 #include "runtime/matrix/matrix_kernel.h"
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sub.h"
+#include "runtime/matrix/polymat_kinds.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/polynomial_ops.h"
@@ -27,72 +28,15 @@
 
 namespace {
 
+using vorn_polymat::PolyKind;
+using vorn_polymat::RatKind;
+using vorn_polymat::put;
 using vorn_matrix::elementCount;
 using vorn_matrix::holdsComplex;
 using vorn_matrix::nameOf;
 using vorn_matrix::offsetOf;
 using vorn_matrix::sameShape;
 using CV = ComplexValue;
-
-// ---------------------------------------------------------------------------
-// Element kinds.
-
-struct PolyKind {
-  using E = Polynomial*;
-  static constexpr int kBase = MAT_POLY;
-  static constexpr int kHeld = vorn_registry::kHeld3;
-  static E* of(Matrix* m) { return vorn_matrix::PolyElements::of(m); }
-  static E hold(E p) { return PolySetType(p, kHeld); }
-  static void release(E p) { PolyUndef(p); }
-  static bool complex(E p) { return p->class_ == 1; }
-  static E widen(E p) { return PolyRealToComp(p); }
-  static E dup(E p) { return PolyDup(p); }
-  static E constant(double re, double im, bool complexValue) {
-    Polynomial* p = complexValue ? C_PolyDef("", 0, nullptr) : PolyDef("", 0, nullptr);
-    MatReal(p->coef)[0] = re;
-    if (complexValue) MatReal(p->coef)[1] = im;
-    return p;
-  }
-  static E add(E a, E b) { return PolyAdd(a, b); }
-  static E sub(E a, E b) { return PolySub(a, b); }
-  static E mul(E a, E b) { return PolyMul(a, b); }
-  static E conj(E a) { return PolyConj(a); }
-  static E scale(E a, double x) { return PolyScale(a, x); }
-  static E pow(E a, int n) { return PolyPow(a, n); }
-  static double eval(E a, double x) { return PolyEval(a, x); }
-  static Complex* evalComplexAt(E a, double x) { return C_PolyEval(a, x); }
-  static Complex* evalC(E a, Complex* z) { return complex(a) ? C_PolyEvalC(a, z) : PolyEvalC(a, z); }
-  static void checkDefined(E a, const char* tag) { PolyUndefCheck(a, tag); }
-};
-
-struct RatKind {
-  using E = Rational*;
-  static constexpr int kBase = MAT_RATIONAL;
-  static constexpr int kHeld = vorn_registry::kHeld2;
-  static E* of(Matrix* m) { return vorn_matrix::RationalElements::of(m); }
-  static E hold(E r) { return RatSetType(r, kHeld); }
-  static void release(E r) { RatUndef(r); }
-  static bool complex(E r) { return r->class_ == 1; }
-  static E widen(E r) { return RatRealToComp(r); }
-  static E dup(E r) { return RatDup(r); }
-  static E constant(double re, double im, bool complexValue) {
-    if (!complexValue) return RatConst(re);
-    Complex* z = CompDef("", re, im);
-    Rational* r = C_RatConst(z);
-    CompUndef(z);
-    return r;
-  }
-  static E add(E a, E b) { return RatAdd(a, b); }
-  static E sub(E a, E b) { return RatSub(a, b); }
-  static E mul(E a, E b) { return RatMul(a, b); }
-  static E conj(E a) { return RatConj(a); }
-  static E scale(E a, double x) { return RatScale(a, x); }
-  static E pow(E a, int n) { return RatPow(a, n); }
-  static double eval(E a, double x) { return RatEval(a, x); }
-  static Complex* evalComplexAt(E a, double x) { return C_RatEval(a, x); }
-  static Complex* evalC(E a, Complex* z) { return complex(a) ? C_RatEvalC(a, z) : RatEvalC(a, z); }
-  static void checkDefined(E a, const char* tag) { RatUndefCheck(a, tag); }
-};
 
 // Element k of any matrix as a new temporary element of kind K: real and
 // complex values become constants, polynomials become p/1 for rationals.
@@ -112,21 +56,6 @@ Rational* ratAt(Matrix* m, size_t k) {
     case MAT_C_POLY: return RatNumeDef(MatPolys(m)[k]);
     default: return RatDup(MatRats(m)[k]);
   }
-}
-
-// Puts the new temporary v into slot k of c as a component, widened when c
-// holds complex values; the element it replaces is released.
-template <class K>
-void put(Matrix* c, size_t k, typename K::E v) {
-  if (holdsComplex(c->class_) && !K::complex(v)) {
-    typename K::E wide = K::widen(v);
-    K::release(v);
-    v = wide;
-  }
-  VORN_ASSERT(holdsComplex(c->class_) || !K::complex(v));
-  typename K::E const old = K::of(c)[k];
-  K::of(c)[k] = K::hold(v);
-  if (old != nullptr) K::release(old);
 }
 
 // A new element matrix of the class.

@@ -1,6 +1,6 @@
 // Products of vectors, element powers with a matrix of exponents,
 // evaluation at matrices and at matrices of points, and functions applied
-// to coefficients, written once over the element family (Polys, Rats).
+// to coefficients, written once over the element family (PolyKind, RatKind).
 #include <climits>
 #include <cmath>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "runtime/matrix/matrix_report.h"
 #include "runtime/matrix/matrix_sub.h"
 #include "runtime/matrix/polymat.h"
+#include "runtime/matrix/polymat_kinds.h"
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/polynomial_ops.h"
@@ -23,6 +24,9 @@
 
 namespace {
 
+using vorn_polymat::PolyKind;
+using vorn_polymat::RatKind;
+using vorn_polymat::put;
 using vorn_matrix::elementCount;
 using vorn_matrix::holdsComplex;
 using vorn_matrix::offsetOf;
@@ -34,103 +38,6 @@ using vorn_matrix::offsetOf;
 using RealFn = double (*)(double);
 using ComplexFn = ComplexValue* (*)(ComplexValue*, const ComplexValue*);
 
-// p with f applied to its coefficient row, simplified as every
-// coefficient-wise result is.
-template <class F>
-Polynomial* coefficientsMapped(Polynomial* p, F f, const char* tag) {
-  PolyUndefCheck(p, tag);
-  Matrix* row = MatApply(p->coef, f);
-  Polynomial* q = PolyCoefDef(row, p->variable);
-  MatUndef(row);
-  return PolySimplify(q, vorn_eps);
-}
-
-struct Polys {
-  using E = Polynomial*;
-  static constexpr int kBase = MAT_POLY;
-  static constexpr const char* kNotFamily = "Not a polynomial matrix";
-  static E* of(Matrix* m) { return vorn_matrix::PolyElements::of(m); }
-  static bool complex(E p) { return p->class_ == 1; }
-  static E hold(E p) { return PolySetType(p, vorn_registry::kHeld3); }
-  static void release(E p) { PolyUndef(p); }
-  static E widen(E p) { return PolyRealToComp(p); }
-  static E dup(E p) { return PolyDup(p); }
-  static E zero(bool complexValue) {
-    return complexValue ? C_PolyDef("", 0, nullptr) : PolyDef("", 0, nullptr);
-  }
-  static E add(E a, E b) { return PolyAdd(a, b); }
-  static E mul(E a, E b) { return PolyMul(a, b); }
-  static E sub(E a, E b) { return PolySub(a, b); }
-  static E negate(E a) { return PolyNegate(a); }
-  static E pow(E a, int n) { return PolyPow(a, n); }
-  static double eval(E a, double x) { return PolyEval(a, x); }
-  static Complex* evalAt(E a, double x) { return C_PolyEval(a, x); }
-  static Complex* evalC(E a, Complex* z) { return complex(a) ? C_PolyEvalC(a, z) : PolyEvalC(a, z); }
-  static Matrix* evalM(E a, Matrix* x) { return PolyEvalM(a, x); }
-  template <class F>
-  static E mapCoefficients(E a, F f, const char* tag) {
-    return coefficientsMapped(a, f, tag);
-  }
-};
-
-struct Rats {
-  using E = Rational*;
-  static constexpr int kBase = MAT_RATIONAL;
-  static constexpr const char* kNotFamily = "Not a rational matrix";
-  static E* of(Matrix* m) { return vorn_matrix::RationalElements::of(m); }
-  static bool complex(E r) { return r->class_ == 1; }
-  static E hold(E r) { return RatSetType(r, vorn_registry::kHeld2); }
-  static void release(E r) { RatUndef(r); }
-  static E widen(E r) { return RatRealToComp(r); }
-  static E dup(E r) { return RatDup(r); }
-  static E zero(bool complexValue) {
-    if (!complexValue) return RatConst(0.0);
-    Complex* z = CompDef("", 0.0, 0.0);
-    Rational* r = C_RatConst(z);
-    CompUndef(z);
-    return r;
-  }
-  static E add(E a, E b) { return RatAdd(a, b); }
-  static E mul(E a, E b) { return RatMul(a, b); }
-  static E sub(E a, E b) { return RatSub(a, b); }
-  static E negate(E a) { return RatNegate(a); }
-  static E pow(E a, int n) { return RatPow(a, n); }
-  static double eval(E a, double x) { return RatEval(a, x); }
-  static Complex* evalAt(E a, double x) { return C_RatEval(a, x); }
-  static Complex* evalC(E a, Complex* z) { return complex(a) ? C_RatEvalC(a, z) : RatEvalC(a, z); }
-  static Matrix* evalM(E a, Matrix* x) { return RatEvalM(a, x); }
-  // Numerator and denominator mapped alike, recombined without cancelling.
-  template <class F>
-  static E mapCoefficients(E a, F f, const char* tag) {
-    RatUndefCheck(a, tag);
-    return pairMapped(a, [f, tag](Polynomial* p) { return coefficientsMapped(p, f, tag); });
-  }
-  template <class F>
-  static E pairMapped(E a, F f) {
-    Polynomial* n = f(a->nume);
-    Polynomial* d = f(a->deno);
-    Rational* r = RatNumeDenoDef(n, d);
-    PolyUndef(n);
-    PolyUndef(d);
-    return r;
-  }
-};
-
-// Puts the new temporary v into slot k of c as a component, widened when c
-// holds complex values; the element it replaces is released.
-template <class K>
-void store(Matrix* c, size_t k, typename K::E v) {
-  if (holdsComplex(c->class_) && !K::complex(v)) {
-    typename K::E wide = K::widen(v);
-    K::release(v);
-    v = wide;
-  }
-  VORN_ASSERT(holdsComplex(c->class_) || !K::complex(v));
-  typename K::E const old = K::of(c)[k];
-  K::of(c)[k] = K::hold(v);
-  if (old != nullptr) K::release(old);
-}
-
 // A rows x cols matrix of K's family holding the new elements v (storage
 // order), complex-valued when any of them is; when there are none, as
 // emptyComplex says.
@@ -139,7 +46,7 @@ Matrix* holding(int rows, int cols, const std::vector<typename K::E>& v, bool em
   bool complexValue = v.empty() && emptyComplex;
   for (auto e : v) complexValue = complexValue || K::complex(e);
   Matrix* c = vorn_matrix::defineElements("", rows, cols, K::kBase + (complexValue ? 1 : 0));
-  for (size_t k = 0; k < v.size(); k++) store<K>(c, k, v[k]);
+  for (size_t k = 0; k < v.size(); k++) put<K>(c, k, v[k]);
   return c;
 }
 
@@ -323,7 +230,7 @@ Matrix* evalMElem(Matrix* m, Matrix* a, const char* tag) {
       w = K::evalC(K::of(m)[k], z);
       CompUndef(z);
     } else {
-      w = K::evalAt(K::of(m)[k], x[k]);
+      w = K::evalComplexAt(K::of(m)[k], x[k]);
     }
     out[2 * k] = w->re;
     out[2 * k + 1] = w->im;
@@ -352,38 +259,38 @@ Matrix* applyComplex(Matrix* m, ComplexFn f, const char* tag) {
 }  // namespace
 
 Polynomial* P_MatScalarProduct(Matrix* a, Matrix* b) {
-  return scalarProduct<Polys>(a, b, "P_MatScalarProduct()");
+  return scalarProduct<PolyKind>(a, b, "P_MatScalarProduct()");
 }
 Rational* R_MatScalarProduct(Matrix* a, Matrix* b) {
-  return scalarProduct<Rats>(a, b, "R_MatScalarProduct()");
+  return scalarProduct<RatKind>(a, b, "R_MatScalarProduct()");
 }
 Matrix* P_Mat_VectorProduct(Matrix* a, Matrix* b) {
-  return vectorProduct<Polys>(a, b, "P_Mat_VectorProduct()");
+  return vectorProduct<PolyKind>(a, b, "P_Mat_VectorProduct()");
 }
 Matrix* R_Mat_VectorProduct(Matrix* a, Matrix* b) {
-  return vectorProduct<Rats>(a, b, "R_Mat_VectorProduct()");
+  return vectorProduct<RatKind>(a, b, "R_Mat_VectorProduct()");
 }
-Matrix* P_Mat_VectorSquare(Matrix* v) { return vectorSquare<Polys>(v, "P_Mat_VectorSquare()"); }
-Matrix* R_Mat_VectorSquare(Matrix* v) { return vectorSquare<Rats>(v, "R_Mat_VectorSquare()"); }
+Matrix* P_Mat_VectorSquare(Matrix* v) { return vectorSquare<PolyKind>(v, "P_Mat_VectorSquare()"); }
+Matrix* R_Mat_VectorSquare(Matrix* v) { return vectorSquare<RatKind>(v, "R_Mat_VectorSquare()"); }
 
-Matrix* P_Mat_PowElemEach(Matrix* m, Matrix* n) { return powElemEach<Polys>(m, n, "P_Mat_PowElemEach()"); }
-Matrix* R_Mat_PowElemEach(Matrix* m, Matrix* n) { return powElemEach<Rats>(m, n, "R_Mat_PowElemEach()"); }
+Matrix* P_Mat_PowElemEach(Matrix* m, Matrix* n) { return powElemEach<PolyKind>(m, n, "P_Mat_PowElemEach()"); }
+Matrix* R_Mat_PowElemEach(Matrix* m, Matrix* n) { return powElemEach<RatKind>(m, n, "R_Mat_PowElemEach()"); }
 
-Matrix* P_Mat_EvalM(Matrix* m, Matrix* a) { return evalM<Polys>(m, a, "P_Mat_EvalM()"); }
-Matrix* R_Mat_EvalM(Matrix* m, Matrix* a) { return evalM<Rats>(m, a, "R_Mat_EvalM()"); }
-Matrix* P_Mat_EvalMElem(Matrix* m, Matrix* a) { return evalMElem<Polys>(m, a, "P_Mat_EvalMElem()"); }
-Matrix* R_Mat_EvalMElem(Matrix* m, Matrix* a) { return evalMElem<Rats>(m, a, "R_Mat_EvalMElem()"); }
+Matrix* P_Mat_EvalM(Matrix* m, Matrix* a) { return evalM<PolyKind>(m, a, "P_Mat_EvalM()"); }
+Matrix* R_Mat_EvalM(Matrix* m, Matrix* a) { return evalM<RatKind>(m, a, "R_Mat_EvalM()"); }
+Matrix* P_Mat_EvalMElem(Matrix* m, Matrix* a) { return evalMElem<PolyKind>(m, a, "P_Mat_EvalMElem()"); }
+Matrix* R_Mat_EvalMElem(Matrix* m, Matrix* a) { return evalMElem<RatKind>(m, a, "R_Mat_EvalMElem()"); }
 
-Matrix* P_Mat_Apply(Matrix* m, RealFn f) { return applyReal<Polys>(m, f, "P_Mat_Apply()"); }
-Matrix* P_Mat_Apply(Matrix* m, ComplexFn f) { return applyComplex<Polys>(m, f, "P_Mat_Apply()"); }
-Matrix* R_Mat_Apply(Matrix* m, RealFn f) { return applyReal<Rats>(m, f, "R_Mat_Apply()"); }
-Matrix* R_Mat_Apply(Matrix* m, ComplexFn f) { return applyComplex<Rats>(m, f, "R_Mat_Apply()"); }
+Matrix* P_Mat_Apply(Matrix* m, RealFn f) { return applyReal<PolyKind>(m, f, "P_Mat_Apply()"); }
+Matrix* P_Mat_Apply(Matrix* m, ComplexFn f) { return applyComplex<PolyKind>(m, f, "P_Mat_Apply()"); }
+Matrix* R_Mat_Apply(Matrix* m, RealFn f) { return applyReal<RatKind>(m, f, "R_Mat_Apply()"); }
+Matrix* R_Mat_Apply(Matrix* m, ComplexFn f) { return applyComplex<RatKind>(m, f, "R_Mat_Apply()"); }
 
 Matrix* R_Mat_ApplyPolyFunc(Matrix* m, Polynomial* (*f)(Polynomial*)) {
   static const char tag[] = "R_Mat_ApplyPolyFunc()";
-  checkFamily<Rats>(m, tag);
-  return mapped<Rats>(m, [f](Rational* r) {
+  checkFamily<RatKind>(m, tag);
+  return mapped<RatKind>(m, [f](Rational* r) {
     RatUndefCheck(r, tag);
-    return Rats::pairMapped(r, f);
+    return RatKind::pairMapped(r, f);
   });
 }
