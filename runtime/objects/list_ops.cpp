@@ -193,7 +193,7 @@ void setDeep(const char* tag, List* l, const Selection* levels, int depth, List*
 
 // Writing works on a copy of src, which may be l or lie inside it.
 List* setDeepFrom(const char* tag, List* l, const std::vector<Selection>& levels, List* src) {
-  List* held = ListDup(src);
+  List* held = ListSetName(ListDup(src), src->name);   // reports name the caller's src
   setDeep(tag, l, levels.data(), static_cast<int>(levels.size()), held);
   ListUndef(held);
   return l;
