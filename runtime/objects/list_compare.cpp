@@ -72,9 +72,12 @@ bool parseOp(const char* op, Op* out) {
 
 // The integer or real element k as a double; false for any other class.
 bool numberAt(const List* l, int k, double* value) {
-  if (l->classes[k] == LIST_INTEGER) *value = l->elements[k].integer;
-  else if (l->classes[k] == LIST_REAL) *value = l->elements[k].real;
-  else return false;
+  if (l->classes[k] == LIST_INTEGER)
+    *value = l->elements[k].integer;
+  else if (l->classes[k] == LIST_REAL)
+    *value = l->elements[k].real;
+  else
+    return false;
   return true;
 }
 
@@ -84,7 +87,7 @@ bool holds(Op op, double x, double y) {
     case Op::Le: return x <= y;
     case Op::Gt: return x > y;
     case Op::Ge: return x >= y;
-    case Op::And: return x != 0.0 && y != 0.0;   // NaN != 0.0
+    case Op::And: return x != 0.0 && y != 0.0;  // NaN != 0.0
     default: return x != 0.0 || y != 0.0;
   }
 }

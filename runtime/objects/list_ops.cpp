@@ -80,7 +80,7 @@ bool matrixPositions(const Matrix* index, int length, std::vector<int>* out) {
   const size_t n = static_cast<size_t>(index->rows) * static_cast<size_t>(index->cols);
   out->resize(n);
   for (size_t k = 0; k < n; k++) {
-    const double i = std::nearbyint(MatReal(index)[k]);   // halves to even
+    const double i = std::nearbyint(MatReal(index)[k]);  // halves to even
     if (!(i >= 1.0 && i <= length)) return false;
     (*out)[k] = static_cast<int>(i);
   }
@@ -104,8 +104,7 @@ bool rangePositions(int from, int to, int step, int length, std::vector<int>* ou
 }
 
 bool positions(const Selection& s, int length, std::vector<int>* out) {
-  return s.index != nullptr ? matrixPositions(s.index, length, out)
-                            : rangePositions(s.from, s.to, s.step, length, out);
+  return s.index != nullptr ? matrixPositions(s.index, length, out) : rangePositions(s.from, s.to, s.step, length, out);
 }
 
 // The positions s selects in l; an unsuitable selection is reported as
@@ -114,8 +113,10 @@ std::vector<int> checkedPositions(const char* tag, List* l, const Selection& s, 
   std::vector<int> out;
   if (positions(s, l->length, &out)) return out;
   const std::string text = selectionText(s);
-  if (src == nullptr) setSource("%s(%s)", shownName(l), text.c_str());
-  else setSource("%s(%s) = %s", shownName(l), text.c_str(), shownName(src));
+  if (src == nullptr)
+    setSource("%s(%s)", shownName(l), text.c_str());
+  else
+    setSource("%s(%s) = %s", shownName(l), text.c_str(), shownName(src));
   ListError(tag, kBadIndex, l);
 }
 
@@ -135,8 +136,7 @@ List* setSub(const char* tag, List* l, const Selection& s, List* src) {
 
 // Element i of l, which must be a List.
 List* innerList(const char* tag, List* l, int i) {
-  if (l->classes[i - 1] != LIST_LIST || l->elements[i - 1].object == nullptr)
-    ListError(tag, "Mismatched element", l);
+  if (l->classes[i - 1] != LIST_LIST || l->elements[i - 1].object == nullptr) ListError(tag, "Mismatched element", l);
   return static_cast<List*>(l->elements[i - 1].object);
 }
 
@@ -193,7 +193,7 @@ void setDeep(const char* tag, List* l, const Selection* levels, int depth, List*
 
 // Writing works on a copy of src, which may be l or lie inside it.
 List* setDeepFrom(const char* tag, List* l, const std::vector<Selection>& levels, List* src) {
-  List* held = ListSetName(ListDup(src), src->name);   // reports name the caller's src
+  List* held = ListSetName(ListDup(src), src->name);  // reports name the caller's src
   setDeep(tag, l, levels.data(), static_cast<int>(levels.size()), held);
   ListUndef(held);
   return l;

@@ -9,9 +9,9 @@ struct Matrix;
 
 // Index specification codes of the deep sub-element forms.
 enum : int {
-  LIST_SUB_INDEX = 1,    // followed by one int index
-  LIST_SUB_RANGE = 2,    // followed by three ints: from, to, step
-  LIST_SUB_MATRIX = 3,   // followed by a Matrix* of index values
+  LIST_SUB_INDEX = 1,  // followed by one int index
+  LIST_SUB_RANGE = 2,  // followed by three ints: from, to, step
+  LIST_SUB_MATRIX = 3,  // followed by a Matrix* of index values
 };
 
 // Construction.
@@ -26,10 +26,10 @@ List* ListCat(List* a, List* b);
 // Elements 1..pos-1 of l, all of other, then elements pos..length of l;
 // 1 <= pos <= length.
 List* ListInsert(List* l, int pos, List* other);
-List* ListCut(List* l, int from, int to);        // 1 <= from <= to <= length
+List* ListCut(List* l, int from, int to);  // 1 <= from <= to <= length
 // In place: elements pos .. pos+length(src)-1 of dst become copies of src's.
 List* ListPut(List* dst, int pos, List* src);
-List* ListMul(List* l, int n);                   // n copies one after another
+List* ListMul(List* l, int n);  // n copies one after another
 
 // Sub-elements. An index matrix is real with one row, one column, or no
 // elements; its values are rounded to the nearest integer (halves to even)
@@ -96,8 +96,8 @@ int ListMenu(List* l, int default_item);
 // the format" ends the input; at the end of the input it ends quietly; the
 // result holds the elements read so far. With no "%" the format is applied
 // once to skip input and the List is empty.
-List* ListScanf(const char* format);                         // standard input
+List* ListScanf(const char* format);  // standard input
 List* ListFileNameScanf(const char* path, const char* format);  // "stdin" or a file
-List* ListFileScanf(int fd, const char* format);             // a channel open for reading
+List* ListFileScanf(int fd, const char* format);  // a channel open for reading
 // Over a text; each conversion continues where the previous one stopped.
 List* ListStringScanf(const char* text, const char* format);

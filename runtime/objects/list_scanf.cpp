@@ -29,9 +29,9 @@ struct Conversion {
   std::string spec;
   std::string suffix;
   Kind kind = Kind::Bad;
-  char modifier = 0;   // 'l', 'h' or none
+  char modifier = 0;  // 'l', 'h' or none
   char letter = 0;
-  long width = 0;      // 0: none given
+  long width = 0;  // 0: none given
 };
 
 // Parses the conversion whose "%" is the first one at or after *pos;
@@ -60,15 +60,20 @@ Conversion parseConversion(const char* format, size_t* pos, bool last) {
     *pos += c.suffix.size();
   }
   if (c.letter == '\0' || wide) return c;
-  if (std::strchr("efgEG", c.letter) != nullptr) c.kind = Kind::Real;
-  else if (std::strchr("diouxX", c.letter) != nullptr) c.kind = Kind::Integer;
-  else if (c.letter == 's' && c.modifier == 0) c.kind = Kind::Word;
-  else if (c.letter == 'c' && c.modifier == 0) c.kind = Kind::Chars;
-  else return c;
+  if (std::strchr("efgEG", c.letter) != nullptr)
+    c.kind = Kind::Real;
+  else if (std::strchr("diouxX", c.letter) != nullptr)
+    c.kind = Kind::Integer;
+  else if (c.letter == 's' && c.modifier == 0)
+    c.kind = Kind::Word;
+  else if (c.letter == 'c' && c.modifier == 0)
+    c.kind = Kind::Chars;
+  else
+    return c;
   if (c.kind == Kind::Chars && c.width == 0) c.width = 1;
   c.spec = "%";
   if (c.width > 0) c.spec += std::to_string(c.width);
-  if (c.kind == Kind::Word) c.spec += "m";   // the platform sizes the word
+  if (c.kind == Kind::Word) c.spec += "m";  // the platform sizes the word
   if (c.modifier != 0) c.spec += c.modifier;
   c.spec += c.letter;
   return c;
@@ -135,7 +140,7 @@ inline Outcome outcomeOf(int n, int end) {
 
 template <class Input>
 Outcome readReal(Input& in, const Conversion& c, List* out, int i) {
-  if (c.modifier == 'h') return Outcome::Stored;   // reads nothing, stays undefined
+  if (c.modifier == 'h') return Outcome::Stored;  // reads nothing, stays undefined
   int begin = -1, end = -1;
   double value = 0.0;
   int n;
@@ -172,9 +177,12 @@ Outcome readInteger(Input& in, const Conversion& c, List* out, int i) {
   int32_t value = 0;
   int end = -1;
   int n;
-  if (c.modifier == 'h') n = scanInteger<Input, int16_t, uint16_t>(in, c, &value, &end);
-  else if (c.modifier == 'l') n = scanInteger<Input, long, unsigned long>(in, c, &value, &end);
-  else n = scanInteger<Input, int, unsigned>(in, c, &value, &end);
+  if (c.modifier == 'h')
+    n = scanInteger<Input, int16_t, uint16_t>(in, c, &value, &end);
+  else if (c.modifier == 'l')
+    n = scanInteger<Input, long, unsigned long>(in, c, &value, &end);
+  else
+    n = scanInteger<Input, int, unsigned>(in, c, &value, &end);
   const Outcome o = outcomeOf(n, end);
   if (o == Outcome::Stored) ListSetElement(out, i, LIST_INTEGER, static_cast<int>(value));
   return o;
