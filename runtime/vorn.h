@@ -32,6 +32,7 @@
 #include "runtime/objects/complex_scalar.h"
 #include "runtime/objects/complex_value.h"
 #include "runtime/objects/list.h"
+#include "runtime/objects/list_ops.h"
 #include "runtime/objects/listmat.h"
 #include "runtime/objects/polynomial.h"
 #include "runtime/objects/polynomial_ops.h"

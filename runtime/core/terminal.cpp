@@ -288,3 +288,16 @@ int unsgetc() {
   sourcePosition--;
   return static_cast<unsigned char>(sourceBuffer[sourcePosition]);
 }
+
+int menu_select(const char* title, const char* const* items, int count, int default_item) {
+  std::printf("%s\n", title);
+  for (int k = 0; k < count; k++) std::printf("%3d. %s\n", k + 1, items[k]);
+  for (;;) {
+    std::printf("Select 1-%d [%d]: ", count, default_item);
+    std::fflush(stdout);
+    const int choice = get_int(default_item, 1);
+    // The default ends the dialog even when out of range, so the end of
+    // the input always does.
+    if (choice == default_item || (choice >= 1 && choice <= count)) return choice;
+  }
+}

@@ -41,3 +41,8 @@ char* get_string();        // the text last set
 char* get_next_string();   // what sgetc has not read yet
 int sgetc();               // next character, -1 at the end
 int unsgetc();             // steps back one character and returns it; -1 at the start
+
+// A numbered selection dialog on standard output: the title, the items
+// numbered from 1, then a prompt; an entry outside 1..count asks again, an
+// empty one (or the end of input) chooses default_item. Returns the number.
+int menu_select(const char* title, const char* const* items, int count, int default_item);
