@@ -8,7 +8,10 @@
 
 namespace vorn_binfile {
 
-// Reads of at most this many bytes are made at once, whatever the stream.
+// Runs of at most kSmall bytes are read at once, whatever the stream; a
+// longer run from a stream that cannot tell its length is read in chunks
+// that start at kSmall and double up to kChunk.
+constexpr uint64_t kSmall = 1u << 16;
 constexpr uint64_t kChunk = 1u << 20;
 
 enum class Room { kFits, kShort, kUnknown };
@@ -29,6 +32,9 @@ inline bool product(uint64_t count, uint64_t size, uint64_t* out) {
 // grows only with the data that arrives; a run known to be longer than the
 // stream fails without reading. False on a short read.
 bool readBytes(FILE* fp, uint64_t n, std::vector<unsigned char>& out);
+
+// Appends up to n bytes to out in growing chunks; the count appended.
+uint64_t readChunks(FILE* fp, uint64_t n, std::vector<unsigned char>& out);
 
 // Element types of the raw array routines.
 struct ElementType {

@@ -68,22 +68,31 @@ Room roomFor(FILE* fp, uint64_t bytes) {
   return bytes <= left ? Room::kFits : Room::kShort;
 }
 
+uint64_t readChunks(FILE* fp, uint64_t n, std::vector<unsigned char>& out) {
+  const size_t start = out.size();
+  uint64_t have = 0;
+  uint64_t chunk = kSmall;
+  while (have < n) {
+    const uint64_t want = std::min(chunk, n - have);
+    out.resize(start + have + want);
+    const size_t got = std::fread(out.data() + start + have, 1, want, fp);
+    have += got;
+    if (got < want) break;
+    chunk = std::min(2 * chunk, kChunk);
+  }
+  out.resize(start + have);
+  return have;
+}
+
 bool readBytes(FILE* fp, uint64_t n, std::vector<unsigned char>& out) {
   out.clear();
-  if (n <= kChunk || roomFor(fp, n) == Room::kFits) {
+  const Room room = n <= kSmall ? Room::kFits : roomFor(fp, n);
+  if (room == Room::kShort) return false;
+  if (room == Room::kFits) {
     out.resize(n);
     return std::fread(out.data(), 1, n, fp) == n;
   }
-  if (roomFor(fp, n) == Room::kShort) return false;
-  uint64_t have = 0;
-  while (have < n) {
-    const uint64_t want = std::min(kChunk, n - have);
-    out.resize(have + want);
-    const size_t got = std::fread(out.data() + have, 1, want, fp);
-    have += got;
-    if (got < want) return false;
-  }
-  return true;
+  return readChunks(fp, n, out) == n;
 }
 
 const ElementType* elementTypeNamed(const char* name) {
@@ -215,7 +224,7 @@ Matrix* MatFread(FILE* fp, int n, const char* type, int flip) {
   const ElementType* t = checkedType(type, tag);
   if (t == nullptr || n <= 0) return emptyMatrix();
   const uint64_t bytes = static_cast<uint64_t>(n) * t->size;
-  const bool whole = bytes <= kChunk || vorn_binfile::roomFor(fp, bytes) == Room::kFits;
+  const bool whole = bytes <= vorn_binfile::kSmall || vorn_binfile::roomFor(fp, bytes) == Room::kFits;
   size_t got;
   Matrix* m = nullptr;
   std::vector<unsigned char> run;
@@ -228,15 +237,7 @@ Matrix* MatFread(FILE* fp, int n, const char* type, int flip) {
   } else {
     // The stream is shorter than the run, or cannot tell: what is read
     // grows with what arrives.
-    uint64_t have = 0;
-    while (have < bytes) {
-      const uint64_t want = std::min(kChunk, bytes - have);
-      run.resize(have + want);
-      const size_t r = std::fread(run.data() + have, 1, want, fp);
-      have += r;
-      if (r < want) break;
-    }
-    got = static_cast<size_t>(have / t->size);
+    got = static_cast<size_t>(vorn_binfile::readChunks(fp, bytes, run) / t->size);
   }
   if (got < static_cast<size_t>(n)) {
     if (!std::feof(fp)) MatWarning(tag, "Data read error", nullptr);
@@ -275,12 +276,14 @@ Matrix* MatSocketRead(int socket, int n, const char* type, int flip) {
   // A socket cannot tell what is coming: the buffer grows chunk by chunk.
   std::vector<unsigned char> run;
   uint64_t have = 0;
+  uint64_t chunk = vorn_binfile::kSmall;
   while (have < bytes) {
-    const int want = static_cast<int>(std::min(kChunk, bytes - have));
+    const int want = static_cast<int>(std::min(chunk, bytes - have));
     run.resize(have + static_cast<uint64_t>(want));
     const int r = socket_read(socket, run.data() + have, want);
     if (r < want) return emptyMatrix();
     have += static_cast<uint64_t>(r);
+    chunk = std::min(2 * chunk, kChunk);
   }
   return rowOf(*t, run, n, flip);
 }
