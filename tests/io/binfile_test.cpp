@@ -454,6 +454,21 @@ TEST_F(BinfileDeathTest, HostileRecordsEndInTheReport) {
   });
 }
 
+// With a handler that throws in place of the exit, a record that fails
+// deep inside a List leaves nothing behind once the temporaries go.
+TEST_F(BinfileTest, FailedReadsLeaveOnlyTemporaries) {
+  struct Thrown {};
+  VornSetFatalHandler([] { throw Thrown{}; });
+  const std::string good = bytesOf([](FILE* fp) { ListWrite(Nested(""), fp); });
+  for (const size_t cut : {size_t{40}, good.size() / 2, good.size() - 1}) {
+    FILE* in = streamOf(good.substr(0, cut), cut % 2 == 0);
+    StderrOf([&] { EXPECT_THROW(ListRead(ListDef("", 0), in), Thrown); });
+    std::fclose(in);
+  }
+  VornSetFatalHandler(nullptr);
+  ReleaseNested();
+}
+
 TEST_F(BinfileTest, NestingUpToTheBoundReads) {
   const std::string bytes = Nest(kBinfileDepthMax);
   FILE* in = streamOf(bytes, false);
