@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdarg>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -159,8 +158,8 @@ bool readVariable(FILE* fp, bool flip, std::string& variable) {
   return true;
 }
 
-// False when the stream is known to end before count records of at least
-// least bytes each; a stream that cannot tell passes.
+// False when the stream is known to end before count items of at least
+// `least` bytes each; a stream that cannot tell passes.
 bool mayHold(FILE* fp, uint64_t count, uint64_t least) {
   uint64_t bytes;
   if (!vorn_binfile::product(count, least, &bytes)) return false;

@@ -8,8 +8,8 @@
 // stream can still hold (a regular file tells; other streams are read in
 // chunks, so memory follows the bytes that really arrive), check every
 // product of sizes, and build each object in a fresh temporary that takes
-// the target's place only when its whole payload was read. Lists nest at
-// most kBinfileDepthMax levels below the outermost one.
+// the target's place only when its whole payload was read. List records
+// nest at most kBinfileDepthMax deep, the outermost one included.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,7 @@ struct String;
 
 // The machine type of this build: the platform code in the top byte.
 constexpr uint32_t kMachineType = 0x20000000u;
-// Nesting below which a List record is refused as broken.
+// The deepest nesting of List records read; a deeper one is broken data.
 constexpr int kBinfileDepthMax = 1000;
 
 uint32_t machine_type_get();

@@ -113,7 +113,10 @@ struct Walker {
       case 5:
       case 6: {
         const uint32_t v = word();
-        if (!v4) put(out, &v, 4, flip), out += in.substr(at, v);
+        if (!v4) {
+          put(out, &v, 4, flip);
+          out += in.substr(at, v);
+        }
         at += v;
         doubles(out, (h[1] + 1 + (kind == 6 ? h[2] + 1 : 0)) * (complex ? 2 : 1), flip);
         break;
