@@ -236,8 +236,19 @@ Matrix* MatFread(FILE* fp, int n, const char* type, int flip) {
     got = std::fread(run.data(), static_cast<size_t>(t->size), static_cast<size_t>(n), fp);
   } else {
     // The stream is shorter than the run, or cannot tell: what is read
-    // grows with what arrives.
-    got = static_cast<size_t>(vorn_binfile::readChunks(fp, bytes, run) / t->size);
+    // grows with what arrives. Once half of a double run is in, the matrix
+    // costs no more than twice that and takes the rest directly.
+    const uint64_t half = isPlainDouble(*t, flip) ? bytes / 2 : bytes;
+    uint64_t have = vorn_binfile::readChunks(fp, half, run);
+    if (have == half && half < bytes) {
+      m = MatDef("", 1, n);
+      std::memcpy(m->data, run.data(), have);
+      std::vector<unsigned char>().swap(run);
+      have += std::fread(static_cast<unsigned char*>(m->data) + have, 1, bytes - have, fp);
+    } else if (have == half) {
+      have += vorn_binfile::readChunks(fp, bytes - have, run);
+    }
+    got = static_cast<size_t>(have / t->size);
   }
   if (got < static_cast<size_t>(n)) {
     if (!std::feof(fp)) MatWarning(tag, "Data read error", nullptr);

@@ -247,6 +247,8 @@ const std::vector<Case>& Cases() {
       {"complex Rational", [](FILE* fp) { RatWrite(RatSetName(Rat(1, {1, 2}, {-0.0, 4, 5, 6}), "r"), fp); },
        [](FILE* in, FILE* out) { RatWrite(RatRead(RatDef("", -1, -1), in), out); }},
       matrixCase("real Matrix", [] { return Values("A"); }),
+      // Past the size read at once: a stream that cannot tell is read in chunks.
+      matrixCase("large real Matrix", [] { return Counting("B", 300, 301); }),
       matrixCase("complex Matrix", [] { return Complex2("C", 1, 2, {1, -0.0, payloadNaN(), 4}); }),
       matrixCase("0x0 Matrix", [] { return Real("E", 0, 0); }),
       matrixCase("3x0 Array", [] { return Real("E", 3, 0); }, 8),
@@ -426,7 +428,10 @@ TEST_F(BinfileDeathTest, HostileRecordsEndInTheReport) {
     return [=] { ListRead(ListDef("", 0), streamOf(bytes, regular)); };
   };
   const std::string real = bytesOf([](FILE* fp) { RealWrite(1, fp, ""); });
+  const std::string large = bytesOf([](FILE* fp) { MatWrite(Counting("", 300, 301), fp, 7); });
   ExpectFatal({
+      {mat(large.substr(0, large.size() - 1)), "Not enough data in file in MatFread\\(\\).*" + Literal(read) +
+       "Data is broken or too few in MatRead\\(\\)", ""},
       {mat(""), read + "Data structure is broken", "MatRead()"},
       {mat(Head(0x12007, 1, 1).substr(0, 30)), read + "Data structure is broken", "MatRead()"},
       {mat(real), read + "Incorrect class datafile", "MatRead()"},
