@@ -297,7 +297,9 @@ bool readTable(const std::string& text, Table& t) {
     const char* lineEnd = p;
     while (lineEnd < end && !isLineEnd(*lineEnd)) lineEnd++;
     if (*p != '#') {
-      int tokens = 0;
+      // A line of more tokens than a matrix can hold columns is refused,
+      // not counted round.
+      int64_t tokens = 0;
       for (const char* q = p; q < lineEnd;) {
         if (isBlank(*q)) {
           q++;
@@ -313,8 +315,9 @@ bool readTable(const std::string& text, Table& t) {
         tokens++;
         q = tokenEnd;
       }
+      if (tokens > INT_MAX) return false;
       if (tokens > 0) {
-        if (cols == -1) cols = tokens;
+        if (cols == -1) cols = static_cast<int>(tokens);
         else if (tokens != cols) return false;
         if (t.rows == INT_MAX) return false;
         t.rows++;
