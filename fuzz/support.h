@@ -1,4 +1,4 @@
-// What both fuzz targets share: the runtime started once, fatal reports
+// What the fuzz targets share: the runtime started once, fatal reports
 // turned into an exception the target catches, and a check that every
 // input leaves the registries as it found them.
 #pragma once
