@@ -8,6 +8,7 @@
 #include "runtime/core/terminal.h"
 #include "runtime/core/util.h"
 #include "runtime/fft/fft.h"
+#include "runtime/io/binfile.h"
 #include "runtime/io/datafile.h"
 #include "runtime/io/textsave.h"
 #include "runtime/linalg/eigen.h"

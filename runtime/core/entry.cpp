@@ -148,7 +148,14 @@ void vorn_die(int sig) {
 
 void VornExit() { graph_vgplot_quit(0); }
 
+namespace {
+VornFatalHandler fatalHandler = nullptr;
+}  // namespace
+
+void VornSetFatalHandler(VornFatalHandler handler) { fatalHandler = handler; }
+
 void execerror_recovery() {
+  if (fatalHandler != nullptr) fatalHandler();
   VornExit();
   std::exit(255);
 }

@@ -34,6 +34,12 @@ void vorn_die(int sig);
 void VornExit();                          // closes every plot window
 [[noreturn]] void execerror_recovery();   // VornExit, then status 255
 
+// A harness that must survive fatal reports (a fuzz target) installs a
+// handler that throws or jumps away; it runs first on every fatal end. A
+// handler that returns, or none (the default), leaves the exit as it is.
+using VornFatalHandler = void (*)();
+void VornSetFatalHandler(VornFatalHandler handler);
+
 // The program's own fatal checks: close the plot windows, exit status 1.
 [[noreturn]] void VornExitFailure();
 
