@@ -12,6 +12,8 @@
 #include "app/driver.h"
 #include "app/experiments.h"
 #include "app/learning_plot.h"
+#include "app/output_file.h"
+#include "app/saved_results.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
 #include "runtime/core/entry.h"
@@ -121,21 +123,27 @@ void VornMain(int argc, List* args) {
 
   RunExperiments(niter, nlot, lsize, nsel, enss, mode, jobs);
 
-  // After the report, so that nothing of the plot can cut it short.
+  // After the report, so that nothing of these files can cut it short.
+  static const char* const kModeWords[] = {"em", "cv", "ag"};
+  const int values[] = {niter, nlot, lsize, nsel, enss};
+  const int count = mode == BROVANE_MODE_AG ? 5 : 3;
+  std::string failures;
+  if (const char* file = SaveFileRequested()) {
+    const std::string failure = SaveResults(file, kModeWords[mode], values, count, niter);
+    if (!failure.empty()) failures += failure + "\n";
+  }
   if (const char* file = PlotFileRequested()) {
-    char plotTitle[160];
-    static const char* const kModeWords[] = {"em", "cv", "ag"};
-    const int n =
-        std::snprintf(plotTitle, sizeof plotTitle, "brovane %s %d %d %d", kModeWords[mode], niter, nlot, lsize);
-    if (mode == BROVANE_MODE_AG) std::snprintf(plotTitle + n, sizeof plotTitle - n, " %d %d", nsel, enss);
-    const std::string failure = WriteLearningPlot(file, plotTitle, niter);
-    if (!failure.empty()) {
-      // A report that could not be written is the graver failure.
-      const int reportStatus = VornOutputStatus();
-      FilePrintf(2, "%s\n", failure.c_str());
-      VornExit();
-      std::exit(reportStatus != 0 ? reportStatus : BROVANE_PLOT_FAILED);
-    }
+    std::string plotTitle = std::string("brovane ") + kModeWords[mode];
+    for (int k = 0; k < count; k++) plotTitle += " " + std::to_string(values[k]);
+    const std::string failure = WriteLearningPlot(file, plotTitle.c_str(), niter);
+    if (!failure.empty()) failures += failure + "\n";
+  }
+  if (!failures.empty()) {
+    // A report that could not be written is the graver failure.
+    const int reportStatus = VornOutputStatus();
+    FilePrintf(2, "%s", failures.c_str());
+    VornExit();
+    std::exit(reportStatus != 0 ? reportStatus : BROVANE_OUTPUT_FAILED);
   }
 
   CloseScope(scope);

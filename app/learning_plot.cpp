@@ -21,6 +21,7 @@
 
 #include "app/brovane.h"
 #include "app/experiments.h"
+#include "app/output_file.h"
 #include "app/scope.h"
 #include "runtime/core/entry.h"
 #include "runtime/matrix/matrix.h"
@@ -57,31 +58,8 @@ const Format* formatOf(const char* path) {
   return nullptr;
 }
 
-// At most `limit` characters of a text from outside, control bytes as '?'.
-std::string printable(const std::string& value, size_t limit) {
-  std::string text;
-  for (const char c : value) {
-    if (text.size() == limit) return text + "...";
-    const unsigned char u = static_cast<unsigned char>(c);
-    text += u >= 0x20 && u < 0x7f ? c : '?';
-  }
-  return text;
-}
-
 std::string failure(const char* file, const std::string& why) {
-  return "ERROR: the plot was not written to \"" + printable(file, 200) + "\": " + why + ".";
-}
-
-// A new file in folder, named after the program; unlinked at once unless
-// kept is given, which then receives its path.
-int scratchFile(const std::string& folder, std::string* kept) {
-  std::string path = folder + "/.brovane-plot-XXXXXX";
-  const int fd = mkstemp(&path[0]);
-  if (fd >= 0 && kept != nullptr)
-    *kept = path;
-  else if (fd >= 0)
-    unlink(path.c_str());
-  return fd;
+  return "ERROR: the plot was not written to \"" + PrintableText(file, 200) + "\": " + why + ".";
 }
 
 std::string trimmed(const std::string& s) {
@@ -152,18 +130,6 @@ void drawCurves(const char* path, const char* terminal, const char* title, int n
   CloseScope(scope);
 }
 
-// Where the plot finally goes: through a symbolic link to its target.
-std::string destination(const char* file) {
-  char resolved[PATH_MAX];
-  return realpath(file, resolved) != nullptr ? resolved : file;
-}
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 const char* PlotFileRequested() {
@@ -182,13 +148,13 @@ bool PlotFileComplete(const std::string& bytes, const char* path) {
 std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   const Format* format = formatOf(file);
   if (format == nullptr)
-    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + printable(file, 200) + "\").";
+    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + PrintableText(file, 200) + "\").";
 
-  const std::string target = destination(file);
-  struct stat st;
-  const bool exists = stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return failure(file, "it is not a regular file");
-  if (exists && access(target.c_str(), W_OK) != 0) return failure(file, std::strerror(errno));
+  const std::string target = OutputDestination(file);
+  bool exists;
+  unsigned mode;
+  const std::string problem = OutputTargetProblem(target, &exists, &mode);
+  if (!problem.empty()) return failure(file, problem);
 
   // A signal that ends the run waits until the temporary file is gone;
   // the child takes its signals as usual.
@@ -200,7 +166,7 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   // The folder takes new files (or this fails): the child's standard error
   // goes there too.
   std::string temp;
-  const int out = scratchFile(folderOf(target), &temp);
+  const int out = OutputScratchFile(OutputFolder(target), &temp);
   if (out < 0) {
     const std::string why = std::strerror(errno);
     sigprocmask(SIG_SETMASK, &saved, nullptr);
@@ -208,11 +174,11 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   }
   const mode_t mask = umask(0);
   umask(mask);
-  fchmod(out, exists ? (st.st_mode & 07777) : (0666 & ~mask));
+  fchmod(out, exists ? mode : (0666 & ~mask));
   close(out);
 
   std::string result;
-  const int err = scratchFile(folderOf(target), nullptr);
+  const int err = OutputScratchFile(OutputFolder(target), nullptr);
   std::fflush(stdout);
   std::fflush(stderr);
   // The child is collected here by its pid, not by a handler for any child.
@@ -253,9 +219,9 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   } else if (said.find("Can't open gnuplot") != std::string::npos) {
     const char* command = std::getenv("VORNGNUPLOT");
     const std::string name = command != nullptr && command[0] != '\0' ? command : "gnuplot";
-    result = failure(file, "gnuplot could not be started (\"" + printable(name, 200) + "\")");
+    result = failure(file, "gnuplot could not be started (\"" + PrintableText(name, 200) + "\")");
   } else if (!PlotFileComplete(bytes, file)) {
-    const std::string why = printable(complaint(said), 160);
+    const std::string why = PrintableText(complaint(said), 160);
     result = failure(file, "gnuplot did not draw it" + (why.empty() ? "" : " (" + why + ")"));
   } else if (rename(temp.c_str(), target.c_str()) != 0) {
     result = failure(file, std::strerror(errno));

@@ -5,9 +5,6 @@
 
 #include <string>
 
-// Exit status of a run whose report is complete but whose plot is not.
-constexpr int BROVANE_PLOT_FAILED = 3;
-
 // The file BROVANE_PLOT names; null when it is unset or empty.
 const char* PlotFileRequested();
 

@@ -1,0 +1,49 @@
+#include "app/output_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+std::string PrintableText(const std::string& value, size_t limit) {
+  std::string text;
+  for (const char c : value) {
+    if (text.size() == limit) return text + "...";
+    const unsigned char u = static_cast<unsigned char>(c);
+    text += u >= 0x20 && u < 0x7f ? c : '?';
+  }
+  return text;
+}
+
+std::string OutputDestination(const char* file) {
+  char resolved[PATH_MAX];
+  return realpath(file, resolved) != nullptr ? resolved : file;
+}
+
+std::string OutputFolder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int OutputScratchFile(const std::string& folder, std::string* kept) {
+  std::string path = folder + "/.brovane-XXXXXX";
+  const int fd = mkstemp(&path[0]);
+  if (fd >= 0 && kept != nullptr)
+    *kept = path;
+  else if (fd >= 0)
+    unlink(path.c_str());
+  return fd;
+}
+
+std::string OutputTargetProblem(const std::string& target, bool* exists, unsigned* mode) {
+  struct stat st;
+  *exists = stat(target.c_str(), &st) == 0;
+  *mode = *exists ? st.st_mode & 07777 : 0;
+  if (*exists && !S_ISREG(st.st_mode)) return "it is not a regular file";
+  if (*exists && access(target.c_str(), W_OK) != 0) return std::strerror(errno);
+  return "";
+}
