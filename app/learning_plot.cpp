@@ -148,7 +148,8 @@ bool PlotFileComplete(const std::string& bytes, const char* path) {
 std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   const Format* format = formatOf(file);
   if (format == nullptr)
-    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + PrintableText(file, 200) + "\").";
+    return "ERROR: BROVANE_PLOT must name a .png, .svg or .pdf file (BROVANE_PLOT = \"" + PrintableText(file, 200) +
+           "\").";
 
   const std::string target = OutputDestination(file);
   bool exists;

@@ -591,7 +591,8 @@ int ListReadContent(List* l, FILE* fp, const int32_t header[5], int version) {
   // The element arrays grow with the elements read, not with the count.
   List* fresh = ListDef("", std::min(count, 1024));
   for (int i = 1; i <= count; i++) {
-    if (i > fresh->length) ListReDef(fresh, static_cast<int>(std::min<int64_t>(count, 2 * static_cast<int64_t>(fresh->length))));
+    if (i > fresh->length)
+      ListReDef(fresh, static_cast<int>(std::min<int64_t>(count, 2 * static_cast<int64_t>(fresh->length))));
     int32_t tag;
     if (!readWord(fp, flip, &tag)) {
       ListUndef(fresh);

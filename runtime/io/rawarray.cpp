@@ -193,7 +193,8 @@ Matrix* rowOf(const ElementType& t, std::vector<unsigned char>& bytes, int n, in
     return m;
   }
   double* v = MatReal(m);
-  for (int k = 0; k < n; k++) v[k] = vorn_binfile::rawToDouble(t, bytes.data() + static_cast<size_t>(k) * t.size, flip != 0);
+  for (int k = 0; k < n; k++)
+    v[k] = vorn_binfile::rawToDouble(t, bytes.data() + static_cast<size_t>(k) * t.size, flip != 0);
   return m;
 }
 

@@ -361,17 +361,20 @@ TEST_F(BinfileTest, RawArraysOfEveryType) {
       {"double", {payloadNaN()}, {payloadNaN()}, std::string("\x23\x01\0\0\0\0\xF8\x7F", 8)},
   };
   for (const RawCase& c : cases) {
-    const std::string bytes = bytesOf([&](FILE* fp) { EXPECT_EQ(static_cast<int>(c.values.size()), MatFwrite(fp, Row(c.values), c.type)); });
+    const std::string bytes =
+        bytesOf([&](FILE* fp) { EXPECT_EQ(static_cast<int>(c.values.size()), MatFwrite(fp, Row(c.values), c.type)); });
     EXPECT_EQ(c.bytes, bytes) << c.type;
     FILE* in = streamOf(bytes, false);
-    ExpectMatrix(MatFread(in, static_cast<int>(c.values.size()), c.type, 0), 1, static_cast<int>(c.back.size()), MAT_REAL, c.back);
+    ExpectMatrix(MatFread(in, static_cast<int>(c.values.size()), c.type, 0), 1, static_cast<int>(c.back.size()),
+                 MAT_REAL, c.back);
     std::fclose(in);
     // Each value reversed on the way in.
     std::string reversed = bytes;
     const size_t size = bytes.size() / c.values.size();
     for (size_t k = 0; k < reversed.size(); k += size) std::reverse(reversed.begin() + k, reversed.begin() + k + size);
     in = streamOf(reversed, true);
-    ExpectMatrix(MatFread(in, static_cast<int>(c.values.size()), c.type, 1), 1, static_cast<int>(c.back.size()), MAT_REAL, c.back);
+    ExpectMatrix(MatFread(in, static_cast<int>(c.values.size()), c.type, 1), 1, static_cast<int>(c.back.size()),
+                 MAT_REAL, c.back);
     std::fclose(in);
   }
 }
@@ -385,7 +388,13 @@ TEST_F(BinfileTest, RawArrayFailuresWarnAndGiveTheEmptyMatrix) {
   const Failure cases[] = {
       {[&] { FILE* in = streamOf(four, true); Matrix* m = MatFread(in, 2, "int", 0); std::fclose(in); return m; },
        "\nNot enough data in file in MatFread().\n"},
-      {[&] { FILE* in = streamOf(four, false); Matrix* m = MatFread(in, 1, "double", 0); std::fclose(in); return m; }, ""},
+      {[&] {
+         FILE* in = streamOf(four, false);
+         Matrix* m = MatFread(in, 1, "double", 0);
+         std::fclose(in);
+         return m;
+       },
+       ""},
       {[&] { FILE* in = streamOf(four, false); Matrix* m = MatFread(in, 1, "int64", 0); std::fclose(in); return m; },
        "\nFormat is not appropriate in MatFread().\n"},
       {[] { return MatFread(nullptr, 1, "int", 0); }, "\nFile pointer is null in MatFread().\n"},

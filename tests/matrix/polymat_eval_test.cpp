@@ -81,7 +81,8 @@ TEST_F(PolyMatEvalTest, VectorProductsAgreeWithTheValues) {
       ExpectNear(ValuesAt(cross, z), want, what + " cross");
       ExpectNear(ValuesAt(MatTrans(MatMul(square, b)), z), want, what + " square");
       const Cx dot = rational ? ValueAt(R_MatScalarProduct(a, b), z) : ValueAt(P_MatScalarProduct(a, b), z);
-      const Cx dotLower = rational ? ValueAt(R_MatScalarProduct(lower, a), z) : ValueAt(P_MatScalarProduct(lower, a), z);
+      const Cx dotLower =
+          rational ? ValueAt(R_MatScalarProduct(lower, a), z) : ValueAt(P_MatScalarProduct(lower, a), z);
       ExpectNear({dot, dotLower}, {x[0] * y[0] + x[1] * y[1] + x[2] * y[2], c[0] * x[0] + c[1] * x[1] + c[2] * x[2]},
                  what + " dot");
     }
@@ -106,7 +107,8 @@ TEST_F(PolyMatEvalTest, PowersEvaluationsAndCoefficientFunctionsAgreeWithTheValu
     Matrix* atRealPoints = rational ? R_Mat_EvalMElem(m, realPoints) : P_Mat_EvalMElem(m, realPoints);
     EXPECT_EQ(atRealPoints->class_, class_ % 2 == 1 ? MAT_COMPLEX : MAT_REAL) << what;
     // At diag(x, y) every block is diag(m(i, j)(x), m(i, j)(y)).
-    Matrix* blocks = rational ? R_Mat_EvalM(m, Real("", 2, 2, {0.5, 0, 0, 2})) : P_Mat_EvalM(m, Real("", 2, 2, {0.5, 0, 0, 2}));
+    Matrix* point = Real("", 2, 2, {0.5, 0, 0, 2});
+    Matrix* blocks = rational ? R_Mat_EvalM(m, point) : P_Mat_EvalM(m, point);
     ExpectShape(blocks, 4, 4, class_ % 2 == 1 ? MAT_COMPLEX : MAT_REAL);
     const CxV at0 = ValuesAt(m, 0.5), at1 = ValuesAt(m, 2.0), b = ValuesAt(blocks, 0.0);
     for (int k = 0; k < 4; k++) {
@@ -145,14 +147,15 @@ TEST_F(PolyMatEvalTest, MisuseIsFatal) {
   auto p3 = [] { return MatSetName(MatRealToPoly(Counting("", 3, 1)), "B"); };
   auto r3 = [] { return MatSetName(MatRealToRat(Counting("", 1, 3)), "R"); };
   ExpectFatal({
-      {[&] { P_MatScalarProduct(p2(), p3()); }, "Inconsistent size for 'A(1 x 2)' and 'B(3 x 1)'", "P_MatScalarProduct()"},
+      {[&] { P_MatScalarProduct(p2(), p3()); }, "Inconsistent size for 'A(1 x 2)' and 'B(3 x 1)'",
+       "P_MatScalarProduct()"},
       {[&] { P_MatScalarProduct(p3(), r3()); }, "Not a polynomial matrix for 'B(3 x 1)' and 'R(1 x 3)'",
        "P_MatScalarProduct()"},
       {[&] { R_Mat_VectorProduct(r3(), p2()); }, "Not a 3-dimensional vector for 'R(1 x 3)' and 'A(1 x 2)'",
        "R_Mat_VectorProduct()"},
       {[&] { P_Mat_VectorSquare(p2()); }, "Not a 3-dimensional vector for 'A(1 x 2)'", "P_Mat_VectorSquare()"},
-      {[&] { P_Mat_PowElemEach(p2(), Real("E", 1, 2, {1, 0.5})); }, "Index must be integer for 'A(1 x 2)' and 'E(1 x 2)'",
-       "P_Mat_PowElemEach()"},
+      {[&] { P_Mat_PowElemEach(p2(), Real("E", 1, 2, {1, 0.5})); },
+       "Index must be integer for 'A(1 x 2)' and 'E(1 x 2)'", "P_Mat_PowElemEach()"},
       {[&] { R_Mat_PowElemEach(r3(), Real("E", 1, 2, {1, 2})); }, "Not same size for 'R(1 x 3)' and 'E(1 x 2)'",
        "R_Mat_PowElemEach()"},
       {[&] { P_Mat_PowElemEach(p2(), Real("E", 1, 2, {1, -1})); }, "Index must be semipositive", ""},
