@@ -7,7 +7,6 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -159,23 +158,14 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
 
   // A signal that ends the run waits until the temporary file is gone;
   // the child takes its signals as usual.
-  sigset_t ending, saved;
-  sigemptyset(&ending);
-  for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&ending, sig);
-  sigprocmask(SIG_BLOCK, &ending, &saved);
+  const EndingSignalsHeld held;
 
   // The folder takes new files (or this fails): the child's standard error
   // goes there too.
   std::string temp;
   const int out = OutputScratchFile(OutputFolder(target), &temp);
-  if (out < 0) {
-    const std::string why = std::strerror(errno);
-    sigprocmask(SIG_SETMASK, &saved, nullptr);
-    return failure(file, why);
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(out, exists ? mode : (0666 & ~mask));
+  if (out < 0) return failure(file, std::strerror(errno));
+  OutputScratchMode(out, exists, mode);
   close(out);
 
   std::string result;
@@ -189,7 +179,7 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
   if (pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(1);
-    sigprocmask(SIG_SETMASK, &saved, nullptr);
+    sigprocmask(SIG_SETMASK, &held.before(), nullptr);
     // Nothing of the drawing may touch the report.
     const int null = open("/dev/null", O_WRONLY);
     if (null < 0 || dup2(null, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(1);
@@ -228,6 +218,5 @@ std::string WriteLearningPlot(const char* file, const char* title, int niter) {
     result = failure(file, std::strerror(errno));
   }
   if (!result.empty()) unlink(temp.c_str());
-  sigprocmask(SIG_SETMASK, &saved, nullptr);
   return result;
 }

@@ -47,3 +47,18 @@ std::string OutputTargetProblem(const std::string& target, bool* exists, unsigne
   if (*exists && access(target.c_str(), W_OK) != 0) return std::strerror(errno);
   return "";
 }
+
+void OutputScratchMode(int fd, bool exists, unsigned mode) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, exists ? mode : (0666 & ~mask));
+}
+
+EndingSignalsHeld::EndingSignalsHeld() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&ending, sig);
+  sigprocmask(SIG_BLOCK, &ending, &before_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }

@@ -3,6 +3,8 @@
 // renamed over it only when whole, so a failure never leaves half a file.
 #pragma once
 
+#include <signal.h>
+
 #include <string>
 
 // Exit status of a run whose report is complete but one of the files asked
@@ -25,3 +27,22 @@ int OutputScratchFile(const std::string& folder, std::string* kept);
 // "" when target may be replaced (absent, or a regular file this process
 // may write), else the reason. *exists and *mode tell what is there.
 std::string OutputTargetProblem(const std::string& target, bool* exists, unsigned* mode);
+
+// Gives a new scratch file the mode of the file it replaces, or that of a
+// new file under the umask.
+void OutputScratchMode(int fd, bool exists, unsigned mode);
+
+// While one lives, the signals that end a run (INT, TERM, QUIT, HUP) wait,
+// so that the run never ends with a scratch file left behind.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  ~EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+  // The mask from before, for a child process to take up again.
+  const sigset_t& before() const { return before_; }
+
+ private:
+  sigset_t before_;
+};

@@ -1,11 +1,9 @@
 #include "app/saved_results.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,20 +80,14 @@ std::string SaveResults(const char* file, const char* mode, const int* args, int
   const std::string problem = OutputTargetProblem(target, &exists, &kept);
   if (!problem.empty()) return failure(file, problem);
 
-  // A signal that ends the run waits until the scratch file is gone.
-  sigset_t ending, saved;
-  sigemptyset(&ending);
-  for (int sig : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&ending, sig);
-  sigprocmask(SIG_BLOCK, &ending, &saved);
+  const EndingSignalsHeld held;
 
   std::string temp, result;
   const int fd = OutputScratchFile(OutputFolder(target), &temp);
   if (fd < 0) {
     result = failure(file, std::strerror(errno));
   } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, exists ? kept : (0666 & ~mask));
+    OutputScratchMode(fd, exists, kept);
     std::string why = writeRecord(fd, mode, args, count, niter);
     if (why.empty() && rename(temp.c_str(), target.c_str()) != 0) why = std::strerror(errno);
     if (!why.empty()) {
@@ -103,6 +95,5 @@ std::string SaveResults(const char* file, const char* mode, const int* args, int
       result = failure(file, why);
     }
   }
-  sigprocmask(SIG_SETMASK, &saved, nullptr);
   return result;
 }

@@ -1,6 +1,10 @@
 // Start-up shared by the benchmarks.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <random>
 
 #include "runtime/vorn.h"
@@ -26,6 +30,28 @@ inline Matrix* randomMatrix(int rows, int cols, unsigned seed) {
   Matrix* m = MatSetType(MatDef("", rows, cols), 1);
   for (long k = 0; k < static_cast<long>(rows) * cols; k++) MatReal(m)[k] = dist(gen);
   return m;
+}
+
+struct Connection {
+  int sender = -1, receiver = -1;
+};
+
+// One TCP connection over 127.0.0.1 for the whole run.
+inline const Connection& connection() {
+  static Connection c;
+  if (c.sender >= 0) return c;
+  startRuntime();
+  const int listening = socket_open("tcp");
+  socket_bind(listening, 0, "127.0.0.1");
+  socket_listen(listening, 1);
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
+  c.sender = socket_open("tcp");
+  socket_connect(c.sender, ntohs(address.sin_port), "127.0.0.1");
+  c.receiver = socket_accept(listening);
+  socket_close(listening);
+  return c;
 }
 
 }  // namespace vorn_bench

@@ -5,9 +5,6 @@
 // bytes (a thread plays the sending peer).
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -129,26 +126,8 @@ BENCHMARK(BM_ListOfSmallMatricesRead)->Unit(benchmark::kMillisecond);
 
 // ---- Over a loopback connection ---------------------------------------------
 
-struct Connection {
-  int sender = -1, receiver = -1;
-};
-
-const Connection& connection() {
-  static Connection c;
-  if (c.sender >= 0) return c;
-  vorn_bench::startRuntime();
-  const int listening = socket_open("tcp");
-  socket_bind(listening, 0, "127.0.0.1");
-  socket_listen(listening, 1);
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
-  c.sender = socket_open("tcp");
-  socket_connect(c.sender, ntohs(address.sin_port), "127.0.0.1");
-  c.receiver = socket_accept(listening);
-  socket_close(listening);
-  return c;
-}
+using vorn_bench::Connection;
+using vorn_bench::connection;
 
 void BM_MatrixRecordOverSocket(benchmark::State& state) {
   const Connection& c = connection();

@@ -3,9 +3,6 @@
 // loops over the same connection. A thread plays the sending peer.
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
@@ -17,27 +14,8 @@ namespace {
 
 constexpr int kBytes = 1000 * 1000 * 8;
 
-struct Connection {
-  int sender = -1, receiver = -1;
-};
-
-// One connection over 127.0.0.1 for the whole run.
-const Connection& connection() {
-  static Connection c;
-  if (c.sender >= 0) return c;
-  vorn_bench::startRuntime();
-  const int listening = socket_open("tcp");
-  socket_bind(listening, 0, "127.0.0.1");
-  socket_listen(listening, 1);
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  getsockname(listening, reinterpret_cast<sockaddr*>(&address), &length);
-  c.sender = socket_open("tcp");
-  socket_connect(c.sender, ntohs(address.sin_port), "127.0.0.1");
-  c.receiver = socket_accept(listening);
-  socket_close(listening);
-  return c;
-}
+using vorn_bench::Connection;
+using vorn_bench::connection;
 
 void plainWrite(int fd, const char* bytes, int n) {
   for (int sent = 0; sent < n;) {
