@@ -206,7 +206,7 @@ std::vector<Selection> matrixLevels(const char* tag, List* l, int depth, Matrix*
   return levels;
 }
 
-// Reads depth index specifications from an argument list.
+// Reads depth index forms from an argument list.
 std::vector<Selection> readLevels(const char* tag, List* l, int depth, va_list* ap) {
   if (depth < 1) ListError(tag, "Depth must be positive", l);
   std::vector<Selection> levels(static_cast<size_t>(depth));

@@ -7,7 +7,7 @@
 struct List;
 struct Matrix;
 
-// Index specification codes of the deep sub-element forms.
+// Index form codes of the deep sub-element forms.
 enum : int {
   LIST_SUB_INDEX = 1,  // followed by one int index
   LIST_SUB_RANGE = 2,  // followed by three ints: from, to, step
@@ -44,11 +44,11 @@ List* ListGetSubElements2(List* l, int from, int to, int step);
 List* ListSetSubElements(List* l, Matrix* index, List* src);
 List* ListSetSubElements2(List* l, int from, int to, int step, List* src);
 
-// Sub-elements through nested Lists, one index specification per level:
-//   ListGetDeepSubElement(l, depth, spec1, ..., spec_depth)
-//   ListSetDeepSubElement(l, depth, spec1, ..., spec_depth, src)
-// where each spec is LIST_SUB_INDEX, i or LIST_SUB_RANGE, from, to, step or
-// LIST_SUB_MATRIX, index. The specs become index matrices and go to the "2"
+// Sub-elements through nested Lists, one index form per level:
+//   ListGetDeepSubElement(l, depth, form1, ..., form_depth)
+//   ListSetDeepSubElement(l, depth, form1, ..., form_depth, src)
+// where each form is LIST_SUB_INDEX, i or LIST_SUB_RANGE, from, to, step or
+// LIST_SUB_MATRIX, index. The forms become index matrices and go to the "2"
 // forms, which take an array of depth index matrices. Reading: the last
 // level selects as ListGetSubElements; an upper level with one index
 // descends into that List element; with several, the result has one entry
