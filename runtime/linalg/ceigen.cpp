@@ -36,126 +36,6 @@ void csroot(double xr, double xi, double& yr, double& yi) {
   if (tr > 0.0) yi = 0.5 * (ti / yr);
 }
 
-// cbal: balance for complex matrices.
-void cbal(Sq& ar, Sq& ai, int& low, int& igh, std::vector<double>& scale) {
-  const int n = ar.n;
-  const double radix = 16.0, b2 = radix * radix;
-  int k = 0, l = n - 1;
-  auto exchange = [&](int j, int m) {
-    scale[m] = j;
-    if (j == m) return;
-    for (int i = 0; i <= l; i++) {
-      std::swap(ar(i, j), ar(i, m));
-      std::swap(ai(i, j), ai(i, m));
-    }
-    for (int i = k; i < n; i++) {
-      std::swap(ar(j, i), ar(m, i));
-      std::swap(ai(j, i), ai(m, i));
-    }
-  };
-  bool found = true;
-  while (found && l >= 0) {
-    found = false;
-    for (int j = l; j >= 0; j--) {
-      bool isolated = true;
-      for (int i = 0; i <= l; i++)
-        if (i != j && (ar(j, i) != 0.0 || ai(j, i) != 0.0)) {
-          isolated = false;
-          break;
-        }
-      if (!isolated) continue;
-      exchange(j, l);
-      if (l == 0) {
-        low = igh = 0;
-        return;
-      }
-      l--;
-      found = true;
-      break;
-    }
-  }
-  found = true;
-  while (found) {
-    found = false;
-    for (int j = k; j <= l; j++) {
-      bool isolated = true;
-      for (int i = k; i <= l; i++)
-        if (i != j && (ar(i, j) != 0.0 || ai(i, j) != 0.0)) {
-          isolated = false;
-          break;
-        }
-      if (!isolated) continue;
-      exchange(j, k);
-      k++;
-      found = true;
-      break;
-    }
-  }
-  for (int i = k; i <= l; i++) scale[i] = 1.0;
-  bool noconv = true;
-  while (noconv) {
-    noconv = false;
-    for (int i = k; i <= l; i++) {
-      double c = 0.0, r = 0.0;
-      for (int j = k; j <= l; j++) {
-        if (j == i) continue;
-        c += std::fabs(ar(j, i)) + std::fabs(ai(j, i));
-        r += std::fabs(ar(i, j)) + std::fabs(ai(i, j));
-      }
-      if (c == 0.0 || r == 0.0) continue;
-      double g = r / radix, f = 1.0;
-      const double s = c + r;
-      while (c < g) {
-        f *= radix;
-        c *= b2;
-      }
-      g = r * radix;
-      while (c >= g) {
-        f /= radix;
-        c /= b2;
-      }
-      if ((c + r) / f >= 0.95 * s) continue;
-      g = 1.0 / f;
-      scale[i] *= f;
-      noconv = true;
-      for (int j = k; j < n; j++) {
-        ar(i, j) *= g;
-        ai(i, j) *= g;
-      }
-      for (int j = 0; j <= l; j++) {
-        ar(j, i) *= f;
-        ai(j, i) *= f;
-      }
-    }
-  }
-  low = k;
-  igh = l;
-}
-
-// cbabk2: back-transforms m columns of (zr, zi) after cbal.
-void cbabk2(int low, int igh, const std::vector<double>& scale, Sq& zr, Sq& zi, int m) {
-  const int n = zr.n;
-  if (igh != low)
-    for (int i = low; i <= igh; i++) {
-      const double s = scale[i];
-      for (int j = 0; j < m; j++) {
-        zr(i, j) *= s;
-        zi(i, j) *= s;
-      }
-    }
-  for (int ii = 0; ii < n; ii++) {
-    int i = ii;
-    if (i >= low && i <= igh) continue;
-    if (i < low) i = low - ii - 1;
-    const int k = static_cast<int>(scale[i]);
-    if (k == i) continue;
-    for (int j = 0; j < m; j++) {
-      std::swap(zr(i, j), zr(k, j));
-      std::swap(zi(i, j), zi(k, j));
-    }
-  }
-}
-
 // corth: unitary reduction of rows and columns low..igh to upper
 // Hessenberg form; (ortr, orti) and the columns below the subdiagonal keep
 // the transformations.
@@ -760,7 +640,7 @@ int complexEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   splitComplex(A, ar, ai);
   int low, igh;
   std::vector<double> scale(n), ortr(n, 0.0), orti(n, 0.0), wr(n, 0.0), wi(n, 0.0);
-  cbal(ar, ai, low, igh, scale);
+  balance({&ar, &ai}, low, igh, scale);
   corth(low, igh, ar, ai, ortr, orti);
   int ierr;
   Work<cplx> vectors(n, n);
@@ -770,7 +650,7 @@ int complexEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
     ierr = complexQR(low, igh, ar, ai, wr, wi, &zr, &zi);
     if (ierr == 0) {
       comqr2Vectors(low, igh, ar, ai, wr, wi, zr, zi);
-      cbabk2(low, igh, scale, zr, zi, n);
+      balbak(low, igh, scale, {&zr, &zi}, n);
       for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) vectors(i, j) = cplx(zr(i, j), zi(i, j));
       normalize_vector(vectors);
@@ -822,17 +702,6 @@ int MatHermitEig(Matrix* A, Matrix** val, Matrix** vec) {
   return C_Mat_HermitEig(A, *val, *vec);
 }
 
-namespace {
-
-// The (real) balancing matrix of cbal: cbabk2's action on the identity.
-Sq diag_cbal(int low, int igh, const std::vector<double>& scale, int n) {
-  Sq dr(n), di(n);
-  for (int i = 0; i < n; i++) dr(i, i) = 1.0;
-  cbabk2(low, igh, scale, dr, di, n);
-  return dr;
-}
-
-}  // namespace
 
 void C_Mat_Balance(Matrix* A, Matrix* D, Matrix* B) {
   const int n = A->rows;
@@ -840,8 +709,8 @@ void C_Mat_Balance(Matrix* A, Matrix* D, Matrix* B) {
   splitComplex(A, ar, ai);
   int low, igh;
   std::vector<double> scale(n);
-  cbal(ar, ai, low, igh, scale);
-  Sq dr = diag_cbal(low, igh, scale, n);
+  balance({&ar, &ai}, low, igh, scale);
+  Sq dr = diag_balance(low, igh, scale, n);
   double* d = MatReal(D);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) d[static_cast<size_t>(i) * n + j] = dr(i, j);

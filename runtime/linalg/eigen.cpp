@@ -17,18 +17,33 @@ using namespace vorn_linalg;
 
 namespace vorn_linalg {
 
-// balance (EISPACK balanc): permutes rows and columns that isolate
-// eigenvalues to the ends, then scales rows 'low..igh' and their columns
-// by powers of the radix until their norms are within a factor of 0.95.
-void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale) {
-  const int n = a.n;
+// balance (EISPACK balanc, and cbal for a complex matrix held as its real
+// and imaginary parts): permutes rows and columns that isolate eigenvalues
+// to the ends, then scales rows 'low..igh' and their columns by powers of
+// the radix until their norms are within a factor of 0.95. An element is
+// zero when all its parts are; its size is the sum of its parts' moduli.
+void balance(const std::vector<Square<double>*>& parts, int& low, int& igh, std::vector<double>& scale) {
+  const int n = parts[0]->n;
   const double radix = 16.0, b2 = radix * radix;
   int k = 0, l = n - 1;
+  auto nonzero = [&](int i, int j) {
+    for (Square<double>* p : parts)
+      if ((*p)(i, j) != 0.0) return true;
+    return false;
+  };
+  auto size = [&](int i, int j) {
+    double s = std::fabs((*parts[0])(i, j));
+    for (size_t q = 1; q < parts.size(); q++) s += std::fabs((*parts[q])(i, j));
+    return s;
+  };
   auto exchange = [&](int j, int m) {
     scale[m] = j;
     if (j == m) return;
-    for (int i = 0; i <= l; i++) std::swap(a(i, j), a(i, m));
-    for (int i = k; i < n; i++) std::swap(a(j, i), a(m, i));
+    for (Square<double>* p : parts) {
+      Square<double>& a = *p;
+      for (int i = 0; i <= l; i++) std::swap(a(i, j), a(i, m));
+      for (int i = k; i < n; i++) std::swap(a(j, i), a(m, i));
+    }
   };
   // Rows isolating an eigenvalue, pushed down.
   bool found = true;
@@ -37,7 +52,7 @@ void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale) 
     for (int j = l; j >= 0; j--) {
       bool isolated = true;
       for (int i = 0; i <= l; i++)
-        if (i != j && a(j, i) != 0.0) {
+        if (i != j && nonzero(j, i)) {
           isolated = false;
           break;
         }
@@ -59,7 +74,7 @@ void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale) 
     for (int j = k; j <= l; j++) {
       bool isolated = true;
       for (int i = k; i <= l; i++)
-        if (i != j && a(i, j) != 0.0) {
+        if (i != j && nonzero(i, j)) {
           isolated = false;
           break;
         }
@@ -79,8 +94,8 @@ void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale) 
       double c = 0.0, r = 0.0;
       for (int j = k; j <= l; j++) {
         if (j == i) continue;
-        c += std::fabs(a(j, i));
-        r += std::fabs(a(i, j));
+        c += size(j, i);
+        r += size(i, j);
       }
       // Guard against zero c or r due to underflow.
       if (c == 0.0 || r == 0.0) continue;
@@ -99,31 +114,46 @@ void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale) 
       g = 1.0 / f;
       scale[i] *= f;
       noconv = true;
-      for (int j = k; j < n; j++) a(i, j) *= g;
-      for (int j = 0; j <= l; j++) a(j, i) *= f;
+      for (Square<double>* p : parts) {
+        Square<double>& a = *p;
+        for (int j = k; j < n; j++) a(i, j) *= g;
+        for (int j = 0; j <= l; j++) a(j, i) *= f;
+      }
     }
   }
   low = k;
   igh = l;
 }
 
-// balbak: back-transforms the m columns of z from the balanced matrix's
-// eigenvectors to the original's.
-void balbak(int low, int igh, const std::vector<double>& scale, Square<double>& z, int m) {
-  const int n = z.n;
-  if (igh != low)
-    for (int i = low; i <= igh; i++) {
-      const double s = scale[i];
-      for (int j = 0; j < m; j++) z(i, j) *= s;
+// balbak (and cbabk2 over real and imaginary parts): back-transforms the m
+// columns of z from the balanced matrix's eigenvectors to the original's.
+void balbak(int low, int igh, const std::vector<double>& scale, const std::vector<Square<double>*>& z, int m) {
+  const int n = z[0]->n;
+  for (Square<double>* p : z) {
+    Square<double>& part = *p;
+    if (igh != low)
+      for (int i = low; i <= igh; i++) {
+        const double s = scale[i];
+        for (int j = 0; j < m; j++) part(i, j) *= s;
+      }
+    for (int ii = 0; ii < n; ii++) {
+      int i = ii;
+      if (i >= low && i <= igh) continue;
+      if (i < low) i = low - ii - 1;
+      const int k = static_cast<int>(scale[i]);
+      if (k == i) continue;
+      for (int j = 0; j < m; j++) std::swap(part(i, j), part(k, j));
     }
-  for (int ii = 0; ii < n; ii++) {
-    int i = ii;
-    if (i >= low && i <= igh) continue;
-    if (i < low) i = low - ii - 1;
-    const int k = static_cast<int>(scale[i]);
-    if (k == i) continue;
-    for (int j = 0; j < m; j++) std::swap(z(i, j), z(k, j));
   }
+}
+
+// The balancing matrix D with B = inverse(D) * A * D: what balbak applies to
+// eigenvectors, that is its action on the identity.
+Square<double> diag_balance(int low, int igh, const std::vector<double>& scale, int n) {
+  Square<double> d(n);
+  for (int i = 0; i < n; i++) d(i, i) = 1.0;
+  balbak(low, igh, scale, {&d}, n);
+  return d;
 }
 
 // orthes: orthogonal similarity reduction of rows and columns low..igh to
@@ -663,7 +693,7 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
   Square<double> a = squareOf(A);
   int low, igh;
   std::vector<double> scale(n), ort(n), wr(n, 0.0), wi(n, 0.0);
-  balance(a, low, igh, scale);
+  balance({&a}, low, igh, scale);
   orthes(low, igh, a, ort);
   int ierr;
   std::vector<cplx> values(n);
@@ -673,7 +703,7 @@ int realEigen(Matrix* A, Matrix* val, Matrix* vec, const char* tag) {
     ortran(low, igh, a, ort, z);
     ierr = hqr2(low, igh, a, wr, wi, z);
     if (ierr == 0) {
-      balbak(low, igh, scale, z, n);
+      balbak(low, igh, scale, {&z}, n);
       complexColumns(z, wi, vectors);
       normalize_vector(vectors);
     }
@@ -784,25 +814,12 @@ Matrix* MatEigValVec(Matrix* A) {
   return onRealOperand(A, [&](Matrix* a) { return Mat_EigValVec(a); });
 }
 
-namespace {
-
-// The balancing matrix D with B = inverse(D) * A * D: what balbak applies to
-// eigenvectors, that is its action on the identity.
-Square<double> diag_balance(int low, int igh, const std::vector<double>& scale, int n) {
-  Square<double> d(n);
-  for (int i = 0; i < n; i++) d(i, i) = 1.0;
-  balbak(low, igh, scale, d, n);
-  return d;
-}
-
-}  // namespace
-
 void Mat_Balance(Matrix* A, Matrix* D, Matrix* B) {
   const int n = A->rows;
   Square<double> a = squareOf(A);
   int low, igh;
   std::vector<double> scale(n);
-  balance(a, low, igh, scale);
+  balance({&a}, low, igh, scale);
   Square<double> d = diag_balance(low, igh, scale, n);
   storeSquare(D, d);
   storeSquare(B, a);

@@ -20,9 +20,14 @@ struct Square {
   T* col(int j) { return a.data() + static_cast<size_t>(j) * n; }
 };
 
+// Balancing of a general matrix given as its parts: the real one, or the
+// real and imaginary parts of a complex one; back-transformation of
+// eigenvectors given the same way; the balancing matrix itself.
+void balance(const std::vector<Square<double>*>& parts, int& low, int& igh, std::vector<double>& scale);
+void balbak(int low, int igh, const std::vector<double>& scale, const std::vector<Square<double>*>& z, int m);
+Square<double> diag_balance(int low, int igh, const std::vector<double>& scale, int n);
+
 // Real general matrices (EISPACK).
-void balance(Square<double>& a, int& low, int& igh, std::vector<double>& scale);
-void balbak(int low, int igh, const std::vector<double>& scale, Square<double>& z, int m);
 void orthes(int low, int igh, Square<double>& a, std::vector<double>& ort);
 void ortran(int low, int igh, Square<double>& a, std::vector<double>& ort, Square<double>& z);
 int hqr(int low, int igh, Square<double>& h, std::vector<double>& wr, std::vector<double>& wi);
