@@ -110,41 +110,25 @@ const ElementType* elementTypeOfCode(int code, bool version4) {
   return nullptr;
 }
 
+// The value of type T stored at p, widened to a double.
+template <class T>
+double load(const unsigned char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return static_cast<double>(v);
+}
+
 double rawToDouble(const ElementType& t, unsigned char* p, bool flip) {
   if (flip) reverse(p, t.size);
   switch (kindOf(t)) {
-    case kDouble: {
-      double v;
-      std::memcpy(&v, p, 8);
-      return v;
-    }
-    case kFloat: {
-      float v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-    case kChar: return static_cast<signed char>(p[0]);
-    case kUChar: return p[0];
-    case kShort: {
-      int16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case kUShort: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case kInt: {
-      int32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-    case kUInt: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
+    case kDouble: return load<double>(p);
+    case kFloat: return load<float>(p);
+    case kChar: return load<signed char>(p);
+    case kUChar: return load<unsigned char>(p);
+    case kShort: return load<int16_t>(p);
+    case kUShort: return load<uint16_t>(p);
+    case kInt: return load<int32_t>(p);
+    case kUInt: return load<uint32_t>(p);
   }
   return 0.0;
 }
