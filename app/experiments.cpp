@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/output_file.h"
 #include "app/progress.h"
 #include "app/scope.h"
 #include "runtime/core/channel.h"
@@ -56,12 +57,10 @@ struct Slot {
 constexpr long kJobsMax = 1000000;   // more workers than experiments run as many as there are experiments
 constexpr long kPollNanoseconds = 10 * 1000 * 1000;
 
+// An unnamed file in TMPDIR (or /tmp) for a worker's output.
 int scratchFile() {
   const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir != nullptr && dir[0] != '\0' ? dir : "/tmp") + "/brovane-XXXXXX";
-  const int fd = mkstemp(&path[0]);
-  if (fd >= 0) unlink(path.c_str());
-  return fd;
+  return OutputScratchFile(dir != nullptr && dir[0] != '\0' ? dir : "/tmp", nullptr);
 }
 
 void closeSlot(Slot& s) {
@@ -240,33 +239,8 @@ double secondsSince(const timespec& t) {
   return static_cast<double>(now.tv_sec - t.tv_sec) + (now.tv_nsec - t.tv_nsec) / 1e9;
 }
 
-// At most 40 characters of a value from outside, control bytes shown as '?'.
-std::string printable(const char* value) {
-  std::string text;
-  for (const char* p = value; *p != '\0'; p++) {
-    if (text.size() == 40) return text + "...";
-    const unsigned char c = static_cast<unsigned char>(*p);
-    text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-  }
-  return text;
-}
 
 }  // namespace
-
-std::string ReadWholeFile(int fd) {
-  std::string text;
-  if (fd < 0) return text;
-  char buffer[65536];
-  off_t at = 0;
-  for (;;) {
-    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-    at += n;
-  }
-  return text;
-}
 
 void AddToResults(int i, int j, double x) {
   AddToElement(llresults, i, j, x);
@@ -286,7 +260,7 @@ int ExperimentJobs() {
   if (!valid) {
     FilePrintf(
         2, "ERROR: BROVANE_JOBS must be a number of processes, or 0 for one per processor (BROVANE_JOBS = \"%s\").\n",
-        printable(value).c_str());
+        PrintableText(value, 40).c_str());
     VornExitFailure();
   }
   if (jobs == 0) jobs = sysconf(_SC_NPROCESSORS_ONLN);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <string>
 
 // llresults(i, j) += x, as an experiment adds its results. In a worker
 // process the addition is also recorded for the parent to replay.
@@ -25,7 +24,3 @@ int ExperimentJobs();
 // experiment in order that ends its process decides the exit status, and
 // every other worker is ended then.
 void RunExperimentSeries(int count, int jobs, const std::function<void(int)>& experiment);
-
-// The whole file behind fd, read from its start whatever its offset; empty
-// for a negative fd.
-std::string ReadWholeFile(int fd);

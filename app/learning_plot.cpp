@@ -19,7 +19,6 @@
 #include <initializer_list>
 
 #include "app/brovane.h"
-#include "app/experiments.h"
 #include "app/output_file.h"
 #include "app/scope.h"
 #include "runtime/core/entry.h"

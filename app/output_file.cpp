@@ -39,6 +39,21 @@ int OutputScratchFile(const std::string& folder, std::string* kept) {
   return fd;
 }
 
+std::string ReadWholeFile(int fd) {
+  std::string text;
+  if (fd < 0) return text;
+  char buffer[65536];
+  off_t at = 0;
+  for (;;) {
+    const ssize_t n = pread(fd, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+    at += n;
+  }
+  return text;
+}
+
 std::string OutputTargetProblem(const std::string& target, bool* exists, unsigned* mode) {
   struct stat st;
   *exists = stat(target.c_str(), &st) == 0;

@@ -1,6 +1,7 @@
 // Files a run writes besides its report (the learning-curve plot, the saved
 // results): each is written into a scratch file beside its target and
 // renamed over it only when whole, so a failure never leaves half a file.
+// Also the scratch files of the worker processes.
 #pragma once
 
 #include <signal.h>
@@ -23,6 +24,10 @@ std::string OutputFolder(const std::string& path);
 // A new file in folder, named after the program; unlinked at once unless
 // kept is given, which then receives its path. -1 with errno on failure.
 int OutputScratchFile(const std::string& folder, std::string* kept);
+
+// The whole file behind fd, read from its start whatever its offset; empty
+// for a negative fd.
+std::string ReadWholeFile(int fd);
 
 // "" when target may be replaced (absent, or a regular file this process
 // may write), else the reason. *exists and *mode tell what is there.
