@@ -221,17 +221,9 @@ List* Nested(const char* name) {
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"Integer", [](FILE* fp) { IntegerWrite(INT32_MIN, fp, "i"); },
-       [](FILE* in, FILE* out) {
-         int32_t v = 0;
-         ASSERT_EQ(0, IntegerRead(&v, in, "f"));
-         IntegerWrite(v, out, "i");
-       }},
+       [](FILE* in, FILE* out) { int32_t v = 0; ASSERT_EQ(0, IntegerRead(&v, in, "f")); IntegerWrite(v, out, "i"); }},
       {"Real", [](FILE* fp) { RealWrite(payloadNaN(), fp, "x"); },
-       [](FILE* in, FILE* out) {
-         double v = 0;
-         ASSERT_EQ(0, RealRead(&v, in, "f"));
-         RealWrite(v, out, "x");
-       }},
+       [](FILE* in, FILE* out) { double v = 0; ASSERT_EQ(0, RealRead(&v, in, "f")); RealWrite(v, out, "x"); }},
       {"Complex", [](FILE* fp) { CompWrite(CompDef("z", -0.0, payloadNaN()), fp); },
        [](FILE* in, FILE* out) { CompWrite(CompRead(CompDef("", 0, 0), in), out); }},
       {"String", [](FILE* fp) { vnStringWrite(vnStringSetName(vnStringStringDef("a\x01z"), "s"), fp); },
@@ -385,18 +377,16 @@ TEST_F(BinfileTest, RawArrayFailuresWarnAndGiveTheEmptyMatrix) {
     std::function<Matrix*()> read;
     std::string warning;
   };
+  auto readFour = [&](bool regular, int n, const char* type) {
+    FILE* in = streamOf(four, regular);
+    Matrix* m = MatFread(in, n, type, 0);
+    std::fclose(in);
+    return m;
+  };
   const Failure cases[] = {
-      {[&] { FILE* in = streamOf(four, true); Matrix* m = MatFread(in, 2, "int", 0); std::fclose(in); return m; },
-       "\nNot enough data in file in MatFread().\n"},
-      {[&] {
-         FILE* in = streamOf(four, false);
-         Matrix* m = MatFread(in, 1, "double", 0);
-         std::fclose(in);
-         return m;
-       },
-       ""},
-      {[&] { FILE* in = streamOf(four, false); Matrix* m = MatFread(in, 1, "int64", 0); std::fclose(in); return m; },
-       "\nFormat is not appropriate in MatFread().\n"},
+      {[&] { return readFour(true, 2, "int"); }, "\nNot enough data in file in MatFread().\n"},
+      {[&] { return readFour(false, 1, "double"); }, ""},
+      {[&] { return readFour(false, 1, "int64"); }, "\nFormat is not appropriate in MatFread().\n"},
       {[] { return MatFread(nullptr, 1, "int", 0); }, "\nFile pointer is null in MatFread().\n"},
       {[] { return MatSocketRead(0, 1, "int", 0); }, "\nSocket is 0 in MatSocketRead().\n"},
   };

@@ -273,9 +273,7 @@ TEST_F(ListOpsDeathTest, MisuseIsFatal) {
        ListLine("l((1x1))", "Not a suitable index", "ListGetSubElements()")},
       {[&] { ListGetSubElements2(l, 3, 1, 0); }, ListLine("l(3:1:0)", "Not a suitable index", "ListGetSubElements2()")},
       {[&] { ListGetSubElements2(l, 1, 7, 3); }, ListLine("l(1:7:3)", "Not a suitable index", "ListGetSubElements2()")},
-      {[&] {
-         ListSetSubElements(l, Row({1, 2}), m);
-       },
+      {[&] { ListSetSubElements(l, Row({1, 2}), m); },
        ListLine("l((1x2)) = m", "Not a suitable index", "ListSetSubElements()")},
       {[&] { ListSetSubElements2(l, 1, 2, 1, m); },
        ListLine("l(1:2:1) = m", "Not a suitable index", "ListSetSubElements2()")},
