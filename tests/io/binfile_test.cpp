@@ -169,7 +169,6 @@ struct Case {
   bool version4 = true;   // version 4 keeps no variable names
 };
 
-Polynomial* Poly(int class_, const V& row, const char* variable = nullptr) { return PolyOf(class_, row, variable); }
 
 Rational* Rat(int class_, const V& nume, const V& deno, const char* variable = nullptr) {
   const int w = class_ == 1 ? 2 : 1;
@@ -191,7 +190,7 @@ Matrix* ElementMatrix(const char* name, int class_) {
   for (int k = 0; k < 3; k++) {
     if (poly) {
       PolyUndef(MatPolys(m)[k]);
-      MatPolys(m)[k] = PolySetType(Poly(c, k == 1 ? b : a), 3);
+      MatPolys(m)[k] = PolySetType(PolyOf(c, k == 1 ? b : a), 3);
     } else {
       RatUndef(MatRats(m)[k]);
       MatRats(m)[k] = RatSetType(Rat(c, k == 1 ? b : a, k == 2 ? b : a), 2);
@@ -212,7 +211,7 @@ List* Nested(const char* name) {
   List* inner = ListElementsDef(2, LIST_MATRIX, Values(""), LIST_INTEGER, 7);
   List* middle = ListElementsDef(2, LIST_LIST, inner, LIST_STRING, vnStringStringDef("in"));
   List* l = ListElementsDef(10, LIST_INTEGER, -5, LIST_REAL, -0.0, LIST_STRING, vnStringStringDef("s"),
-                            LIST_COMPLEX, CompDef("", payloadNaN(), -0.0), LIST_POLYNOMIAL, Poly(0, {1, 2}),
+                            LIST_COMPLEX, CompDef("", payloadNaN(), -0.0), LIST_POLYNOMIAL, PolyOf(0, {1, 2}),
                             LIST_RATIONAL, Rat(1, {1, 2}, {3, 4}), LIST_MATRIX, ElementMatrix("", MAT_C_RATIONAL),
                             LIST_ARRAY, Real("", 3, 0), LIST_INDEX, Real("", 1, 2, {1, 2}), LIST_LIST, middle);
   return ListSetName(l, name);
@@ -230,9 +229,9 @@ const std::vector<Case>& Cases() {
        [](FILE* in, FILE* out) { vnStringWrite(vnStringRead(vnStringDef("", -1), in), out); }},
       {"empty String", [](FILE* fp) { vnStringWrite(vnStringSetName(vnStringStringDef(""), "e"), fp); },
        [](FILE* in, FILE* out) { vnStringWrite(vnStringRead(vnStringDef("", -1), in), out); }},
-      {"Polynomial with variable", [](FILE* fp) { PolyWrite(PolySetName(Poly(0, {1, -0.0, 3}, "x"), "p"), fp); },
+      {"Polynomial with variable", [](FILE* fp) { PolyWrite(PolySetName(PolyOf(0, {1, -0.0, 3}, "x"), "p"), fp); },
        [](FILE* in, FILE* out) { PolyWrite(PolyRead(PolyDef("", -1, nullptr), in), out); }, false},
-      {"complex Polynomial", [](FILE* fp) { PolyWrite(PolySetName(Poly(1, {1, 2, payloadNaN(), 4}), "q"), fp); },
+      {"complex Polynomial", [](FILE* fp) { PolyWrite(PolySetName(PolyOf(1, {1, 2, payloadNaN(), 4}), "q"), fp); },
        [](FILE* in, FILE* out) { PolyWrite(PolyRead(PolyDef("", -1, nullptr), in), out); }},
       {"Rational with variable", [](FILE* fp) { RatWrite(RatSetName(Rat(0, {1, 2}, {3, 4, 5}, "w"), "r"), fp); },
        [](FILE* in, FILE* out) { RatWrite(RatRead(RatDef("", -1, -1), in), out); }, false},
@@ -297,7 +296,7 @@ TEST_F(BinfileTest, NativeRecordStartsAsLaidOut) {
 TEST_F(BinfileTest, ReadBackValuesAndNames) {
   const std::string r = bytesOf([](FILE* fp) {
     MatWrite(Real("", 1, 2, {1, 2}), fp, 8);
-    PolyWrite(Poly(0, {1, 2}), fp);
+    PolyWrite(PolyOf(0, {1, 2}), fp);
     MatWrite(Real(std::string(1023, 'n').c_str(), 1, 1, {3}), fp, 7);
   });
   FILE* in = streamOf(r, true);
