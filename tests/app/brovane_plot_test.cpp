@@ -46,14 +46,9 @@ TEST(PlotFileTest, OnlyWholeFilesOfTheRightFormatCount) {
     const char* path;
     bool whole;
   } cases[] = {
-      {png, "a.png", true},
-      {png, "a.PNG", true},
-      {svg, "a.svg", true},
-      {pdf, "a.pdf", true},
-      {png.substr(0, png.size() - 1), "a.png", false},
-      {svg.substr(0, 30), "a.svg", false},
-      {pdf.substr(0, 12), "a.pdf", false},
-      {png, "a.svg", false},
+      {png, "a.png", true},        {png, "a.PNG", true},  {svg, "a.svg", true},
+      {pdf, "a.pdf", true},        {png.substr(0, png.size() - 1), "a.png", false},
+      {svg.substr(0, 30), "a.svg", false}, {pdf.substr(0, 12), "a.pdf", false}, {png, "a.svg", false},
       {"   0 +-----+\n |  * |\n", "a.png", false},  // what a text terminal draws
   };
   for (const auto& c : cases) EXPECT_EQ(c.whole, PlotFileComplete(c.bytes, c.path)) << c.path << ": " << c.bytes;

@@ -169,7 +169,6 @@ struct Case {
   bool version4 = true;   // version 4 keeps no variable names
 };
 
-Polynomial* Poly(int class_, const V& row, const char* variable = nullptr) { return PolyOf(class_, row, variable); }
 
 Rational* Rat(int class_, const V& nume, const V& deno, const char* variable = nullptr) {
   const int w = class_ == 1 ? 2 : 1;
@@ -191,7 +190,7 @@ Matrix* ElementMatrix(const char* name, int class_) {
   for (int k = 0; k < 3; k++) {
     if (poly) {
       PolyUndef(MatPolys(m)[k]);
-      MatPolys(m)[k] = PolySetType(Poly(c, k == 1 ? b : a), 3);
+      MatPolys(m)[k] = PolySetType(PolyOf(c, k == 1 ? b : a), 3);
     } else {
       RatUndef(MatRats(m)[k]);
       MatRats(m)[k] = RatSetType(Rat(c, k == 1 ? b : a, k == 2 ? b : a), 2);
@@ -212,7 +211,7 @@ List* Nested(const char* name) {
   List* inner = ListElementsDef(2, LIST_MATRIX, Values(""), LIST_INTEGER, 7);
   List* middle = ListElementsDef(2, LIST_LIST, inner, LIST_STRING, vnStringStringDef("in"));
   List* l = ListElementsDef(10, LIST_INTEGER, -5, LIST_REAL, -0.0, LIST_STRING, vnStringStringDef("s"),
-                            LIST_COMPLEX, CompDef("", payloadNaN(), -0.0), LIST_POLYNOMIAL, Poly(0, {1, 2}),
+                            LIST_COMPLEX, CompDef("", payloadNaN(), -0.0), LIST_POLYNOMIAL, PolyOf(0, {1, 2}),
                             LIST_RATIONAL, Rat(1, {1, 2}, {3, 4}), LIST_MATRIX, ElementMatrix("", MAT_C_RATIONAL),
                             LIST_ARRAY, Real("", 3, 0), LIST_INDEX, Real("", 1, 2, {1, 2}), LIST_LIST, middle);
   return ListSetName(l, name);
@@ -221,26 +220,18 @@ List* Nested(const char* name) {
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"Integer", [](FILE* fp) { IntegerWrite(INT32_MIN, fp, "i"); },
-       [](FILE* in, FILE* out) {
-         int32_t v = 0;
-         ASSERT_EQ(0, IntegerRead(&v, in, "f"));
-         IntegerWrite(v, out, "i");
-       }},
+       [](FILE* in, FILE* out) { int32_t v = 0; ASSERT_EQ(0, IntegerRead(&v, in, "f")); IntegerWrite(v, out, "i"); }},
       {"Real", [](FILE* fp) { RealWrite(payloadNaN(), fp, "x"); },
-       [](FILE* in, FILE* out) {
-         double v = 0;
-         ASSERT_EQ(0, RealRead(&v, in, "f"));
-         RealWrite(v, out, "x");
-       }},
+       [](FILE* in, FILE* out) { double v = 0; ASSERT_EQ(0, RealRead(&v, in, "f")); RealWrite(v, out, "x"); }},
       {"Complex", [](FILE* fp) { CompWrite(CompDef("z", -0.0, payloadNaN()), fp); },
        [](FILE* in, FILE* out) { CompWrite(CompRead(CompDef("", 0, 0), in), out); }},
       {"String", [](FILE* fp) { vnStringWrite(vnStringSetName(vnStringStringDef("a\x01z"), "s"), fp); },
        [](FILE* in, FILE* out) { vnStringWrite(vnStringRead(vnStringDef("", -1), in), out); }},
       {"empty String", [](FILE* fp) { vnStringWrite(vnStringSetName(vnStringStringDef(""), "e"), fp); },
        [](FILE* in, FILE* out) { vnStringWrite(vnStringRead(vnStringDef("", -1), in), out); }},
-      {"Polynomial with variable", [](FILE* fp) { PolyWrite(PolySetName(Poly(0, {1, -0.0, 3}, "x"), "p"), fp); },
+      {"Polynomial with variable", [](FILE* fp) { PolyWrite(PolySetName(PolyOf(0, {1, -0.0, 3}, "x"), "p"), fp); },
        [](FILE* in, FILE* out) { PolyWrite(PolyRead(PolyDef("", -1, nullptr), in), out); }, false},
-      {"complex Polynomial", [](FILE* fp) { PolyWrite(PolySetName(Poly(1, {1, 2, payloadNaN(), 4}), "q"), fp); },
+      {"complex Polynomial", [](FILE* fp) { PolyWrite(PolySetName(PolyOf(1, {1, 2, payloadNaN(), 4}), "q"), fp); },
        [](FILE* in, FILE* out) { PolyWrite(PolyRead(PolyDef("", -1, nullptr), in), out); }},
       {"Rational with variable", [](FILE* fp) { RatWrite(RatSetName(Rat(0, {1, 2}, {3, 4, 5}, "w"), "r"), fp); },
        [](FILE* in, FILE* out) { RatWrite(RatRead(RatDef("", -1, -1), in), out); }, false},
@@ -305,7 +296,7 @@ TEST_F(BinfileTest, NativeRecordStartsAsLaidOut) {
 TEST_F(BinfileTest, ReadBackValuesAndNames) {
   const std::string r = bytesOf([](FILE* fp) {
     MatWrite(Real("", 1, 2, {1, 2}), fp, 8);
-    PolyWrite(Poly(0, {1, 2}), fp);
+    PolyWrite(PolyOf(0, {1, 2}), fp);
     MatWrite(Real(std::string(1023, 'n').c_str(), 1, 1, {3}), fp, 7);
   });
   FILE* in = streamOf(r, true);
@@ -385,18 +376,16 @@ TEST_F(BinfileTest, RawArrayFailuresWarnAndGiveTheEmptyMatrix) {
     std::function<Matrix*()> read;
     std::string warning;
   };
+  auto readFour = [&](bool regular, int n, const char* type) {
+    FILE* in = streamOf(four, regular);
+    Matrix* m = MatFread(in, n, type, 0);
+    std::fclose(in);
+    return m;
+  };
   const Failure cases[] = {
-      {[&] { FILE* in = streamOf(four, true); Matrix* m = MatFread(in, 2, "int", 0); std::fclose(in); return m; },
-       "\nNot enough data in file in MatFread().\n"},
-      {[&] {
-         FILE* in = streamOf(four, false);
-         Matrix* m = MatFread(in, 1, "double", 0);
-         std::fclose(in);
-         return m;
-       },
-       ""},
-      {[&] { FILE* in = streamOf(four, false); Matrix* m = MatFread(in, 1, "int64", 0); std::fclose(in); return m; },
-       "\nFormat is not appropriate in MatFread().\n"},
+      {[&] { return readFour(true, 2, "int"); }, "\nNot enough data in file in MatFread().\n"},
+      {[&] { return readFour(false, 1, "double"); }, ""},
+      {[&] { return readFour(false, 1, "int64"); }, "\nFormat is not appropriate in MatFread().\n"},
       {[] { return MatFread(nullptr, 1, "int", 0); }, "\nFile pointer is null in MatFread().\n"},
       {[] { return MatSocketRead(0, 1, "int", 0); }, "\nSocket is 0 in MatSocketRead().\n"},
   };

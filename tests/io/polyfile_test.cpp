@@ -1,5 +1,4 @@
-// Polynomials and rationals in the column layout, and polynomial matrices
-// in the save layout.
+// Polynomials and rationals in the column layout.
 #include <string>
 
 #include "support/values.h"
@@ -31,17 +30,6 @@ TEST_F(PolyFileTest, PolynomialsAndRationalsComeBackAsWritten) {
   EXPECT_EQ(back->deno_degree, 1);
   std::remove((base + ".N").c_str());
   std::remove((base + ".D").c_str());
-}
-
-TEST_F(PolyFileTest, PolynomialMatrixSavesOneElementToALine) {
-  Matrix* m = MatSetName(P_MatDef("", 1, 2), "P");
-  P_MatSetValue(m, 1, 1, PolyOf(0, {-1, 0, 2}));
-  P_MatSetValue(m, 1, 2, PolyOf(0, {0, 1}));
-  MatFileSave(m, path(), 0, 1, "");
-  EXPECT_EQ(saved(), "P = [\n [ 2*s^2 - 1,  \n   Polynomial(\"s\") ]];\n\n");
-  Matrix* r = MatSetName(MatInvElem(m), "R");
-  MatFileSave(r, path(), 0, 1, "");
-  EXPECT_EQ(saved(), "R = [\n [ (1)/\n   (2*s^2 - 1),  \n   (1)/\n   (Polynomial(\"s\")) ]];\n\n");
 }
 
 }  // namespace

@@ -55,10 +55,7 @@ const AliasCase kCases[] = {
      },
      "abcd"},
     {"L = L(1) (copy)",
-     [] {
-       List* l = ListElementsDef(2, LIST_LIST, Pair(7, 8), LIST_INTEGER, 9);
-       return Show(ListCopy(l, Held(l, 1)));
-     },
+     [] { List* l = ListElementsDef(2, LIST_LIST, Pair(7, 8), LIST_INTEGER, 9); return Show(ListCopy(l, Held(l, 1))); },
      "{7,8}"},
     {"L(2) = L (copy into a held List)",
      [] {

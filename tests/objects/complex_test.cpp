@@ -101,12 +101,9 @@ TEST_F(ComplexTest, ValueDivisionByZeroIsReportedAndLeavesDestination) {
   EXPECT_TRUE(dst.re == 1.0 && dst.im == 0.0);
 }
 
+// The branch cuts away from zero are on the grid of complex_edge_test.
 TEST_F(ComplexTest, BranchEdges) {
-  ExpectExactly(CompSqrt(C(-4.0, 0.0)), 0.0, 2.0);
   ExpectExactly(CompSqrt(C(-4.0, -0.0)), 0.0, 2.0);
-  ExpectExactly(CompSqrt(C(0.0, -2.0)), 1.0, -1.0);
-  ExpectExactly(CompLog(C(0.0, -1.0)), 0.0, -kPi / 2);
-  ExpectExactly(CompLog(C(-1.0, 0.0)), 0.0, kPi);
   ExpectExactly(CompLog(C(0.0, 0.0)), -kInf, kPi / 2);
   ExpectExactly(CompLog(C(-0.0, -0.0)), -kInf, kPi / 2);
   ExpectExactly(CompPow(C(0.0, 1.0), 2), -1.0, 0.0);
@@ -190,11 +187,7 @@ TEST_F(ComplexDeathTest, Reports) {
       {[] { CompAtan(C(0.0, -1.0)); }, "\n\\(2,0\\) / \\(0,-0\\) : Can't divide by zero in CompDivSelf\\(\\)"},
       {[] { CompAtanh(C(1.0, 0.0)); }, "Can't divide by zero in CompDivSelf\\(\\)"},
       {[] { CompFileRead("/nonexistent-dir/z.txt"); }, "Can't open file", "CompFileRead()"},
-      {[] {
-         Complex* z = C(1.0, 2.0);
-         CompUndef(z), CompUndef(z);
-       },
-       "Duplicate undefing", "CompUndef()"},
+      {[] { Complex* z = C(1.0, 2.0); CompUndef(z), CompUndef(z); }, "Duplicate undefing", "CompUndef()"},
   });
 }
 

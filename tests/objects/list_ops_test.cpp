@@ -47,53 +47,15 @@ TEST_F(ListOpsTest, BuildsCutsAndRepeats) {
   const std::vector<ShapeCase> cases = {
       {"make 2 3 2", [] { return ListMakeList(2, 3, 2); }, "{{0, 0}, {0, 0}, {0, 0}}"},
       {"make empty top", [] { return ListMakeList(2, 0, 5); }, "{}"},
-      {"make from array",
-       [] {
-         const int n[] = {1, 1, 2};
-         return ListMakeList2(3, n);
-       },
-       "{{{0, 0}}}"},
-      {"cat",
-       [] {
-         return ListCat(Ints({1}), Ints({2, 3}));
-       },
-       "{1, 2, 3}"},
-      {"insert first",
-       [] {
-         return ListInsert(Ints({1, 2}), 1, Ints({8, 9}));
-       },
-       "{8, 9, 1, 2}"},
-      {"insert last",
-       [] {
-         return ListInsert(Ints({1, 2}), 2, Ints({8}));
-       },
-       "{1, 8, 2}"},
-      {"cut",
-       [] {
-         return ListCut(Ints({1, 2, 3, 4}), 2, 3);
-       },
-       "{2, 3}"},
-      {"put",
-       [] {
-         return ListPut(Ints({1, 2, 3, 4}), 3, Ints({8, 9}));
-       },
-       "{1, 2, 8, 9}"},
-      {"put into itself",
-       [] {
-         List* l = Ints({1, 2, 3});
-         return ListPut(l, 1, l);
-       },
-       "{1, 2, 3}"},
-      {"mul",
-       [] {
-         return ListMul(Ints({1, 2}), 2);
-       },
-       "{1, 2, 1, 2}"},
-      {"mul by 0",
-       [] {
-         return ListMul(Ints({1, 2}), 0);
-       },
-       "{}"},
+      {"make from array", [] { const int n[] = {1, 1, 2}; return ListMakeList2(3, n); }, "{{{0, 0}}}"},
+      {"cat", [] { return ListCat(Ints({1}), Ints({2, 3})); }, "{1, 2, 3}"},
+      {"insert first", [] { return ListInsert(Ints({1, 2}), 1, Ints({8, 9})); }, "{8, 9, 1, 2}"},
+      {"insert last", [] { return ListInsert(Ints({1, 2}), 2, Ints({8})); }, "{1, 8, 2}"},
+      {"cut", [] { return ListCut(Ints({1, 2, 3, 4}), 2, 3); }, "{2, 3}"},
+      {"put", [] { return ListPut(Ints({1, 2, 3, 4}), 3, Ints({8, 9})); }, "{1, 2, 8, 9}"},
+      {"put into itself", [] { List* l = Ints({1, 2, 3}); return ListPut(l, 1, l); }, "{1, 2, 3}"},
+      {"mul", [] { return ListMul(Ints({1, 2}), 2); }, "{1, 2, 1, 2}"},
+      {"mul by 0", [] { return ListMul(Ints({1, 2}), 0); }, "{}"},
   };
   for (const ShapeCase& c : cases) EXPECT_EQ(Shown(c.make()), c.shown) << c.what;
   List* deep = ListMakeList(2, 3, 2);  // copies, not one shared List
@@ -108,32 +70,13 @@ TEST_F(ListOpsTest, SubElementsByIndexAndSeries) {
       {"5:1:-2", [&] { return ListGetSubElements2(l, 5, 1, -2); }, "{5, 3, 1}"},
       {"2:4:0 is a cut", [&] { return ListGetSubElements2(l, 2, 4, 0); }, "{2, 3, 4}"},
       {"4:2:1 is empty", [&] { return ListGetSubElements2(l, 4, 2, 1); }, "{}"},
-      {"halves to even",
-       [&] {
-         return ListGetSubElements(l, Row({2.5, 3.5, 0.6}));
-       },
-       "{2, 4, 1}"},
+      {"halves to even", [&] { return ListGetSubElements(l, Row({2.5, 3.5, 0.6})); }, "{2, 4, 1}"},
       {"no index", [&] { return ListGetSubElements(l, MatDef("", 0, 3)); }, "{}"},
-      {"set by index",
-       [&] {
-         return ListSetSubElements(ListDup(l), Real("", 2, 1, {5, 1}), Ints({8, 9}));
-       },
+      {"set by index", [&] { return ListSetSubElements(ListDup(l), Real("", 2, 1, {5, 1}), Ints({8, 9})); },
        "{9, 2, 3, 4, 8}"},
-      {"set by series",
-       [&] {
-         return ListSetSubElements2(ListDup(l), 5, 1, -2, Ints({7, 8, 9}));
-       },
-       "{9, 2, 8, 4, 7}"},
-      {"set plain",
-       [&] {
-         return ListSetSubElements2(ListDup(l), 4, 5, 1, Ints({7, 8}));
-       },
-       "{1, 2, 3, 7, 8}"},
+      {"set by series", [&] { return ListSetSubElements2(ListDup(l), 5, 1, -2, Ints({7, 8, 9})); }, "{9, 2, 8, 4, 7}"},
       {"set from itself",
-       [&] {
-         List* d = ListDup(l);
-         return ListSetSubElements(d, Row({5, 4, 3, 2, 1}), d);
-       },
+       [&] { List* d = ListDup(l); return ListSetSubElements(d, Row({5, 4, 3, 2, 1}), d); },
        "{5, 4, 3, 2, 1}"},
   };
   for (const ShapeCase& c : cases) EXPECT_EQ(Shown(c.make()), c.shown) << c.what;
@@ -148,43 +91,29 @@ TEST_F(ListOpsTest, DeepSubElements) {
       {"several, single each", [&] { return ListGetDeepSubElement(n, 2, LIST_SUB_RANGE, 1, 2, 1, LIST_SUB_INDEX, 3); },
        "{3, 6}"},
       {"several, Lists each",
-       [&] {
-         return ListGetDeepSubElement(n, 2, LIST_SUB_MATRIX, Row({2, 1}), LIST_SUB_RANGE, 1, 2, 1);
-       },
+       [&] { return ListGetDeepSubElement(n, 2, LIST_SUB_MATRIX, Row({2, 1}), LIST_SUB_RANGE, 1, 2, 1); },
        "{{4, 5}, {1, 2}}"},
       {"matrix form",
-       [&] {
-         Matrix* ix[] = {Row({1}), Row({3, 1})};
-         return ListGetDeepSubElement2(n, 2, ix);
-       },
+       [&] { Matrix* ix[] = {Row({1}), Row({3, 1})}; return ListGetDeepSubElement2(n, 2, ix); },
        "{3, 1}"},
       {"set one element",
        [&] { return ListSetDeepSubElement(ListDup(n), 2, LIST_SUB_INDEX, 1, LIST_SUB_INDEX, 2, Ints({9})); },
        "{{1, 9, 3}, {4, 5, 6}}"},
       {"set a List at one index",
-       [&] {
-         return ListSetDeepSubElement(ListDup(n), 2, LIST_SUB_INDEX, 2, LIST_SUB_INDEX, 1, Ints({7, 8}));
-       },
+       [&] { return ListSetDeepSubElement(ListDup(n), 2, LIST_SUB_INDEX, 2, LIST_SUB_INDEX, 1, Ints({7, 8})); },
        "{{1, 2, 3}, {{7, 8}, 5, 6}}"},
       {"set across, one each",
-       [&] {
-         return ListSetDeepSubElement(ListDup(n), 2, LIST_SUB_RANGE, 1, 2, 1, LIST_SUB_INDEX, 3, Ints({7, 8}));
-       },
+       [&] { return ListSetDeepSubElement(ListDup(n), 2, LIST_SUB_RANGE, 1, 2, 1, LIST_SUB_INDEX, 3, Ints({7, 8})); },
        "{{1, 2, 7}, {4, 5, 8}}"},
       {"set across, Lists each",
        [&] {
-         List* src = ListDef("", 2);
-         ListSetElement(src, 1, LIST_LIST, Ints({7, 8}));
-         ListSetElement(src, 2, LIST_LIST, Ints({9, 6}));
          Matrix* ix[] = {Row({2, 1}), Row({1, 2})};
+         List* src = ListElementsDef(2, LIST_LIST, Ints({7, 8}), LIST_LIST, Ints({9, 6}));
          return ListSetDeepSubElement2(ListDup(n), 2, ix, src);
        },
        "{{9, 6, 3}, {7, 8, 6}}"},
       {"set from itself",
-       [&] {
-         List* d = ListDup(n);
-         return ListSetDeepSubElement(d, 2, LIST_SUB_INDEX, 1, LIST_SUB_INDEX, 1, d);
-       },
+       [&] { List* d = ListDup(n); return ListSetDeepSubElement(d, 2, LIST_SUB_INDEX, 1, LIST_SUB_INDEX, 1, d); },
        "{{{{1, 2, 3}, {4, 5, 6}}, 2, 3}, {4, 5, 6}}"},
   };
   for (const ShapeCase& c : cases) EXPECT_EQ(Shown(c.make()), c.shown) << c.what;
@@ -344,9 +273,7 @@ TEST_F(ListOpsDeathTest, MisuseIsFatal) {
        ListLine("l((1x1))", "Not a suitable index", "ListGetSubElements()")},
       {[&] { ListGetSubElements2(l, 3, 1, 0); }, ListLine("l(3:1:0)", "Not a suitable index", "ListGetSubElements2()")},
       {[&] { ListGetSubElements2(l, 1, 7, 3); }, ListLine("l(1:7:3)", "Not a suitable index", "ListGetSubElements2()")},
-      {[&] {
-         ListSetSubElements(l, Row({1, 2}), m);
-       },
+      {[&] { ListSetSubElements(l, Row({1, 2}), m); },
        ListLine("l((1x2)) = m", "Not a suitable index", "ListSetSubElements()")},
       {[&] { ListSetSubElements2(l, 1, 2, 1, m); },
        ListLine("l(1:2:1) = m", "Not a suitable index", "ListSetSubElements2()")},
