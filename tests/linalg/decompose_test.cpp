@@ -47,10 +47,7 @@ TEST_F(DecomposeTest, LuOfTwoByTwoSwapsRowsAndKeepsExactFactors) {
 // P*A = L*U, where the plain elimination would divide 0 by 0.
 TEST_F(DecomposeTest, LuOfSingularMatrixStaysFinite) {
   for (bool complex : {false, true}) {
-    dense::M a(3, 3);
-    a(0, 1) = 1;
-    a(1, 1) = 2;
-    a(2, 2) = 3;   // column 1 is zero
+    const dense::M a = dense::of(Real("A", 3, 3, {0, 1, 0, 0, 2, 0, 0, 0, 3}));   // column 1 is zero
     Matrix *L, *U, *P;
     MatLU(dense::toMatrix(a, complex), &L, &U, &P);
     const dense::M l = dense::of(L), u = dense::of(U), p = dense::of(P);
@@ -141,11 +138,7 @@ TEST_F(DecomposeTest, QrPivotsTheLargestColumnFirst) {
 // an entry of 1e-8: the reduction must still cover it.
 TEST_F(DecomposeTest, QrStaysExactWhenColumnNormsCancel) {
   for (bool complex : {false, true}) {
-    dense::M a(2, 2);
-    a(0, 0) = 1;
-    a(0, 1) = 1;
-    a(1, 0) = 1;
-    a(1, 1) = 1 + 1e-8;
+    const dense::M a = dense::of(Real("A", 2, 2, {1, 1, 1, 1 + 1e-8}));
     Matrix *Q, *R, *P;
     MatQR(dense::toMatrix(a, complex), &Q, &R, &P, 1);
     const dense::M q = dense::of(Q), r = dense::of(R), p = dense::of(P);
@@ -345,49 +338,38 @@ TEST_F(DecomposeTest, SingularValuesMatchLapack) {
 
 TEST_F(DecomposeDeathTest, MisuseIsReported) {
   Matrix *X, *Y, *Z;
-  struct Case {
-    std::function<void()> run;
-    std::string line;
-  } cases[] = {
-      {[&] { MatLU(Real("A", 0, 2), &X, &Y, &Z); }, ReportLine("lu(A(0x2)) : Zero-size matrix", "MatLU()")},
-      {[&] { MatQR(Real("A", 2, 0), &X, &Y, &Z, 1); }, ReportLine("qr(A(2x0)) : Zero-size matrix", "MatQR()")},
-      {[&] { MatForSub(Real("B", 0, 1), Real("L", 2, 2), 0); },
-       ReportLine("L(2x2) \\ B(0x1) : Zero-size matrix", "MatForSub()")},
+  ExpectFatal({
+      {[&] { MatLU(Real("A", 0, 2), &X, &Y, &Z); }, "lu(A(0x2)) : Zero-size matrix", "MatLU()"},
+      {[&] { MatQR(Real("A", 2, 0), &X, &Y, &Z, 1); }, "qr(A(2x0)) : Zero-size matrix", "MatQR()"},
+      {[&] { MatForSub(Real("B", 0, 1), Real("L", 2, 2), 0); }, "L(2x2) \\ B(0x1) : Zero-size matrix", "MatForSub()"},
       {[&] { MatBackSub(Real("B", 2, 1, {1, 1}), Real("U", 2, 2, {1, 1, 0, 0}), 0); },
-       ReportLine("U(2x2) \\ B(2x1) : Singular", "MatBackSub()")},
+       "U(2x2) \\ B(2x1) : Singular", "MatBackSub()"},
       {[&] { MatForSub(Real("B", 3, 1), Real("L", 2, 2), 0); },
-       ReportLine("Row number is not same for 'L(2 x 2)' and 'B(3 x 1)'", "MatForSub()")},
+       "Row number is not same for 'L(2 x 2)' and 'B(3 x 1)'", "MatForSub()"},
       {[&] { MatLUSolve(Real("A", 2, 2, {1, 2, 2, 4}), Real("B", 2, 1, {1, 1}), 1e-12); },
-       ReportLine("Singular for 'A(2 x 2)' and 'B(2 x 1)'", "MatLUSolve()")},
-      {[&] { MatLUSolve(Real("A", 2, 3), Real("B", 2, 1), 0); },
-       ReportLine("Not a square matrix for 'A(2 x 3)'", "MatLUSolve()")},
+       "Singular for 'A(2 x 2)' and 'B(2 x 1)'", "MatLUSolve()"},
+      {[&] { MatLUSolve(Real("A", 2, 3), Real("B", 2, 1), 0); }, "Not a square matrix for 'A(2 x 3)'", "MatLUSolve()"},
       {[&] { MatLUSolve(Real("A", 2, 2), Real("B", 3, 1), 0); },
-       ReportLine("Row number is not same for 'A(2 x 2)' and 'B(3 x 1)'", "MatLUSolve()")},
-      {[&] { MatInv(Real("A", 2, 3), 0.5); }, ReportLine("inv(A(2x3), 0.5) : Not a square matrix", "MatInv()")},
+       "Row number is not same for 'A(2 x 2)' and 'B(3 x 1)'", "MatLUSolve()"},
+      {[&] { MatInv(Real("A", 2, 3), 0.5); }, "inv(A(2x3), 0.5) : Not a square matrix", "MatInv()"},
       {[&] { MatInv(Real("A", 2, 2, {1, 2, 2, 4}), -1e-10); },
-       ReportLine("inv(A(2x2), -1E-10) : Singular: result may be inaccurate", "Mat_Inv()")},
-      {[&] { MatDeterm(Complex2("A", 1, 1, {1, 1})); }, ReportLine("det(A(1x1)) : Not a real matrix", "MatDeterm()")},
-      {[&] { MatDeterm(Real("A", 0, 0)); }, ReportLine("det(A(0x0)) : Zero-size matrix", "MatDeterm()")},
-      {[&] { MatDeterm(Real("A", 1, 2)); }, ReportLine("det(A(1x2)) : Not a square matrix", "MatDeterm()")},
-      {[&] { MatRank(OfClass("A", MAT_POLY), 0); },
-       ReportLine("rank(A(1x1), 0) : Not a real nor complex matrix", "MatRank()")},
-      {[&] { MatIsSingular(Real("A", 2, 3), 0); }, ReportLine("Not a square matrix for 'A(2 x 3)'", "MatIsSingular()")},
-      {[&] { MatPseudoInv(Real("A", 0, 3), 0); },
-       ReportLine("pseudoinv(A(0x3), 0) : Zero-size matrix", "MatPseudoInv()")},
-      {[&] { MatMinSingVal(Real("A", 0, 3)); }, ReportLine("minsing(A(0x3)) : Zero-size matrix", "MatMinSingVal()")},
-      {[&] { MatSVD(Real("A", 0, 3), &X, &Y, &Z); }, ReportLine("svd(A(0x3)) : Zero-size matrix", "MatSVD()")},
-      {[&] { MatSingVal(OfClass("A", MAT_POLY)); },
-       ReportLine("singval(A(1x1)) : Not a real nor complex matrix", "MatSingVal()")},
+       "inv(A(2x2), -1E-10) : Singular: result may be inaccurate", "Mat_Inv()"},
+      {[&] { MatDeterm(Complex2("A", 1, 1, {1, 1})); }, "det(A(1x1)) : Not a real matrix", "MatDeterm()"},
+      {[&] { MatDeterm(Real("A", 0, 0)); }, "det(A(0x0)) : Zero-size matrix", "MatDeterm()"},
+      {[&] { MatDeterm(Real("A", 1, 2)); }, "det(A(1x2)) : Not a square matrix", "MatDeterm()"},
+      {[&] { MatRank(OfClass("A", MAT_POLY), 0); }, "rank(A(1x1), 0) : Not a real nor complex matrix", "MatRank()"},
+      {[&] { MatIsSingular(Real("A", 2, 3), 0); }, "Not a square matrix for 'A(2 x 3)'", "MatIsSingular()"},
+      {[&] { MatPseudoInv(Real("A", 0, 3), 0); }, "pseudoinv(A(0x3), 0) : Zero-size matrix", "MatPseudoInv()"},
+      {[&] { MatMinSingVal(Real("A", 0, 3)); }, "minsing(A(0x3)) : Zero-size matrix", "MatMinSingVal()"},
+      {[&] { MatSVD(Real("A", 0, 3), &X, &Y, &Z); }, "svd(A(0x3)) : Zero-size matrix", "MatSVD()"},
+      {[&] { MatSingVal(OfClass("A", MAT_POLY)); }, "singval(A(1x1)) : Not a real nor complex matrix", "MatSingVal()"},
       {[&] { MatLU(OfClass("A", MAT_C_RATIONAL), &X, &Y, &Z); },
-       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatLU()")},
-      {[&] { MatInv(OfClass("A", MAT_POLY), 0); },
-       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatInv()")},
-      {[&] { MatDeterm(OfClass("A", MAT_POLY)); },
-       ReportLine("det(A(1x1)) : Not a real nor complex matrix", "MatDeterm()")},
+       "Not a real nor complex matrix for 'A(1 x 1)'", "MatLU()"},
+      {[&] { MatInv(OfClass("A", MAT_POLY), 0); }, "Not a real nor complex matrix for 'A(1 x 1)'", "MatInv()"},
+      {[&] { MatDeterm(OfClass("A", MAT_POLY)); }, "det(A(1x1)) : Not a real nor complex matrix", "MatDeterm()"},
       {[&] { MatIsFullRank(OfClass("A", MAT_RATIONAL), 0); },
-       ReportLine("Not a real nor complex matrix for 'A(1 x 1)'", "MatIsFullRank()")},
-  };
-  for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
+       "Not a real nor complex matrix for 'A(1 x 1)'", "MatIsFullRank()"},
+  });
 }
 
 }  // namespace

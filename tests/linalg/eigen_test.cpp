@@ -71,10 +71,6 @@ TEST_F(EigenTest, CompanionMatrixGivesPolynomialRoots) {
   const dense::M z = dense::of(MatEigVal(MatCompanion(Complex2("c", 1, 2, {0, -2, 2, 1}))));
   EXPECT_NEAR(std::abs(z.a[0] - C(2, 0)), 0, 1e-14);
   EXPECT_NEAR(std::abs(z.a[1] - C(0, 1)), 0, 1e-14);
-  // s^3 + s^2 + 3s - 5 = (s - 1)(s^2 + 2s + 5): 1 and -1 +- 2i.
-  const dense::M w = dense::of(MatEigVal(MatCompanion(Row({5, -3, -1}))));
-  const C want[3] = {C(1, 0), C(-1, 2), C(-1, -2)};
-  for (int k = 0; k < 3; k++) EXPECT_NEAR(std::abs(w.a[k] - want[k]), 0, 1e-14);
 }
 
 TEST_F(EigenTest, BalancingScalesAndIsolates) {
@@ -285,29 +281,20 @@ TEST_F(EigenTest, EigenvaluesMatchLapack) {
 
 TEST_F(EigenDeathTest, MisuseIsReported) {
   Matrix *X, *Y;
-  struct Case {
-    std::function<void()> run;
-    std::string line;
-  } cases[] = {
-      {[&] { MatEigVal(Real("A", 2, 3)); }, ReportLine("eigval(A(2x3)) : Not a square matrix", "MatEigVal()")},
-      {[&] { MatEig(Real("A", 0, 0), &X, &Y); }, ReportLine("eig(A(0x0)) : Zero-size matrix", "MatEig()")},
-      {[&] { MatEigVec(OfClass("A", MAT_RATIONAL)); },
-       ReportLine("eigvec(A(1x1)) : Not a real nor complex matrix", "MatEigVec()")},
-      {[&] { MatHermitEig(Real("A", 2, 2), &X, &Y); },
-       ReportLine("heig(A(2x2)) : Not a complex matrix", "MatHermitEig()")},
-      {[&] { MatBalance(Real("A", 1, 2), &X, &Y); },
-       ReportLine("balance(A(1x2)) : Not a square matrix", "MatBalance()")},
-      {[&] { MatHessenberg(Real("A", 0, 0), &X, &Y); },
-       ReportLine("hess(A(0x0)) : Zero-size matrix", "MatHessenberg()")},
-      {[&] { MatSchur(Real("A", 3, 1), &X, &Y); }, ReportLine("schur(A(3x1)) : Not a square matrix", "MatSchur()")},
-      {[&] { MatEigValDef(Real("A", 3, 1)); }, ReportLine("Not a square matrix for 'A(3 x 1)'", "MatEigValDef()")},
+  ExpectFatal({
+      {[&] { MatEigVal(Real("A", 2, 3)); }, "eigval(A(2x3)) : Not a square matrix", "MatEigVal()"},
+      {[&] { MatEig(Real("A", 0, 0), &X, &Y); }, "eig(A(0x0)) : Zero-size matrix", "MatEig()"},
+      {[&] { MatEigVec(OfClass("A", MAT_RATIONAL)); }, "eigvec(A(1x1)) : Not a real nor complex matrix", "MatEigVec()"},
+      {[&] { MatHermitEig(Real("A", 2, 2), &X, &Y); }, "heig(A(2x2)) : Not a complex matrix", "MatHermitEig()"},
+      {[&] { MatBalance(Real("A", 1, 2), &X, &Y); }, "balance(A(1x2)) : Not a square matrix", "MatBalance()"},
+      {[&] { MatHessenberg(Real("A", 0, 0), &X, &Y); }, "hess(A(0x0)) : Zero-size matrix", "MatHessenberg()"},
+      {[&] { MatSchur(Real("A", 3, 1), &X, &Y); }, "schur(A(3x1)) : Not a square matrix", "MatSchur()"},
+      {[&] { MatEigValDef(Real("A", 3, 1)); }, "Not a square matrix for 'A(3 x 1)'", "MatEigValDef()"},
       {[&] { MatHermitEig(Complex2("A", 1, 2, {1, 0, 0, 0}), &X, &Y); },
-       ReportLine("heig(A(1x2)) : Not a square matrix", "MatHermitEig()")},
-      {[&] { MatEigValVec(Real("A", 2, 1)); }, ReportLine("eig(A(2x1)) : Not a square matrix", "MatEigValVec()")},
-      {[&] { MatCompanion(OfClass("c", MAT_POLY)); },
-       ReportLine("Not a real nor complex matrix for 'c(1 x 1)'", "MatCompanion()")},
-  };
-  for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
+       "heig(A(1x2)) : Not a square matrix", "MatHermitEig()"},
+      {[&] { MatEigValVec(Real("A", 2, 1)); }, "eig(A(2x1)) : Not a square matrix", "MatEigValVec()"},
+      {[&] { MatCompanion(OfClass("c", MAT_POLY)); }, "Not a real nor complex matrix for 'c(1 x 1)'", "MatCompanion()"},
+  });
 }
 
 }  // namespace

@@ -166,20 +166,16 @@ TEST_F(QzTest, ExhaustedBudgetWarnsAndReturnsOne) {
 
 TEST_F(QzDeathTest, MisuseIsReported) {
   Matrix *X, *Y, *Z, *U, *W;
-  struct Case {
-    std::function<void()> run;
-    std::string line;
-  } cases[] = {
+  ExpectFatal({
       {[&] { MatGEigVal(Real("A", 2, 3), Real("B", 2, 2)); },
-       ReportLine("eigval(A(2x3), B(2x2)) : Not square matrices", "MatGEigVal()")},
+       "eigval(A(2x3), B(2x2)) : Not square matrices", "MatGEigVal()"},
       {[&] { MatGEig(Real("A", 0, 0), Real("B", 2, 2), &X, &Y); },
-       ReportLine("eig(A(0x0), B(2x2)) : Zero-size matrix", "MatGEig()")},
+       "eig(A(0x0), B(2x2)) : Zero-size matrix", "MatGEig()"},
       {[&] { MatQZ(Real("A", 2, 2), Real("B", 3, 3), &X, &Y, &Z, &U, &W); },
-       ReportLine("qz(A(2x2), B(3x3)) : Not same size", "MatQZ()")},
+       "qz(A(2x2), B(3x3)) : Not same size", "MatQZ()"},
       {[&] { MatGEigVec(OfClass("A", MAT_POLY), Real("B", 1, 1)); },
-       ReportLine("eigvec(A(1x1), B(1x1)) : Not a real nor complex matrix", "MatGEigVec()")},
-  };
-  for (const Case& c : cases) EXPECT_EXIT(c.run(), kFatal, c.line);
+       "eigvec(A(1x1), B(1x1)) : Not a real nor complex matrix", "MatGEigVec()"},
+  });
 }
 
 }  // namespace

@@ -1,20 +1,17 @@
 // Vector products, element powers, evaluation at matrices, coefficient
 // functions and line entry of polynomial and rational matrices, checked
 // at random points against the same operation on the values.
-#include <complex>
 #include <random>
 #include <string>
-#include <vector>
 
-#include "support/values.h"
+#include "matrix/poly_values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
 using namespace vorn_values;
 using PolyMatEvalTest = VornTest;
-using Cx = std::complex<double>;
-using CxV = std::vector<Cx>;
+using namespace poly_values;
 
 // rows x cols of class 2..5, integer coefficients of degree up to 2; a
 // rational element has a denominator with constant term 4 or more, so that
@@ -39,17 +36,6 @@ Matrix* RandomOf(int class_, int rows, int cols, std::mt19937& rng) {
         R_MatSetValue(m, i, j, RatNumeDenoDef(poly(digit(rng)), poly(4 + 3 * (digit(rng) + 3))));
     }
   return m;
-}
-
-// The values of a matrix of any class at z, in storage order.
-CxV ValuesAt(Matrix* m, Cx z) {
-  Complex* w = CompDef("", z.real(), z.imag());
-  Matrix* v = m->class_ <= MAT_COMPLEX ? m : m->class_ <= MAT_C_POLY ? P_Mat_EvalC(m, w) : R_Mat_EvalC(m, w);
-  const V d = valuesOf(v);
-  CxV out;
-  for (size_t k = 0; k < d.size(); k += v->class_ == MAT_COMPLEX ? 2 : 1)
-    out.push_back(v->class_ == MAT_COMPLEX ? Cx(d[k], d[k + 1]) : Cx(d[k], 0.0));
-  return out;
 }
 
 Cx ValueAt(Polynomial* p, Cx z) { return ValuesAt(P_MatFillDef(1, 1, p), z)[0]; }

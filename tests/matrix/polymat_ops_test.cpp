@@ -1,19 +1,16 @@
 // Element matrices with scalars of every kind, their constructors, their
 // sub-matrices, and calculus and composition checked at points.
-#include <complex>
 #include <functional>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "support/values.h"
+#include "matrix/poly_values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
 using namespace vorn_values;
 using PolyMatOpsTest = VornTest;
-using Cx = std::complex<double>;
+using poly_values::Cx;
 
 // A 2 x 2 matrix of class class_ with the values 1, 2, 3, 4 (complex ones
 // with imaginary part 1).
@@ -25,12 +22,7 @@ Matrix* OfEveryClass(int class_) {
   return m;
 }
 
-Cx ValueAt(Matrix* m, int k, Cx z) {
-  Complex* w = CompDef("", z.real(), z.imag());
-  Matrix* v = m->class_ <= MAT_COMPLEX ? MatDup(m) : m->class_ <= MAT_C_POLY ? P_Mat_EvalC(m, w) : R_Mat_EvalC(m, w);
-  const size_t at = static_cast<size_t>(k);
-  return v->class_ == MAT_COMPLEX ? Cx(MatReal(v)[2 * at], MatReal(v)[2 * at + 1]) : Cx(MatReal(v)[at], 0.0);
-}
+Cx ValueAt(Matrix* m, int k, Cx z) { return poly_values::ValuesAt(m, z)[static_cast<size_t>(k)]; }
 
 struct ScalarCase {
   const char* what;

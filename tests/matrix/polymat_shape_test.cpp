@@ -1,11 +1,9 @@
 // Shapes of every class: each result evaluated at a point against the
 // operation done by hand on the values; vector stores and their growth.
-#include <complex>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "support/values.h"
+#include "matrix/poly_values.h"
 #include "support/vorn_test.h"
 
 namespace {
@@ -13,7 +11,7 @@ namespace {
 using namespace vorn_values;
 using PolyShapeTest = VornTest;
 using PolyShapeDeathTest = VornTest;
-using Cx = std::complex<double>;
+using namespace poly_values;
 
 const Cx kAt(0.75, -0.5);
 
@@ -26,16 +24,6 @@ Matrix* Sample(int class_, int rows, int cols) {
   if (class_ % 2 == 1) m = MatAdd_Complex(m, CompDef("", 0, 1));
   if (class_ >= MAT_RATIONAL) m = MatAdd_Rational(m, RatDenoDef(PolyOf(0, {2, 1})));
   return m;
-}
-
-// Element values of any class at z, in storage order.
-std::vector<Cx> ValuesAt(Matrix* m, Cx z) {
-  Complex* w = CompDef("", z.real(), z.imag());
-  Matrix* v = m->class_ <= MAT_COMPLEX ? m : m->class_ <= MAT_C_POLY ? P_Mat_EvalC(m, w) : R_Mat_EvalC(m, w);
-  std::vector<Cx> out;
-  for (int k = 0; k < v->rows * v->cols; k++)
-    out.push_back(v->class_ == MAT_COMPLEX ? Cx(MatReal(v)[2 * k], MatReal(v)[2 * k + 1]) : Cx(MatReal(v)[k], 0));
-  return out;
 }
 
 // A rearrangement and the storage position (from 0) each element of its
@@ -148,8 +136,8 @@ TEST_F(PolyShapeTest, VectorStoresGrowAndWidenAsElementStores) {
   struct Growth {
     int rows, cols, k, wantRows, wantCols;
   };
-  const Growth growths[] = {{1, 2, 4, 1, 4}, {2, 1, 4, 4, 1}, {0, 0, 4, 1, 4},
-                            {2, 3, 8, 3, 3}, {0, 1, 2, 2, 1}, {2, 2, 3, 2, 2}};
+  const Growth growths[] = {{1, 2, 4, 1, 4}, {2, 1, 4, 4, 1}, {0, 0, 4, 1, 4}, {2, 3, 8, 3, 3},
+                            {0, 1, 2, 2, 1}, {1, 0, 2, 1, 2}, {2, 2, 3, 2, 2}};
   for (int class_ : {MAT_REAL, MAT_POLY, MAT_RATIONAL})
     for (const Growth& g : growths) {
       Matrix* m = MatSetZero(MatSameClassDef(Sample(class_, 1, 1), g.rows, g.cols));

@@ -2,21 +2,18 @@
 // same operations on the evaluated matrices, the scope and recycling rules
 // of their element objects, and printing.
 #include <cmath>
-#include <complex>
-#include <functional>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "support/values.h"
+#include "matrix/poly_values.h"
 #include "support/vorn_test.h"
 
 namespace {
 
 using namespace vorn_values;
+using poly_values::Cx;
 using PolyMatTest = VornTest;
 using PolyMatDeathTest = VornTest;
-using Cx = std::complex<double>;
 
 // rows x cols of random polynomials of degree up to 3, complex when asked.
 Matrix* RandomPolyMatrix(std::mt19937& rng, int rows, int cols, bool complex) {
@@ -39,13 +36,7 @@ Matrix* Eval(Matrix* m, Cx z) {
   Matrix* v = m->class_ <= MAT_C_POLY ? P_Mat_EvalC(m, w) : R_Mat_EvalC(m, w);
   return v->class_ == MAT_COMPLEX ? v : MatRealToComp(v);
 }
-
-std::vector<Cx> Values(Matrix* m) {
-  std::vector<Cx> v;
-  for (int k = 0; k < m->rows * m->cols; k++) v.push_back(Cx(MatReal(m)[2 * k], MatReal(m)[2 * k + 1]));
-  return v;
-}
-std::vector<Cx> At(Matrix* m, Cx z) { return Values(Eval(m, z)); }
+std::vector<Cx> At(Matrix* m, Cx z) { return poly_values::ValuesAt(m, z); }
 
 // Equal within 64 eps of the largest magnitude involved (scale).
 ::testing::AssertionResult Near(const std::vector<Cx>& got, const std::vector<Cx>& want, double scale) {
@@ -79,7 +70,7 @@ TEST_F(PolyMatTest, OperationsCommuteWithEvaluation) {
     std::vector<Cx> want(va.size());
     for (size_t k = 0; k < va.size(); k++) want[k] = va[k] + vb[k];
     EXPECT_TRUE(Near(At(sum, z), want, scale));
-    const std::vector<Cx> product = Values(MatMul(Eval(a, z), Eval(b, z)));
+    const std::vector<Cx> product = At(MatMul(Eval(a, z), Eval(b, z)), 0);
     EXPECT_TRUE(Near(At(MatMul(a, b), z), product, n * scale * scale)) << round;
     const std::vector<Cx> vt = At(MatTrans(a), z);
     for (int i = 0; i < n; i++)
@@ -230,16 +221,14 @@ TEST_F(PolyMatDeathTest, Reports) {
   Matrix* p = MatSetName(P_MatIDef(2), "P");
   Matrix* wide = MatSetName(P_MatDef("", 2, 3), "W");
   Matrix* real = Real("A", 1, 1, {1});
-  const std::pair<std::function<void()>, std::string> cases[] = {
-      {[&] { P_MatDeterm(wide); }, ReportLine("Not a square matrix for 'W(2 x 3)'", "P_MatDeterm()")},
-      {[&] { P_MatGetPtr(p, 3, 1); }, ReportLine("P(2x2)(3,1) : Not a suitable index", "P_MatGetPtr()")},
-      {[&] { P_MatDeterm(real); }, ReportLine("Not a polynomial matrix for 'A(1 x 1)'", "P_MatDeterm()")},
-      {[&] { MatMul(p, wide); }, ReportLine("Undefined polynomial for '(s^-1)'", "PolyMul()")},
-      {[&] { MatAdd(p, wide); }, ReportLine("P(2x2) + W(2x3) : Not same size", "MatAdd()")},
-      {[&] { P_MatDef("x", -1, 2); },
-       ReportLine("P_MatDef(\"x\", -1, 2) : Not appropriate column or row number", "P_MatDef()")},
-  };
-  for (const auto& c : cases) EXPECT_EXIT(c.first(), kFatal, c.second);
+  ExpectFatal({
+      {[&] { P_MatDeterm(wide); }, "Not a square matrix for 'W(2 x 3)'", "P_MatDeterm()"},
+      {[&] { P_MatGetPtr(p, 3, 1); }, "P(2x2)(3,1) : Not a suitable index", "P_MatGetPtr()"},
+      {[&] { P_MatDeterm(real); }, "Not a polynomial matrix for 'A(1 x 1)'", "P_MatDeterm()"},
+      {[&] { MatMul(p, wide); }, "Undefined polynomial for '(s^-1)'", "PolyMul()"},
+      {[&] { MatAdd(p, wide); }, "P(2x2) + W(2x3) : Not same size", "MatAdd()"},
+      {[&] { P_MatDef("x", -1, 2); }, "P_MatDef(\"x\", -1, 2) : Not appropriate column or row number", "P_MatDef()"},
+  });
 }
 
 }  // namespace

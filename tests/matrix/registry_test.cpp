@@ -27,16 +27,6 @@ TEST_F(RegistryTest, ReleasedRecordIsRevivedBySameCountAndClassOnly) {
   EXPECT_TRUE(std::string(b->name) == "bb" && b->type == 0 && !b->parked);
 }
 
-TEST_F(RegistryTest, OnlyCountsUpToTheSizeLimitAreParked) {
-  if (std::getenv("MATRIX_SIZE_MAX") != nullptr) GTEST_SKIP() << "limit set from outside";
-  ASSERT_EQ(MatGarbageSizeMax(), 1000);
-  const int parked = MatTableCount(1000, MAT_REAL);
-  MatUndef(MatDef("", 1, 1000));
-  EXPECT_EQ(MatTableCount(1000, MAT_REAL), parked + 1);
-  MatUndef(MatDef("", 1, 1001));
-  EXPECT_EQ(MatRequest(1001, MAT_REAL), nullptr);
-}
-
 // A compiled routine's statement: temporaries go, the rest stays; closing
 // the scope frees the routine's locals only.
 TEST_F(RegistryTest, ScopeProtocolKeepsLocalsAndFreesThemAtScopeEnd) {

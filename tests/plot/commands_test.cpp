@@ -240,30 +240,24 @@ TEST_F(PlotCommandTest, SignalClosesWindows) {
 
 // Misuse ends the process with status 255 after its message; nothing in
 // these reaches gnuplot.
-struct FatalCase {
-  std::function<void()> call;
-  const char* message;
-};
-
 TEST_F(PlotCommandTest, MisuseIsFatal) {
-  const FatalCase cases[] = {
-      {[] { graph_vgplot_init(3, 1, "", 0); }, "vgplot_init(): Incorrect number of arguments\n"},
-      {[] { d1_vgplot(1, 1); }, "d1_vgplot(): Incorrect number of arguments.\n"},
-      {[] { graph_vgplot_quit(6); }, "vgplot_quit(): Incorrect number of arguments.\n"},
-      {[] { graph_vgplot_out(5, "x"); }, "Window-5 is not opened\n"},
-      {[] { d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3})); }, "vgplot(): Confliction of data number.\n"},
+  auto only = [](const char* message) { return "^" + Literal(message) + "$"; };
+  ExpectFatal({
+      {[] { graph_vgplot_init(3, 1, "", 0); }, only("vgplot_init(): Incorrect number of arguments\n")},
+      {[] { d1_vgplot(1, 1); }, only("d1_vgplot(): Incorrect number of arguments.\n")},
+      {[] { graph_vgplot_quit(6); }, only("vgplot_quit(): Incorrect number of arguments.\n")},
+      {[] { graph_vgplot_out(5, "x"); }, only("Window-5 is not opened\n")},
+      {[] { d2_vgplot(3, 1, Row({1, 2}), Row({1, 2, 3})); }, only("vgplot(): Confliction of data number.\n")},
       {[] { d2_vgplot(3, 1, Row({1, 2, 3, 4}, 2), Row({1, 2, 3, 4, 5, 6}, 3)); },
-       "vgplot(): Confliction of data number.\n"},
-      {[] { graph_vgplot(4, 1, 4, Row({}), Row({1})); }, "vgplot(): Incorrect log_mode\n"},
-      {[] { graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1})); }, "vgplot(): Incorrect range data.\n"},
-      {[] { graph_vgplot_subplot(4, 1, 0, 2, 1); }, "vgplot_subplot(): Number of rows must be positive\n"},
-      {[] { graph_vgplot_subplot(4, 1, 2, 2, 5); }, "Number must be between 1 and 4\n"},
-      {[] { graph_vgplot_output_mode(2, 1, "png"); }, "vgplot_output_mode(): Incorrect output mode.\n"},
-  };
-  for (const FatalCase& c : cases) EXPECT_EXIT(c.call(), kFatal, "^" + Literal(c.message) + "$") << c.message;
-  EXPECT_EXIT(d1_vgplot(2, 1, C_MatDef("", 1, 1)), kFatal,
-              ReportLine("Not a real matrix for '(1 x 1)'", "d1_vgplot()"));
-  EXPECT_EXIT(d1_vgplot(2, 1, MatDef("", 0, 3)), kFatal, ReportLine("Zero-size matrix for '(0 x 3)'", "d1_vgplot()"));
+       only("vgplot(): Confliction of data number.\n")},
+      {[] { graph_vgplot(4, 1, 4, Row({}), Row({1})); }, only("vgplot(): Incorrect log_mode\n")},
+      {[] { graph_vgplot(4, 1, 0, Row({1, 2, 3}), Row({1})); }, only("vgplot(): Incorrect range data.\n")},
+      {[] { graph_vgplot_subplot(4, 1, 0, 2, 1); }, only("vgplot_subplot(): Number of rows must be positive\n")},
+      {[] { graph_vgplot_subplot(4, 1, 2, 2, 5); }, only("Number must be between 1 and 4\n")},
+      {[] { graph_vgplot_output_mode(2, 1, "png"); }, only("vgplot_output_mode(): Incorrect output mode.\n")},
+      {[] { d1_vgplot(2, 1, C_MatDef("", 1, 1)); }, "Not a real matrix for '(1 x 1)'", "d1_vgplot()"},
+      {[] { d1_vgplot(2, 1, MatDef("", 0, 3)); }, "Zero-size matrix for '(0 x 3)'", "d1_vgplot()"},
+  });
 }
 
 // A gnuplot that is missing, or ends at once (as one that rejects its
